@@ -1,0 +1,21 @@
+#pragma once
+#include "records/LevelPupilTable.h"
+#include <QtGlobal>
+#include <array>
+#include <vector>
+
+// The window of the score file held in memory (the last 20000 records), with the best times.
+struct LoadedScores {
+    static constexpr int Window = 20000;
+
+    // Slots 1 … LoadedCount are filled; slot 0 is unused.
+    std::vector<double> LoadedDate = std::vector<double>(Window + 1);
+    std::vector<double> LoadedTimeOfDay = std::vector<double>(Window + 1);
+    std::vector<qint16> LoadedPupil = std::vector<qint16>(Window + 1);
+    std::vector<qint16> LoadedLevel = std::vector<qint16>(Window + 1);
+    std::vector<qint32> LoadedSeconds = std::vector<qint32>(Window + 1);
+    qint32 LoadedCount = 0;
+
+    LevelPupilTable<qint32> BestSeconds;          // 99999 when there is none
+    std::array<qint32, 36> SchoolBestSeconds{};   // over pupils 1–1000; 99999 when there is none
+};

@@ -1,0 +1,22 @@
+#pragma once
+#include <QByteArray>
+#include <QtGlobal>
+
+// One finished attempt as stored in the shared score file: 44 bytes, little-endian, no header.
+struct ScoreRecord {
+    static constexpr int Size = 44;
+
+    double Date = 0;       // OLE date, whole days
+    double TimeOfDay = 0;  // OLE time, fraction of a day
+    qint16 Pupil = 0;
+    qint16 Level = 0;
+    qint32 Seconds = 0;
+    QByteArray SchoolCode = QByteArray(5, ' '); // CP932 bytes, exactly 5
+    QByteArray Text2 = QByteArray(5, ' ');
+    QByteArray Text3 = QByteArray("0    ");
+    QByteArray Text4 = QByteArray(5, ' ');
+
+    QByteArray ToBytes() const;
+    // `bytes` must hold at least Size bytes.
+    static ScoreRecord FromBytes(const char* bytes);
+};

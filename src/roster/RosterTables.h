@@ -1,0 +1,19 @@
+#pragma once
+#include "roster/RosterEntry.h"
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+struct RosterTables {
+    static constexpr int MaxPupil = 5000;
+
+    std::vector<RosterEntry> RosterTable = std::vector<RosterEntry>(MaxPupil + 1); // positions 1…
+    std::vector<qint16> ListedPupils = std::vector<qint16>(MaxPupil + 1);          // 1 … ListedCount
+    int ListedCount = 0;
+    std::vector<QString> PupilName = std::vector<QString>(MaxPupil + 1);
+    std::vector<qint16> PupilRefYear = std::vector<qint16>(MaxPupil + 1);
+    std::vector<QString> PupilGradeLabel = std::vector<QString>(MaxPupil + 1);
+    int SchoolYear = 0;
+    // Lines of the roster file that could not be read during the last load, for the one warning.
+    QStringList SkippedLines;
+};

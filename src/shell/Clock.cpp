@@ -1,0 +1,6 @@
+#include "shell/Clock.h"
+
+double Clock::SecondsSinceMidnight() const
+{
+    return Now().time().msecsSinceStartOfDay() / 1000.0;
+}

@@ -1,0 +1,43 @@
+#pragma once
+#include <QList>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+// A top-level screen laid out in twips for 15360 × 11520 (1024 × 768 at 15 twips a pixel).
+// One scale factor from the window's size keeps the 4:3 layout, fonts included, centred on any screen.
+class ScaledForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int DesignWidth = 15360;
+    static constexpr int DesignHeight = 11520;
+
+    explicit ScaledForm(QWidget* parent = nullptr);
+
+    // Places `widget` (a child of this form, or of a panel placed on it) at twips relative to its
+    // parent; `pointSize` is the font size at 1024 × 768 (0 keeps the widget's font size unscaled).
+    void Place(QWidget* widget, int left, int top, int width, int height, double pointSize = 0);
+    // Changes only the font size of a placed widget.
+    void SetPointSize(QWidget* widget, double pointSize);
+    double Scale() const { return CurrentScale; }
+    // Pixel rectangle of a twips rectangle on this form.
+    QRect ToPixels(const QRect& twips) const;
+
+    // Full screen, or a 1024 × 768 window with --windowed.
+    void ShowScreen();
+    static bool Windowed;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct Placement {
+        QPointer<QWidget> Widget;
+        QRect Twips;
+        double PointSize = 0;
+    };
+    void Apply(const Placement& p);
+    QList<Placement> Placements;
+    double CurrentScale = 1.0;
+    QPoint Offset;
+};

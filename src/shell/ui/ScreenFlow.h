@@ -1,0 +1,21 @@
+#pragma once
+#include <QString>
+#include <functional>
+
+// Which screen opens which. Every screen hands over through these, so the flow is in one place.
+class ScreenFlow {
+public:
+    // Reads the configuration and shows the name selection screen; a configuration error ends
+    // the program with its message.
+    static void OpenNameSelection();
+    // Fills the level catalogue and shows the level menu.
+    static void BuildLevelCatalogue();
+    static void ShowLevelMenu();
+    static void ShowWaitScreen();
+    static void CloseWaitScreen();
+
+    // Shows `message` in a message box, closes every screen and ends the program.
+    static void Fatal(const QString& message);
+    // Tests replace the message box (and the end of the process) with this.
+    static std::function<void(const QString&)> FatalHook;
+};

@@ -1,0 +1,70 @@
+#include "support/TestInstallation.h"
+#include "shell/AppState.h"
+#include "shell/Cp932.h"
+#include <QDir>
+#include <QFile>
+
+TestInstallation::TestInstallation()
+{
+    Root = Dir.path() + "/";
+    ProgramFolder = Root + "prog/";
+    DataRoot = Root + "share/";
+    DataFolder = DataRoot + "prog/";
+    SoundFolder = DataRoot + QStringLiteral("音フォルダ/");
+    QDir().mkpath(ProgramFolder);
+    QDir().mkpath(DataFolder);
+    QDir().mkpath(SoundFolder);
+}
+
+void TestInstallation::WriteText(const QString& path, const QString& text)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    QString crlf = text;
+    crlf.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    f.write(Cp932::Encode(crlf));
+}
+
+void TestInstallation::WritePathFile()
+{
+    WriteText(Root + QStringLiteral("パスデータ.txt"), DataRoot + ",1,2,3,4,5,6,7,8,9\n");
+}
+
+void TestInstallation::WriteCommonFile(const QString& schoolText, int startMonth, int rosterOption)
+{
+    WriteText(DataRoot + QStringLiteral("共通データ.txt"),
+              QStringLiteral("%1,\"%2\",%3,0,0,0,0,0,0,0\n").arg(startMonth).arg(schoolText).arg(rosterOption));
+}
+
+void TestInstallation::WriteCriteria(const QString& rows)
+{
+    WriteText(DataFolder + QStringLiteral("タイム回数データ.txt"),
+              QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\n") + rows);
+}
+
+void TestInstallation::WriteRoster(const QString& lines)
+{
+    WriteText(DataRoot + QStringLiteral("新名簿.txt"), lines);
+}
+
+void TestInstallation::WriteAll()
+{
+    WritePathFile();
+    WriteCommonFile();
+    WriteCriteria();
+    WriteRoster(QStringLiteral("1,2015,0,0,山田太郎,0,,\n"));
+}
+
+void TestInstallation::ApplyToAppState() const
+{
+    AppState& s = App();
+    s.ProgramFolder = ProgramFolder;
+    s.DataRoot = DataRoot;
+    s.ProgramFolderName = QStringLiteral("prog");
+    s.DataFolder = DataFolder;
+    s.SoundFolder = SoundFolder;
+    s.SchoolYearStartMonth = 4;
+    s.SchoolCode = QStringLiteral("12345");
+    s.SchoolName = QStringLiteral("テスト小学校");
+}
