@@ -1,0 +1,3 @@
+#include "records/PassCriteriaFile.h"
+
+void PassCriteriaFile::LoadPassCriteria() {}

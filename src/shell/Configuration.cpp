@@ -1,0 +1,5 @@
+#include "shell/Configuration.h"
+
+QString Configuration::ProgramFolderOverride;
+void Configuration::LoadPathsAndConfiguration() {}
+void Configuration::SetProgramIdentity() {}
