@@ -1,0 +1,3 @@
+#include "roster/ui/namesel.h"
+
+namesel::namesel(QWidget* parent) : ScaledForm(parent) {}

@@ -1,0 +1,3 @@
+#include "shell/ui/frmver.h"
+
+frmver::frmver(QWidget* parent) : QDialog(parent) {}
