@@ -1,0 +1,24 @@
+#pragma once
+#include "shell/ui/ScaledForm.h"
+
+class QLabel;
+class QTimer;
+class SplashPicture;
+
+// The splash screen: the first screen of the process. It decides the season colour and the
+// layout, then hands over to the name selection screen.
+class Firstfrm : public ScaledForm {
+    Q_OBJECT
+public:
+    explicit Firstfrm(QWidget* parent = nullptr);
+    // Shows the screen and runs the start-up steps; the hand-over follows 100 ms later.
+    void Start();
+
+private:
+    void Timer1_Timer();
+
+    SplashPicture* Picture1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QTimer* Timer1;
+};

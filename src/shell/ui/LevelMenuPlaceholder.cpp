@@ -1,0 +1,63 @@
+#include "shell/ui/LevelMenuPlaceholder.h"
+#include "shell/AppState.h"
+#include "shell/ui/ScreenFlow.h"
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+LevelMenuPlaceholder::LevelMenuPlaceholder(QWidget* parent) : ScaledForm(parent)
+{
+    const AppState& s = App();
+    setObjectName(QStringLiteral("LevelMenuPlaceholder"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(s.ProgramTitle);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    if (s.SeasonColour.isValid())
+        pal.setColor(QPalette::Window, s.SeasonColour);
+    setPalette(pal);
+
+    NameLabel = new QLabel(s.CurrentPupilName.trimmed(), this);
+    NameLabel->setObjectName(QStringLiteral("NameLabel"));
+    Place(NameLabel, 600, 600, 11000, 1200, 24);
+
+    for (int level = 1; level <= s.Catalogue.LevelCount && level < 36; ++level) {
+        auto* l = new QLabel(s.Catalogue.LevelName[level], this);
+        l->setObjectName(QStringLiteral("LevelLabel_%1").arg(level));
+        l->setFrameShape(QFrame::Box);
+        l->setAlignment(Qt::AlignCenter);
+        Place(l, 600 + (level - 1) * 4800, 3000, 4200, 1500, 20);
+        LevelLabels << l;
+    }
+
+    BackButton = new QPushButton(QStringLiteral("戻る(0)"), this);
+    BackButton->setObjectName(QStringLiteral("BackButton"));
+    BackButton->setFocusPolicy(Qt::NoFocus);
+    Place(BackButton, 12600, 600, 2160, 1200, 16);
+    connect(BackButton, &QPushButton::clicked, this, &LevelMenuPlaceholder::GoBack);
+}
+
+void LevelMenuPlaceholder::showEvent(QShowEvent* event)
+{
+    ScaledForm::showEvent(event);
+    // The menu replaces the name screen.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->inherits("namesel") && w->isVisible())
+            w->close();
+}
+
+void LevelMenuPlaceholder::keyPressEvent(QKeyEvent* event)
+{
+    if (event->text() == QStringLiteral("0")) {
+        GoBack();
+        return;
+    }
+    ScaledForm::keyPressEvent(event);
+}
+
+void LevelMenuPlaceholder::GoBack()
+{
+    ScreenFlow::ShowNameSelection();
+    close();
+}
