@@ -96,6 +96,11 @@ void namesel::BuildControls()
     Combo1->setEditText(QStringLiteral("全学年"));
     Place(Combo1, 14070, 2460, 1005, 300, 9);
     connect(Combo1, &QComboBox::textActivated, this, [this] { Combo1_Click(); });
+    // Typed text outside the list is not "activated" by the combo box; Enter applies it all the same.
+    connect(Combo1->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (Combo1->findText(Combo1->currentText()) < 0)
+            Combo1_Click();
+    });
 
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
