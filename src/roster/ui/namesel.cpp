@@ -169,6 +169,7 @@ void namesel::Form_Activate()
     Label1->hide();
     Label1->show();
     Picture5->hide();
+    List1->setFocus();
 }
 
 void namesel::名簿表示()
