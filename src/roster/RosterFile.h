@@ -1,5 +1,9 @@
 #pragma once
 #include <QString>
+#include <QStringList>
+#include <optional>
+
+struct RosterEntry;
 
 // "新名簿.txt" in the data root and the grade rule.
 class RosterFile {
@@ -9,12 +13,29 @@ public:
     // Roster.SkippedLines; a missing file gives an empty roster and throws nothing.
     // Returns false when the file is missing.
     static bool LoadRoster();
+    static QString Path();
     // School year of `today` with the configured start month.
     static int SchoolYear();
     static int GradeIndex(int refYear);
+    static int GradeIndex(int refYear, int schoolYear);
     static QString RowGradeText(int gradeIndex);
     // Full-width label, empty where none is assigned.
     static QString GradeLabel(int gradeIndex);
     // Whether a grade selector text passes a grade index ("全学年", "小学生全体", "中１", …).
     static bool SelectorPasses(const QString& selectorText, int gradeIndex);
+    // The grade selector's list, in its order.
+    static QStringList SelectorTexts();
+
+    // One roster line read into `entry` and `status` (status rule applied). Nothing, with `reason`
+    // set, when the line cannot be read.
+    static bool ParseLine(const QString& line, int rosterOption, RosterEntry& entry, int& status,
+                          QString& reason);
+    // Text cut or blank-padded to exactly 20 characters.
+    static QString Fixed20(const QString& text);
+    // Blanks (not full-width spaces) removed at both ends.
+    static QString TrimBlanks(const QString& text);
+
+    // The warnings the name screen shows; empty when there is nothing to say.
+    static QString MissingMessage();
+    static QString SkippedMessage();
 };

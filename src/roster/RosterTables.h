@@ -14,6 +14,12 @@ struct RosterTables {
     std::vector<qint16> PupilRefYear = std::vector<qint16>(MaxPupil + 1);
     std::vector<QString> PupilGradeLabel = std::vector<QString>(MaxPupil + 1);
     int SchoolYear = 0;
-    // Lines of the roster file that could not be read during the last load, for the one warning.
+    // Lines of the roster file that could not be read during the last load, for the one warning:
+    // "<line>行目：<reason>", and the same lines as numbers (from 1).
     QStringList SkippedLines;
+    std::vector<int> SkippedLineNumbers;
+    // Listed lines beyond MaxPupil that the last load left out.
+    int OverflowCount = 0;
+    // The name screen reports skipped lines once per run.
+    bool SkippedLinesReported = false;
 };
