@@ -1,6 +1,7 @@
 #pragma once
 #include "records/LevelPupilTable.h"
 #include <QtGlobal>
+#include <vector>
 
 // Per level and pupil totals rebuilt from the score file by ComputeResultTables.
 struct ResultTables {
@@ -12,4 +13,11 @@ struct ResultTables {
     LevelPupilTable<qint32> BanWindowPoints;
     LevelPupilTable<float> TodayCount;
     LevelPupilTable<qint32> TodayPoints;
+
+    // Cells (level × Pupils + pupil) the last rebuild wrote to, repeats allowed: the next rebuild
+    // clears only these. Only ComputeResultTables writes the tables; anyone else who changes a cell
+    // calls ClearAll (or assigns a fresh ResultTables).
+    std::vector<qint32> Filled;
+    void ClearAll();
+    void ClearFilled();
 };
