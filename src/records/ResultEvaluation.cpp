@@ -76,7 +76,6 @@ void ResultEvaluation::ComputeResultTables()
     int progress = ProgressClearing;
     qint32 slot = 0;
     try {
-        r.ClearFilled();
         progress = ProgressLoading;
         ScoreFile::LoadScoreRecords();
         progress = ProgressLoaded;
@@ -107,7 +106,7 @@ void ResultEvaluation::ComputeResultTables()
         qint32* banWindowPoints = r.BanWindowPoints.Row(0);
         float* todayCount = r.TodayCount.Row(0);
         qint32* todayPoints = r.TodayPoints.Row(0);
-        r.Filled.reserve(size_t(s.LoadedCount));
+        r.BeginRebuild();
         for (slot = 1; slot <= s.LoadedCount; ++slot) {
             const int l = s.LoadedLevel[slot];
             const int p = s.LoadedPupil[slot];
@@ -116,7 +115,7 @@ void ResultEvaluation::ComputeResultTables()
             const qint32 sec = s.LoadedSeconds[slot];
             const double d = s.LoadedDate[slot];
             const qint32 cell = l * Pupils + p;
-            r.Filled.push_back(cell);
+            r.Touch(cell);
             const bool counted = sec < CountedBelow;
             const qint32 pts = RatedPoints(RawPoints(target[l], sec), rate[l]);
             attemptCount[cell] += counted;
@@ -134,6 +133,7 @@ void ResultEvaluation::ComputeResultTables()
                 todayPoints[cell] += pts;
             }
         }
+        r.EndRebuild();
     } catch (const FatalError&) {
         throw;
     } catch (const std::exception& e) {

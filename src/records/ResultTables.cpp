@@ -1,4 +1,5 @@
 #include "records/ResultTables.h"
+#include <algorithm>
 
 void ResultTables::ClearAll()
 {
@@ -11,27 +12,35 @@ void ResultTables::ClearAll()
     TodayCount.Fill(0);
     TodayPoints.Fill(0);
     Filled.clear();
+    PreviouslyFilled.clear();
 }
 
-void ResultTables::ClearFilled()
+void ResultTables::ClearCell(qint32 cell)
 {
-    qint16* attemptCount = AttemptCount.Row(0);
-    qint32* totalPoints = TotalPoints.Row(0);
-    qint16* judgeCount = JudgeCount.Row(0);
-    qint32* judgePoints = JudgePoints.Row(0);
-    qint16* banWindowCount = BanWindowCount.Row(0);
-    qint32* banWindowPoints = BanWindowPoints.Row(0);
-    float* todayCount = TodayCount.Row(0);
-    qint32* todayPoints = TodayPoints.Row(0);
-    for (const qint32 cell : Filled) {
-        attemptCount[cell] = 0;
-        totalPoints[cell] = 0;
-        judgeCount[cell] = 0;
-        judgePoints[cell] = 0;
-        banWindowCount[cell] = 0;
-        banWindowPoints[cell] = 0;
-        todayCount[cell] = 0;
-        todayPoints[cell] = 0;
+    AttemptCount.Row(0)[cell] = 0;
+    TotalPoints.Row(0)[cell] = 0;
+    JudgeCount.Row(0)[cell] = 0;
+    JudgePoints.Row(0)[cell] = 0;
+    BanWindowCount.Row(0)[cell] = 0;
+    BanWindowPoints.Row(0)[cell] = 0;
+    TodayCount.Row(0)[cell] = 0;
+    TodayPoints.Row(0)[cell] = 0;
+}
+
+void ResultTables::BeginRebuild()
+{
+    if (++Generation == 0) { // after four billion rebuilds the stamps start again
+        std::fill(Stamp.begin(), Stamp.end(), 0u);
+        Generation = 1;
     }
+    std::swap(Filled, PreviouslyFilled);
     Filled.clear();
+}
+
+void ResultTables::EndRebuild()
+{
+    for (const qint32 cell : PreviouslyFilled)
+        if (Stamp[std::size_t(cell)] != Generation)
+            ClearCell(cell);
+    PreviouslyFilled.clear();
 }
