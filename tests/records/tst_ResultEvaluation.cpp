@@ -37,7 +37,7 @@ void SetLevel(int level, qint32 target, float rate, double judgeDays = 7, double
 {
     PassCriteria& c = App().Criteria[level];
     c.TargetTime = target;
-    c.LowestTime = target * 2;
+    c.LowestTime = target;
     c.PointRate = rate;
     c.JudgeDays = CriteriaValue::FromNumber(judgeDays);
     c.BanDays = CriteriaValue::FromNumber(banDays);
