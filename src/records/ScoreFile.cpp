@@ -23,7 +23,7 @@ constexpr int NotFoundWaitMs = 5000;
 constexpr int LockWaitMs = 1000;
 
 // Where the loader was when something failed; shown in its diagnostic message.
-enum LoadStage { StageOpen = 3, StageReset = 4, StageRead = 5 };
+enum LoadStage { StageOpen = 3, StageRead = 5 };
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
