@@ -18,4 +18,11 @@ struct LoadedScores {
 
     LevelPupilTable<qint32> BestSeconds;          // 99999 when there is none
     std::array<qint32, 36> SchoolBestSeconds{};   // over pupils 1–1000; 99999 when there is none
+
+    // Cells of BestSeconds that hold something other than 99999 (flat index level × Pupils + pupil),
+    // so that a reload resets only those instead of the whole table. Whoever lowers a best time
+    // outside the loader calls NoteBest. Until the first load the table has never been filled.
+    std::vector<qint32> BestTouched;
+    bool BestFilled = false;
+    void NoteBest(int level, int pupil) { BestTouched.push_back(level * BestSeconds.Pupils + pupil); }
 };

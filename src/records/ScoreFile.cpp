@@ -1,12 +1,421 @@
 #include "records/ScoreFile.h"
 #include "shell/AppState.h"
+#include "shell/Clock.h"
+#include "shell/Cp932.h"
+#include "shell/FatalError.h"
+#include "shell/OleDate.h"
+#include <QDir>
+#include <QFile>
+#include <QtEndian>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int RecordSize = ScoreRecord::Size;
+constexpr int NotFoundTries = 4;
+constexpr int NotFoundWaitMs = 5000;
+constexpr int LockWaitMs = 1000;
+
+// Where the loader was when something failed; shown in its diagnostic message.
+enum LoadStage { StageOpen = 3, StageRead = 5 };
+
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+QString ErrorDescription(int err)
+{
+    switch (err) {
+    case ENOENT: return QStringLiteral("ファイルまたはフォルダが見つかりません");
+    case EACCES:
+    case EPERM: return QStringLiteral("アクセスが拒否されました");
+    case EROFS: return QStringLiteral("書き込みできない場所です");
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("ディスクの空き領域が足りません");
+    case EIO: return QStringLiteral("読み書きに失敗しました");
+    case ENOLCK: return QStringLiteral("ファイルをロックできません");
+    case ESTALE: return QStringLiteral("ネットワーク上のファイルが使えなくなりました");
+    case EFBIG: return QStringLiteral("ファイルが大きすぎます");
+    default: return QStringLiteral("エラーが起きました（%1）").arg(QString::fromLocal8Bit(std::strerror(err)));
+    }
+}
+
+void Wait(int ms)
+{
+    if (App().Wait)
+        App().Wait(ms);
+}
+
+// An open descriptor of the score file, closed when it goes out of scope (which also drops any
+// lock this process holds on the file).
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : Fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { if (Fd >= 0) ::close(Fd); }
+    int Get() const { return Fd; }
+    // Closes now and reports whether the close succeeded (a share may report a failed write here).
+    int Close()
+    {
+        const int fd = Fd;
+        Fd = -1;
+        return ::close(fd) == 0 ? 0 : errno;
+    }
+
+private:
+    int Fd;
+};
+
+// `fail` builds the message for an error other than a missing file; it must throw.
+template <typename Fail>
+int OpenFile(const QString& path, int flags, const QString& stageText, Fail fail)
+{
+    const QByteArray name = QFile::encodeName(path);
+    int tries = 0;
+    for (;;) {
+        int fd = ::open(name.constData(), flags | O_CLOEXEC, 0666);
+        if (fd < 0 && (flags & O_ACCMODE) == O_RDWR && (errno == EACCES || errno == EROFS))
+            fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC); // readers may live on a read-only share
+        if (fd >= 0)
+            return fd;
+        const int err = errno;
+        if (err == EINTR)
+            continue;
+        if (err == ENOENT) {
+            // The data folder is gone, typically a share that dropped out; give it time to return.
+            if (++tries >= NotFoundTries)
+                throw FatalError(QStringLiteral("ファイルがありません%1 %2 (%3)\n%4")
+                                     .arg(stageText, ErrorDescription(err)).arg(err).arg(Native(path)));
+            Wait(NotFoundWaitMs);
+            continue;
+        }
+        fail(err);
+    }
+}
+
+template <typename Fail>
+void LockFile(int fd, short type, Fail fail)
+{
+    for (;;) {
+        struct flock lock {};
+        lock.l_type = type;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = 0;
+        lock.l_len = 0; // the whole file, however far it grows
+        if (::fcntl(fd, F_SETLK, &lock) == 0)
+            return;
+        const int err = errno;
+        if (err == EINTR)
+            continue;
+        if (err == EACCES || err == EAGAIN) { // another machine holds it
+            Wait(LockWaitMs);
+            continue;
+        }
+        fail(err);
+    }
+}
+
+void Unlock(int fd)
+{
+    struct flock lock {};
+    lock.l_type = F_UNLCK;
+    lock.l_whence = SEEK_SET;
+    ::fcntl(fd, F_SETLK, &lock);
+}
+
+// Reads up to `size` bytes at `offset`; returns the bytes read (less only at the end of the file)
+// or -errno.
+qint64 ReadAt(int fd, char* buffer, qint64 size, qint64 offset)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, buffer + done, size_t(size - done), off_t(offset + done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return -qint64(errno);
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+// 0 or errno.
+int WriteAt(int fd, const char* data, qint64 size, qint64 offset)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t put = ::pwrite(fd, data + done, size_t(size - done), off_t(offset + done));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        done += put;
+    }
+    return 0;
+}
+
+// Whole records in a file of `bytes` bytes, or -1 when there are more than record numbers can count.
+qint64 WholeRecords(qint64 bytes)
+{
+    const qint64 n = bytes / RecordSize;
+    return n > std::numeric_limits<qint32>::max() ? -1 : n;
+}
+
+qint64 FileSize(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return -qint64(errno);
+    return qint64(st.st_size);
+}
+
+[[noreturn]] void RecordingFailed(int err)
+{
+    throw FatalError(QStringLiteral("成績ランダムファイル記録%1 (%2)\n%3")
+                         .arg(ErrorDescription(err)).arg(err).arg(Native(ScoreFile::Path())));
+}
+
+[[noreturn]] void EditFailed(const QString& what, int err)
+{
+    throw FatalError(QStringLiteral("成績ファイルの%1に失敗しました: %2 (%3)\n%4")
+                         .arg(what, ErrorDescription(err)).arg(err).arg(Native(ScoreFile::Path())));
+}
+
+[[noreturn]] void LoadFailed(int stage, int err, qint64 recordNumber)
+{
+    // The values shown are what the tables hold at the slot the failed read was meant to fill.
+    const LoadedScores& s = App().Scores;
+    const int slot = 1;
+    throw FatalError(QStringLiteral("成績ランダムファイル表示%1%2%3%2/date%4/i=%5/time=%6/name=/Bangou=%7/level=%8/time=%9line%1\n%10")
+                         .arg(stage)
+                         .arg(err)
+                         .arg(ErrorDescription(err))
+                         .arg(OleDate::ToDate(s.LoadedDate[slot]).toString(QStringLiteral("yyyy/MM/dd")))
+                         .arg(recordNumber)
+                         .arg(OleDate::ToTime(s.LoadedTimeOfDay[slot]).toString(QStringLiteral("HH:mm:ss")))
+                         .arg(s.LoadedPupil[slot])
+                         .arg(s.LoadedLevel[slot])
+                         .arg(s.LoadedSeconds[slot])
+                         .arg(Native(ScoreFile::Path())));
+}
+
+// The window of the last load, kept between loads so that its memory is not handed back and
+// faulted in again each time.
+std::vector<char>& WindowBuffer()
+{
+    static std::vector<char> buffer;
+    return buffer;
+}
+
+} // namespace
 
 QString ScoreFile::Path() { return App().DataFolder + QStringLiteral("成績累積データ.dat"); }
-void ScoreFile::OpenScoreFile() {}
-void ScoreFile::AppendScoreRecord() {}
-void ScoreFile::Append(const ScoreRecord&) {}
-void ScoreFile::LoadScoreRecords() {}
-qint32 ScoreFile::RecordCount() { return 0; }
-ScoreRecord ScoreFile::ReadRecord(qint32) { return {}; }
-void ScoreFile::WriteRecord(qint32, const ScoreRecord&) {}
-void ScoreFile::RemoveRecord(qint32) {}
+
+QString ScoreFile::TempPath() { return App().DataFolder + QStringLiteral("成績累積データtemp.dat"); }
+
+void ScoreFile::OpenScoreFile()
+{
+    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), [](int err) { EditFailed(QStringLiteral("作成"), err); }));
+}
+
+void ScoreFile::AppendScoreRecord()
+{
+    const AppState& s = App();
+    const QDateTime now = s.TheClock->Now();
+    ScoreRecord r;
+    r.Date = OleDate::FromDate(now.date());
+    r.TimeOfDay = OleDate::FromTime(now.time());
+    r.Pupil = s.CurrentPupil;
+    r.Level = s.CurrentLevel;
+    r.Seconds = s.RecordedSeconds;
+    r.SchoolCode = Cp932::EncodeFixed(s.SchoolCode, 5);
+    r.Text2 = QByteArray(5, ' ');
+    r.Text3 = QByteArray("0    ");
+    r.Text4 = QByteArray(5, ' ');
+    Append(r);
+}
+
+void ScoreFile::Append(const ScoreRecord& record)
+{
+    const QByteArray bytes = record.ToBytes();
+    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), RecordingFailed));
+    LockFile(file.Get(), F_WRLCK, RecordingFailed);
+    // Positioned under the lock: right after the last whole record, over any partial tail.
+    const qint64 size = FileSize(file.Get());
+    if (size < 0)
+        RecordingFailed(int(-size));
+    const qint64 records = WholeRecords(size);
+    if (records < 0 || records >= std::numeric_limits<qint32>::max())
+        RecordingFailed(EFBIG);
+    if (const int err = WriteAt(file.Get(), bytes.constData(), RecordSize, records * RecordSize))
+        RecordingFailed(err);
+    Unlock(file.Get());
+    if (const int err = file.Close())
+        RecordingFailed(err);
+}
+
+void ScoreFile::LoadScoreRecords()
+{
+    LoadedScores& scores = App().Scores;
+    std::vector<char>& buffer = WindowBuffer();
+    qint64 count = 0;
+    {
+        Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString::number(StageOpen),
+                                 [](int err) { LoadFailed(StageOpen, err, 0); }));
+        LockFile(file.Get(), F_RDLCK, [](int err) { LoadFailed(StageOpen, err, 0); });
+        const qint64 size = FileSize(file.Get());
+        if (size < 0)
+            LoadFailed(StageOpen, int(-size), 0);
+        const qint64 records = WholeRecords(size);
+        if (records < 0)
+            LoadFailed(StageOpen, EFBIG, 0);
+        const qint64 first = std::max<qint64>(0, records - LoadedScores::Window);
+        count = records - first;
+        if (qint64(buffer.size()) < count * RecordSize)
+            buffer.resize(size_t(count * RecordSize));
+        const qint64 got = ReadAt(file.Get(), buffer.data(), count * RecordSize, first * RecordSize);
+        if (got < 0)
+            LoadFailed(StageRead, int(-got), first + 1);
+        count = got / RecordSize; // shorter only if the file shrank meanwhile
+        Unlock(file.Get());
+    }
+
+    if (!scores.BestFilled) {
+        scores.BestSeconds.Fill(99999);
+        scores.BestFilled = true;
+    } else {
+        qint32* best = scores.BestSeconds.Row(0);
+        for (const qint32 cell : scores.BestTouched)
+            best[cell] = 99999;
+    }
+    scores.BestTouched.clear();
+
+    qint32* best = scores.BestSeconds.Row(0);
+    const char* p = buffer.data();
+    qint32 k = 0;
+    for (qint64 i = 0; i < count; ++i, p += RecordSize) {
+        const double date = qFromLittleEndian<double>(p);
+        const qint16 pupil = qFromLittleEndian<qint16>(p + 16);
+        const qint16 level = qFromLittleEndian<qint16>(p + 18);
+        const qint32 seconds = qFromLittleEndian<qint32>(p + 20);
+        // A damaged record: left in the file as it is, but it has no table cell to count in.
+        if (pupil < 0 || pupil >= LevelPupilTable<qint32>::Pupils || level < 0 || level >= LevelPupilTable<qint32>::Levels)
+            continue;
+        const qint32 cell = level * LevelPupilTable<qint32>::Pupils + pupil;
+        if (seconds < best[cell]) {
+            if (best[cell] == 99999)
+                scores.BestTouched.push_back(cell);
+            best[cell] = seconds;
+        }
+        // Pupil 0, level 0 and dates before 1899 count for the best time only.
+        if (!(date >= 0) || pupil == 0 || level < 1)
+            continue;
+        ++k;
+        scores.LoadedDate[k] = date;
+        scores.LoadedTimeOfDay[k] = qFromLittleEndian<double>(p + 8);
+        scores.LoadedPupil[k] = pupil;
+        scores.LoadedLevel[k] = level;
+        scores.LoadedSeconds[k] = seconds;
+    }
+    scores.LoadedCount = k;
+
+    scores.SchoolBestSeconds.fill(99999);
+    for (const qint32 cell : scores.BestTouched) {
+        const int level = cell / LevelPupilTable<qint32>::Pupils;
+        const int pupil = cell % LevelPupilTable<qint32>::Pupils;
+        if (level >= 1 && pupil >= 1 && pupil <= 1000)
+            scores.SchoolBestSeconds[level] = std::min(scores.SchoolBestSeconds[level], best[cell]);
+    }
+}
+
+qint32 ScoreFile::RecordCount()
+{
+    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), [](int err) { EditFailed(QStringLiteral("読み込み"), err); }));
+    const qint64 size = FileSize(file.Get());
+    if (size < 0)
+        EditFailed(QStringLiteral("読み込み"), int(-size));
+    const qint64 records = WholeRecords(size);
+    if (records < 0)
+        EditFailed(QStringLiteral("読み込み"), EFBIG);
+    return qint32(records);
+}
+
+ScoreRecord ScoreFile::ReadRecord(qint32 n)
+{
+    const auto fail = [](int err) { EditFailed(QStringLiteral("読み込み"), err); };
+    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), fail));
+    LockFile(file.Get(), F_RDLCK, fail);
+    char bytes[RecordSize];
+    const qint64 got = n >= 1 ? ReadAt(file.Get(), bytes, RecordSize, qint64(n - 1) * RecordSize) : 0;
+    if (got < 0)
+        fail(int(-got));
+    if (got < RecordSize)
+        throw FatalError(QStringLiteral("成績ファイルに%1番の記録がありません。\n%2").arg(n).arg(Native(Path())));
+    Unlock(file.Get());
+    return ScoreRecord::FromBytes(bytes);
+}
+
+void ScoreFile::WriteRecord(qint32 n, const ScoreRecord& record)
+{
+    const auto fail = [](int err) { EditFailed(QStringLiteral("書き込み"), err); };
+    const QByteArray bytes = record.ToBytes();
+    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), fail));
+    LockFile(file.Get(), F_WRLCK, fail);
+    const qint64 size = FileSize(file.Get());
+    if (size < 0)
+        fail(int(-size));
+    if (n < 1 || n > size / RecordSize)
+        throw FatalError(QStringLiteral("成績ファイルに%1番の記録がありません。\n%2").arg(n).arg(Native(Path())));
+    if (const int err = WriteAt(file.Get(), bytes.constData(), RecordSize, qint64(n - 1) * RecordSize))
+        fail(err);
+    Unlock(file.Get());
+    if (const int err = file.Close())
+        fail(err);
+}
+
+void ScoreFile::RemoveRecord(qint32 n)
+{
+    const auto fail = [](int err) { EditFailed(QStringLiteral("記録の削除"), err); };
+    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), fail));
+    LockFile(file.Get(), F_WRLCK, fail);
+    const qint64 size = FileSize(file.Get());
+    if (size < 0)
+        fail(int(-size));
+    const qint64 records = size / RecordSize;
+    if (n < 1 || n > records)
+        throw FatalError(QStringLiteral("成績ファイルに%1番の記録がありません。\n%2").arg(n).arg(Native(Path())));
+    QByteArray all(records * RecordSize, Qt::Uninitialized);
+    const qint64 got = ReadAt(file.Get(), all.data(), all.size(), 0);
+    if (got < 0)
+        fail(int(-got));
+    if (got != all.size())
+        fail(EIO);
+
+    // The whole file is copied aside first, so that a failure half-way through loses nothing.
+    QFile copy(TempPath());
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate) || copy.write(all) != all.size() || !copy.flush()
+        || ::fsync(copy.handle()) != 0)
+        EditFailed(QStringLiteral("控えの作成"), EIO);
+    copy.close();
+
+    // Rewritten in place under the lock, so that a machine waiting to append keeps writing into the
+    // same file.
+    const qint64 from = qint64(n) * RecordSize;
+    if (const int err = WriteAt(file.Get(), all.constData() + from, all.size() - from, from - RecordSize))
+        fail(err);
+    if (::ftruncate(file.Get(), off_t(all.size() - RecordSize)) != 0 || ::fsync(file.Get()) != 0)
+        fail(errno);
+    Unlock(file.Get());
+    if (const int err = file.Close())
+        fail(err);
+    QFile::remove(TempPath());
+}

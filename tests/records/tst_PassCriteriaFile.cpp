@@ -1,0 +1,158 @@
+#include "records/PassCriteriaFile.h"
+#include "shell/AppState.h"
+#include "shell/FatalError.h"
+#include "support/TestInstallation.h"
+#include <QtTest>
+
+namespace {
+const QString Header = QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\n");
+const QString Missing = QStringLiteral("<no file>");
+
+QString Rows(int count)
+{
+    QString text = Header;
+    for (int level = 1; level <= count; ++level)
+        text += QStringLiteral("%1,90,100,5,1,0,0,7,7,,,\n").arg(level * 10);
+    return text;
+}
+
+// Values no file in these cases writes, to see which rows a load replaced.
+void MarkTable()
+{
+    for (int row = 0; row < PassCriteriaFile::Rows; ++row) {
+        App().Criteria[row].TargetTime = 7000 + row;
+        App().Criteria[row].ClearCount = 77;
+    }
+}
+} // namespace
+
+class TestPassCriteriaFile : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        ResetAppState();
+        Install = std::make_unique<TestInstallation>();
+        Install->ApplyToAppState();
+        MarkTable();
+    }
+
+    void load_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("error");     // parts of the message; empty when the load succeeds
+        QTest::addColumn<int>("row");           // the row checked after a successful load
+        QTest::addColumn<int>("targetTime");
+        QTest::addColumn<int>("lowestTime");
+        QTest::addColumn<int>("clearCount");
+        QTest::addColumn<float>("pointRate");
+        QTest::addColumn<int>("banCountKind");
+        QTest::addColumn<double>("judgeDays");
+        QTest::addColumn<int>("firstKeptRow");  // rows from here on keep what they held before
+
+        const int number = int(CriteriaValue::Kind::Number);
+        const int empty = int(CriteriaValue::Kind::Empty);
+        const int text = int(CriteriaValue::Kind::Text);
+        QTest::newRow("good file")
+            << Header + "60,90,100,5,1,0,0,7,7,,,\n45,80,120,6,1.5,3,200,14,3,,,\n" << QString()
+            << 2 << 45 << 80 << 6 << 1.5f << number << 14.0 << 3;
+        QTest::newRow("header text gives zeros and keeps the texts")
+            << Header + "60,90,100,5,1,0,0,7,7,,,\n" << QString() << 0 << 0 << 0 << 0 << 0.0f << text << 0.0 << 2;
+        QTest::newRow("empty variant items")
+            << Header + "60,90,100,5,1,,,,7,,,\n" << QString() << 1 << 60 << 90 << 5 << 1.0f << empty << 0.0 << 2;
+        QTest::newRow("25 lines fill levels 1-24")
+            << Rows(24) << QString() << 24 << 240 << 90 << 5 << 1.0f << number << 7.0 << 25;
+        QTest::newRow("36 lines fill every level")
+            << Rows(35) << QString() << 35 << 350 << 90 << 5 << 1.0f << number << 7.0 << 36;
+        QTest::newRow("a row split over two lines reads the same")
+            << Header + "60,90,100\n5,1,0,0,7,7,,,\n" << QString() << 1 << 60 << 90 << 5 << 1.0f << number << 7.0 << 2;
+        QTest::newRow("integer fields take the leading number")
+            << Header + "60秒,90.6,100,5回,1.25倍,2,0,7,7,,,\n" << QString() << 1 << 60 << 91 << 5 << 1.25f << number << 7.0 << 2;
+        QTest::newRow("no line end after the last row")
+            << Header + "60,90,100,5,1,0,0,7,7,a,b,c" << QString() << 1 << 60 << 90 << 5 << 1.0f << number << 7.0 << 2;
+        QTest::newRow("ClearCount at its limits")
+            << Header + "60,90,100,32767,1,0,0,7,7,,,\n60,90,100,-32768,1,0,0,7,7,,,\n" << QString()
+            << 1 << 60 << 90 << 32767 << 1.0f << number << 7.0 << 3;
+        QTest::newRow("32-bit field at its limit")
+            << Header + "2147483647,90,100,5,1,0,0,7,7,,,\n" << QString() << 1 << 2147483647 << 90 << 5 << 1.0f << number << 7.0 << 2;
+
+        QTest::newRow("missing file") << Missing << QStringLiteral("ありません") << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("short last row")
+            << Header + "60,90,100,5,1,0,0,7,7,,,\n60,90,100\n" << QStringLiteral("3行目|途中")
+            << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("more than 36 rows")
+            << Rows(36) << QStringLiteral("37行目|多すぎ") << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("ClearCount 32768 overflows")
+            << Header + "60,90,100,5,1,0,0,7,7,,,\n60,90,100,32768,1,0,0,7,7,,,\n" << QStringLiteral("3行目|ｸﾘｱ回数|32768")
+            << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("TargetTime 2147483648 overflows")
+            << Header + "2147483648,90,100,5,1,0,0,7,7,,,\n" << QStringLiteral("2行目|目標Time")
+            << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("ClearPoints far below its range")
+            << Header + "60,90,-3000000000,5,1,0,0,7,7,,,\n" << QStringLiteral("2行目|ｸﾘｱﾎﾟｲﾝﾄ")
+            << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+    }
+    void load()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, error);
+        QFETCH(int, row);
+        QFETCH(int, firstKeptRow);
+        if (text != Missing)
+            TestInstallation::WriteText(PassCriteriaFile::Path(), text);
+
+        if (!error.isEmpty()) {
+            const auto before = App().Criteria;
+            try {
+                PassCriteriaFile::LoadPassCriteria();
+                QFAIL("a damaged file was accepted");
+            } catch (const FatalError& e) {
+                QVERIFY2(e.Message.contains(QDir::toNativeSeparators(PassCriteriaFile::Path())), qPrintable(e.Message));
+                for (const QString& part : error.split(u'|'))
+                    QVERIFY2(e.Message.contains(part), qPrintable(e.Message));
+            }
+            for (int r = 0; r < PassCriteriaFile::Rows; ++r) {
+                QCOMPARE(App().Criteria[r].TargetTime, before[r].TargetTime);
+                QCOMPARE(App().Criteria[r].ClearCount, before[r].ClearCount);
+            }
+            return;
+        }
+
+        PassCriteriaFile::LoadPassCriteria();
+        const PassCriteria& c = App().Criteria[row];
+        QTEST(int(c.TargetTime), "targetTime");
+        QTEST(int(c.LowestTime), "lowestTime");
+        QTEST(int(c.ClearCount), "clearCount");
+        QTEST(c.PointRate, "pointRate");
+        QTEST(int(c.BanCount.GetKind()), "banCountKind");
+        QTEST(c.JudgeDays.Number(), "judgeDays");
+        for (int r = 0; r < firstKeptRow; ++r)
+            QVERIFY2(App().Criteria[r].ClearCount != 77, qPrintable(QString::number(r)));
+        for (int r = firstKeptRow; r < PassCriteriaFile::Rows; ++r) {
+            QCOMPARE(App().Criteria[r].TargetTime, 7000 + r);
+            QCOMPARE(App().Criteria[r].ClearCount, qint16(77));
+        }
+    }
+
+    // The variant fields keep what the editor shows again: a number, an empty cell or the text.
+    void variantFieldsKeepTheirItems()
+    {
+        TestInstallation::WriteText(PassCriteriaFile::Path(), Header + "60,90,100,5,1,10,,abc,07.50,x,,3\n");
+        PassCriteriaFile::LoadPassCriteria();
+        const PassCriteria& c = App().Criteria[1];
+        QCOMPARE(c.BanCount.Number(), 10.0);
+        QCOMPARE(c.BanPoints.GetKind(), CriteriaValue::Kind::Empty);
+        QCOMPARE(c.JudgeDays.GetKind(), CriteriaValue::Kind::Text);
+        QCOMPARE(c.JudgeDays.Number(), 0.0);
+        QCOMPARE(c.BanDays.ToText(), QStringLiteral("7.5"));
+        QCOMPARE(c.Extra10.ToText(), QStringLiteral("x"));
+        QCOMPARE(c.Extra11.GetKind(), CriteriaValue::Kind::Empty);
+        QCOMPARE(c.Extra12.Number(), 3.0);
+    }
+
+private:
+    std::unique_ptr<TestInstallation> Install;
+};
+
+QTEST_GUILESS_MAIN(TestPassCriteriaFile)
+#include "tst_PassCriteriaFile.moc"

@@ -1,0 +1,353 @@
+#include "records/ResultEvaluation.h"
+#include "records/ScoreFile.h"
+#include "shell/AppState.h"
+#include "shell/FatalError.h"
+#include "shell/OleDate.h"
+#include "support/ManualClock.h"
+#include "support/TestInstallation.h"
+#include <QtTest>
+
+namespace {
+const QDateTime Now(QDate(2026, 12, 10), QTime(18, 0, 0));
+const double Today = 46366; // 2026-12-10 as an OLE date
+
+ScoreRecord Record(qint16 pupil, qint16 level, qint32 seconds, double date = Today)
+{
+    ScoreRecord r;
+    r.Date = date;
+    r.TimeOfDay = 0.5;
+    r.Pupil = pupil;
+    r.Level = level;
+    r.Seconds = seconds;
+    return r;
+}
+
+QByteArray FileBytes()
+{
+    QFile f(ScoreFile::Path());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteFile(const QByteArray& bytes)
+{
+    QFile f(ScoreFile::Path());
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Every cell of BestSeconds is 99999 except the ones listed.
+bool BestEverywhereElseEmpty(const QList<QPair<int, int>>& except)
+{
+    for (int l = 0; l < 36; ++l)
+        for (int p = 0; p <= 5000; ++p)
+            if (!except.contains(qMakePair(l, p)) && App().Scores.BestSeconds(l, p) != 99999)
+                return false;
+    return true;
+}
+} // namespace
+
+class TestScoreFile : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        ResetAppState();
+        Install = std::make_unique<TestInstallation>();
+        Install->ApplyToAppState();
+        App().TheClock = &Clock;
+        Clock.Set(Now);
+        App().Wait = [this](int ms) { Waits << ms; };
+        Waits.clear();
+    }
+
+    // The 44 bytes of one appended record, written out by hand.
+    void appendedRecordLayout()
+    {
+        App().CurrentPupil = 1234;
+        App().CurrentLevel = 3;
+        App().RecordedSeconds = 99999;
+        App().SchoolCode = QStringLiteral("12345");
+        ScoreFile::AppendScoreRecord();
+
+        const QByteArray expected = QByteArray::fromHex(
+            "00000000c0a3e640"   // Date 46366 (2026-12-10)
+            "000000000000e83f"   // TimeOfDay 0.75 (18:00)
+            "d204"               // Pupil 1234
+            "0300"               // Level 3
+            "9f860100"           // Seconds 99999
+            "3132333435"         // "12345"
+            "2020202020"         // five blanks
+            "3020202020"         // "0" and four blanks
+            "2020202020");       // blanks
+        QCOMPARE(FileBytes().toHex(), expected.toHex());
+
+        ScoreFile::LoadScoreRecords();
+        QCOMPARE(App().Scores.LoadedCount, 1);
+        QCOMPARE(App().Scores.LoadedDate[1], 46366.0);
+        QCOMPARE(App().Scores.LoadedTimeOfDay[1], 0.75);
+        QCOMPARE(App().Scores.LoadedPupil[1], qint16(1234));
+        QCOMPARE(App().Scores.LoadedLevel[1], qint16(3));
+        QCOMPARE(App().Scores.LoadedSeconds[1], 99999);
+        const ScoreRecord read = ScoreFile::ReadRecord(1);
+        QCOMPARE(read.ToBytes().toHex(), expected.toHex());
+    }
+
+    void schoolCodeField_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("short code padded") << QStringLiteral("7") << QByteArray("7    ");
+        QTest::newRow("empty code is blanks") << QString() << QByteArray("     ");
+        QTest::newRow("long code cut") << QStringLiteral("1234567") << QByteArray("12345");
+        QTest::newRow("double-byte character never split")
+            << QStringLiteral("ab山田") << QByteArray("ab\x8e\x52 ");
+    }
+    void schoolCodeField()
+    {
+        QFETCH(QString, code);
+        QFETCH(QByteArray, bytes);
+        App().SchoolCode = code;
+        App().CurrentPupil = 1;
+        App().CurrentLevel = 1;
+        ScoreFile::AppendScoreRecord();
+        QCOMPARE(FileBytes().mid(24, 5), bytes);
+    }
+
+    void missingFileIsCreatedEmpty()
+    {
+        QVERIFY(!QFile::exists(ScoreFile::Path()));
+        ScoreFile::LoadScoreRecords();
+        QVERIFY(QFile::exists(ScoreFile::Path()));
+        QCOMPARE(QFileInfo(ScoreFile::Path()).size(), 0);
+        QCOMPARE(App().Scores.LoadedCount, 0);
+        QVERIFY(BestEverywhereElseEmpty({}));
+        for (qint32 best : App().Scores.SchoolBestSeconds)
+            QCOMPARE(best, 99999);
+    }
+
+    void window_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::newRow("20005 records") << 20005;
+        QTest::newRow("more than 16-bit record numbers") << 40000;
+    }
+    // Record n has n seconds, pupil n % 1000 + 1 and level n % 35 + 1.
+    void window()
+    {
+        QFETCH(int, records);
+        QByteArray bytes;
+        for (int n = 1; n <= records; ++n)
+            bytes += Record(qint16(n % 1000 + 1), qint16(n % 35 + 1), n).ToBytes();
+        WriteFile(bytes);
+
+        ScoreFile::LoadScoreRecords();
+        const LoadedScores& s = App().Scores;
+        QCOMPARE(s.LoadedCount, 20000);
+        const int first = records - 20000 + 1;
+        QCOMPARE(s.LoadedSeconds[1], first);
+        QCOMPARE(s.LoadedPupil[1], qint16(first % 1000 + 1));
+        QCOMPARE(s.LoadedLevel[1], qint16(first % 35 + 1));
+        QCOMPARE(s.LoadedSeconds[20000], records);
+        for (int k = 1; k <= 20000; ++k)
+            QCOMPARE(s.LoadedSeconds[k], first + k - 1);
+        // Pupil 2 on level 2 made records 1, 7001, 14001 …: the first one lies outside the window.
+        QCOMPARE(s.BestSeconds(2, 2), records == 20005 ? 7001 : 21001);
+        QCOMPARE(ScoreFile::RecordCount(), records);
+    }
+
+    void partialTail()
+    {
+        QByteArray bytes;
+        for (int n = 1; n <= 3; ++n)
+            bytes += Record(1, 1, n).ToBytes();
+        WriteFile(bytes + QByteArray(20, '\x7f'));
+
+        ScoreFile::LoadScoreRecords();
+        QCOMPARE(App().Scores.LoadedCount, 3);
+        QCOMPARE(ScoreFile::RecordCount(), 3);
+
+        ScoreFile::Append(Record(2, 2, 44));
+        const QByteArray after = FileBytes();
+        QCOMPARE(after.size(), 4 * 44);
+        QCOMPARE(after.left(3 * 44), bytes);
+        QCOMPARE(after.mid(3 * 44), Record(2, 2, 44).ToBytes());
+        ScoreFile::LoadScoreRecords();
+        QCOMPARE(App().Scores.LoadedCount, 4);
+        QCOMPARE(App().Scores.LoadedSeconds[4], 44);
+    }
+
+    void slotRules_data()
+    {
+        QTest::addColumn<int>("pupil");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<double>("date");
+        QTest::addColumn<bool>("bestCounted");
+        QTest::newRow("pupil 0") << 0 << 2 << Today << true;
+        QTest::newRow("level 0") << 5 << 0 << Today << true;
+        QTest::newRow("negative date") << 5 << 2 << -1.0 << true;
+        QTest::newRow("pupil 5001 is damaged") << 5001 << 2 << Today << false;
+        QTest::newRow("negative pupil is damaged") << -3 << 2 << Today << false;
+        QTest::newRow("level 36 is damaged") << 5 << 36 << Today << false;
+        QTest::newRow("negative level is damaged") << 5 << -1 << Today << false;
+    }
+    // The odd record lies between two good ones; it never takes a slot, and a damaged one counts
+    // nowhere, ends nothing and stays in the file as it is.
+    void slotRules()
+    {
+        QFETCH(int, pupil);
+        QFETCH(int, level);
+        QFETCH(double, date);
+        QFETCH(bool, bestCounted);
+        App().Criteria[2].TargetTime = 60;
+        App().Criteria[2].PointRate = 1;
+        const QByteArray bytes = Record(7, 1, 70).ToBytes() + Record(qint16(pupil), qint16(level), 50, date).ToBytes()
+            + Record(8, 1, 80).ToBytes();
+        WriteFile(bytes);
+
+        ResultEvaluation::ComputeResultTables();
+        const LoadedScores& s = App().Scores;
+        QCOMPARE(s.LoadedCount, 2);
+        QCOMPARE(s.LoadedSeconds[1], 70);
+        QCOMPARE(s.LoadedSeconds[2], 80);
+        QList<QPair<int, int>> bests{{1, 7}, {1, 8}};
+        if (bestCounted) {
+            QCOMPARE(s.BestSeconds(level, pupil), 50);
+            bests << qMakePair(level, pupil);
+        }
+        QVERIFY(BestEverywhereElseEmpty(bests));
+        QCOMPARE(s.SchoolBestSeconds[2], bestCounted && level == 2 && pupil >= 1 ? 50 : 99999);
+        for (int l = 0; l < 36; ++l)
+            for (int p = 0; p <= 5000; ++p)
+                if (p != 7 && p != 8)
+                    QCOMPARE(App().Results.TotalPoints(l, p) + App().Results.AttemptCount(l, p), 0);
+
+        ScoreFile::Append(Record(9, 1, 90));
+        QCOMPARE(FileBytes(), bytes + Record(9, 1, 90).ToBytes());
+    }
+
+    void schoolBestOverPupilsUpTo1000()
+    {
+        WriteFile(Record(1001, 4, 10).ToBytes() + Record(5000, 4, 11).ToBytes() + Record(1000, 4, 30).ToBytes()
+                  + Record(1, 4, 40).ToBytes() + Record(0, 4, 5).ToBytes() + Record(2, 5, 3).ToBytes());
+        ScoreFile::LoadScoreRecords();
+        QCOMPARE(App().Scores.SchoolBestSeconds[4], 30);
+        QCOMPARE(App().Scores.SchoolBestSeconds[5], 3);
+        QCOMPARE(App().Scores.SchoolBestSeconds[6], 99999);
+        QCOMPARE(App().Scores.BestSeconds(4, 1001), 10);
+    }
+
+    // A reload starts afresh even where the previous load or an attempt lowered a best time.
+    void reloadForgetsVanishedBests()
+    {
+        WriteFile(Record(7, 1, 30).ToBytes() + Record(900, 2, 20).ToBytes());
+        ScoreFile::LoadScoreRecords();
+        QCOMPARE(App().Scores.BestSeconds(1, 7), 30);
+        App().CurrentPupil = 3;
+        App().CurrentLevel = 2;
+        App().RecordedSeconds = 15;
+        ResultEvaluation::RecordAttempt(2);
+        QCOMPARE(App().Scores.BestSeconds(2, 3), 15);
+
+        WriteFile(Record(8, 1, 40).ToBytes());
+        ScoreFile::LoadScoreRecords();
+        QVERIFY(BestEverywhereElseEmpty({{1, 8}}));
+        QCOMPARE(App().Scores.SchoolBestSeconds[1], 40);
+        QCOMPARE(App().Scores.SchoolBestSeconds[2], 99999);
+        QCOMPARE(App().Scores.LoadedCount, 1);
+    }
+
+    void lostDataFolder_data()
+    {
+        QTest::addColumn<int>("operation");
+        QTest::newRow("load") << 0;
+        QTest::newRow("append") << 1;
+    }
+    void lostDataFolder()
+    {
+        QFETCH(int, operation);
+        App().DataFolder = Install->Root + QStringLiteral("gone/prog/");
+        try {
+            if (operation == 0)
+                ScoreFile::LoadScoreRecords();
+            else
+                ScoreFile::Append(Record(1, 1, 1));
+            QFAIL("no error for a missing folder");
+        } catch (const FatalError& e) {
+            QVERIFY2(e.Message.startsWith(QStringLiteral("ファイルがありません")), qPrintable(e.Message));
+            QVERIFY2(e.Message.contains(QDir::toNativeSeparators(ScoreFile::Path())), qPrintable(e.Message));
+        }
+        QCOMPARE(Waits, QList<int>({5000, 5000, 5000}));
+        QVERIFY(!QFileInfo::exists(Install->Root + QStringLiteral("gone")));
+    }
+
+    void readOnlyFileCannotBeAppended()
+    {
+        WriteFile(Record(1, 1, 1).ToBytes());
+        QFile::setPermissions(ScoreFile::Path(), QFile::ReadOwner);
+        if (QFile(ScoreFile::Path()).open(QIODevice::WriteOnly))
+            QSKIP("running with rights that ignore file permissions");
+        ScoreFile::LoadScoreRecords(); // readers still read
+        QCOMPARE(App().Scores.LoadedCount, 1);
+        try {
+            ScoreFile::Append(Record(2, 2, 2));
+            QFAIL("appended to a read-only file");
+        } catch (const FatalError& e) {
+            QVERIFY2(e.Message.startsWith(QStringLiteral("成績ランダムファイル記録")), qPrintable(e.Message));
+        }
+        QCOMPARE(FileBytes(), Record(1, 1, 1).ToBytes());
+    }
+
+    void removeRecord()
+    {
+        QByteArray bytes;
+        for (int n = 1; n <= 10; ++n)
+            bytes += Record(1, 1, n).ToBytes();
+        WriteFile(bytes + "tail");
+        ScoreFile::RemoveRecord(5);
+        QCOMPARE(ScoreFile::RecordCount(), 9);
+        QCOMPARE(FileBytes(), bytes.left(4 * 44) + bytes.mid(5 * 44));
+        QVERIFY(!QFile::exists(ScoreFile::TempPath()));
+        QCOMPARE(ScoreFile::ReadRecord(5).Seconds, 6);
+        QCOMPARE(ScoreFile::ReadRecord(9).Seconds, 10);
+    }
+
+    void rewriteRecordInPlace()
+    {
+        WriteFile(Record(1, 1, 1).ToBytes() + Record(2, 2, 2).ToBytes() + Record(3, 3, 3).ToBytes());
+        ScoreRecord changed = Record(2, 2, 222);
+        changed.Text4 = "abcde";
+        ScoreFile::WriteRecord(2, changed);
+        QCOMPARE(FileBytes(), Record(1, 1, 1).ToBytes() + changed.ToBytes() + Record(3, 3, 3).ToBytes());
+        QCOMPARE(ScoreFile::ReadRecord(2).Text4, QByteArray("abcde"));
+    }
+
+    void noSuchRecord_data()
+    {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<int>("n");
+        QTest::newRow("read 0") << 0 << 0;
+        QTest::newRow("read past the end") << 0 << 3;
+        QTest::newRow("write past the end") << 1 << 3;
+        QTest::newRow("remove past the end") << 2 << 3;
+        QTest::newRow("remove negative") << 2 << -1;
+    }
+    void noSuchRecord()
+    {
+        QFETCH(int, operation);
+        QFETCH(int, n);
+        const QByteArray bytes = Record(1, 1, 1).ToBytes() + Record(2, 2, 2).ToBytes() + "x";
+        WriteFile(bytes);
+        QVERIFY_THROWS_EXCEPTION(FatalError, operation == 0 ? void(ScoreFile::ReadRecord(n))
+                                             : operation == 1 ? ScoreFile::WriteRecord(n, Record(9, 9, 9))
+                                                              : ScoreFile::RemoveRecord(n));
+        QCOMPARE(FileBytes(), bytes);
+    }
+
+private:
+    std::unique_ptr<TestInstallation> Install;
+    ManualClock Clock;
+    QList<int> Waits;
+};
+
+QTEST_GUILESS_MAIN(TestScoreFile)
+#include "tst_ScoreFile.moc"
