@@ -51,13 +51,14 @@ private slots:
         const QDate today = QDate::currentDate();
         const int schoolYear = today.year() - (today.month() < 4 ? 1 : 0);
         const int refYear = schoolYear - 6 - 3; // third year of primary school
-        inst.WriteRoster(QStringLiteral("1,%1,0,0,山田太郎,0,,\n2,%1,0,0,\"佐藤, \"\"花子\",0,,\n").arg(refYear));
+        inst.WriteRoster(QStringLiteral("1,%1,0,0,山田太郎,0,,\n2,%1,0,0,\"佐藤, 花子\",0,,\n3,%1,0,0,木\"村,0,,\n").arg(refYear));
 
         QByteArray scores;
         AddRecord(scores, 1, 1, 30, 0);     // 11 points
         AddRecord(scores, 1, 1, 60, 0);     // 5 points
         AddRecord(scores, 2, 1, 61, 10);    // 4 points, outside every window
-        AddRecord(scores, 3, 2, 99999, 0);  // a time-out: no count, no points, no best time
+        AddRecord(scores, 3, 2, 100, 0);    // 5 points on the target
+        AddRecord(scores, 4, 2, 99999, 0);  // a time-out: no count, no points, no best time
         AddRecord(scores, 1200, 1, 20, 0);  // 19 points; beyond the school-best range
         QFile f(inst.DataFolder + QStringLiteral("成績累積データ.dat"));
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -75,10 +76,11 @@ private slots:
                   "pupil,name,grade,level,attempts,points,judge_attempts,judge_points,ban_attempts,ban_points,"
                   "today_attempts,today_points,best_seconds,school_best_seconds,passed,overdoing\r\n"
                   "1,山田太郎,小３,1,2,16,2,16,2,16,2,16,30,30,1,0\r\n"
-                  "2,\"佐藤, \"\"花子\",小３,1,1,4,0,0,0,0,0,0,61,30,0,0\r\n"
+                  "2,\"佐藤, 花子\",小３,1,1,4,0,0,0,0,0,0,61,30,0,0\r\n"
+                  "3,\"木\"\"村\",小３,2,1,5,1,5,1,5,1,5,100,100,0,0\r\n"
                   "1200,,,1,1,19,1,19,1,19,1,19,20,30,0,0\r\n")
                   .toUtf8();
-        QCOMPARE(QString::fromUtf8(result.readAll()), QString::fromUtf8(expected));
+        QCOMPARE(QString::fromUtf8(result.readAll()).split("\r\n"), QString::fromUtf8(expected).split("\r\n"));
     }
 
     void configurationErrorGoesToStandardError()

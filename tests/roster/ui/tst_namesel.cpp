@@ -373,14 +373,18 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(Screen));
         bool seen = false;
         QPoint offCentre;
-        QTimer::singleShot(0, this, [&] {
+        // The dialog runs its own event loop: look for it from a timer until it is up.
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* d = qobject_cast<frmver*>(w); d && d->isVisible()) {
+                if (auto* d = qobject_cast<frmver*>(w); d && d->isVisible() && !seen) {
                     seen = QApplication::activeModalWidget() == d;
                     offCentre = d->frameGeometry().center() - Screen->frameGeometry().center();
+                    poll.stop();
                     d->reject();
                 }
         });
+        poll.start(10);
         QTest::mouseClick(Label("Label4"), Qt::LeftButton);
         QVERIFY(seen);
         QVERIFY2(std::abs(offCentre.x()) <= 2 && std::abs(offCentre.y()) <= 2, qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -45,7 +46,13 @@ private slots:
     {
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
-        qDeleteAll(QApplication::topLevelWidgets());
+        // Popups and dialogs are top-level too but belong to a screen: delete only the screens.
+        QList<QPointer<QWidget>> screens;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (!w->parentWidget())
+                screens << w;
+        for (const QPointer<QWidget>& w : screens)
+            delete w.data();
         ScreenFlow::FatalHook = nullptr;
         Configuration::ProgramFolderOverride.clear();
         ScaledForm::Windowed = false;
