@@ -84,3 +84,8 @@ void ScreenFlow::Fatal(const QString& message)
     else // Before exec(): end as soon as the event loop starts.
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
 }
+
+// The drill arrives next; until then these do nothing.
+void ScreenFlow::StartDrill() {}
+void ScreenFlow::EndAttempt() {}
+void ScreenFlow::WaitSeconds(double) {}

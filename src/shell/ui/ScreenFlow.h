@@ -17,6 +17,13 @@ public:
     static void ShowWaitScreen();
     static void CloseWaitScreen();
 
+    // The attempt: resets the attempt state and shows the drill screen.
+    static void StartDrill();
+    // Closes the running attempt once: records it and hands over to the attempt end screen.
+    static void EndAttempt();
+    // Waits keeping the screen responsive, then closes the drill screen and shows the attempt end screen.
+    static void WaitSeconds(double seconds);
+
     // Shows `message` in a message box, closes every screen and ends the program with status 1.
     static void Fatal(const QString& message);
     // Tests replace the message box (and the end of the process) with this.

@@ -1,0 +1,3 @@
+#include "attempt_end/ui/FrmSyuuryou.h"
+
+FrmSyuuryou::FrmSyuuryou(QWidget* parent) : ScaledForm(parent) {}
