@@ -29,6 +29,13 @@ LevelMenuPlaceholder::LevelMenuPlaceholder(QWidget* parent) : ScaledForm(parent)
         l->setAlignment(Qt::AlignCenter);
         Place(l, 600 + (level - 1) * 4800, 3000, 4200, 1500, 20);
         LevelLabels << l;
+
+        auto* start = new QPushButton(QStringLiteral("ｽﾀｰﾄ(&%1)").arg(level), this);
+        start->setObjectName(QStringLiteral("Command4_%1").arg(level));
+        start->setFocusPolicy(Qt::NoFocus);
+        Place(start, 600 + (level - 1) * 4800, 4700, 4200, 1200, 20);
+        connect(start, &QPushButton::clicked, this, [this, level] { StartLevel(level); });
+        StartButtons << start;
     }
 
     BackButton = new QPushButton(QStringLiteral("戻る(0)"), this);
@@ -53,6 +60,12 @@ void LevelMenuPlaceholder::keyPressEvent(QKeyEvent* event)
         GoBack();
         return;
     }
+    bool isDigit = false;
+    const int level = event->text().toInt(&isDigit);
+    if (isDigit && level >= 1 && level <= StartButtons.size()) {
+        StartLevel(level);
+        return;
+    }
     ScaledForm::keyPressEvent(event);
 }
 
@@ -60,4 +73,11 @@ void LevelMenuPlaceholder::GoBack()
 {
     ScreenFlow::ShowNameSelection();
     close();
+}
+
+void LevelMenuPlaceholder::StartLevel(int level)
+{
+    App().CurrentLevel = qint16(level);
+    ScreenFlow::ShowWaitScreen();
+    ScreenFlow::StartDrill();
 }

@@ -4,7 +4,8 @@
 class QLabel;
 class QPushButton;
 
-// Stands in for the level menu: the pupil's name, the levels on offer and the way back.
+// Stands in for the level menu: the pupil's name, the levels on offer with their start buttons
+// (also the digit keys), and the way back.
 class LevelMenuPlaceholder : public ScaledForm {
     Q_OBJECT
 public:
@@ -16,8 +17,10 @@ protected:
 
 private:
     void GoBack();
+    void StartLevel(int level);
 
     QLabel* NameLabel;
     QList<QLabel*> LevelLabels;
+    QList<QPushButton*> StartButtons;
     QPushButton* BackButton;
 };
