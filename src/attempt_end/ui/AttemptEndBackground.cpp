@@ -51,8 +51,8 @@ void AttemptEndBackground::Paint(QPainter& p, const QRectF& r)
     sky.setColorAt(1, QColor(246, 250, 238));
     p.fillRect(r, sky);
 
-    DrawCloud(p, QPointF(r.left() + w * 0.70, r.top() + h * 0.22), w * 0.12);
-    DrawCloud(p, QPointF(r.left() + w * 0.04, r.top() + h * 0.80), w * 0.09);
+    DrawCloud(p, QPointF(r.left() + w * 0.25, r.top() + h * 0.02), w * 0.09);
+    DrawCloud(p, QPointF(r.left() + w * 0.84, r.top() + h * 0.87), w * 0.09);
 
     // Rolling hills along the bottom edge.
     QPainterPath hills;
@@ -68,13 +68,13 @@ void AttemptEndBackground::Paint(QPainter& p, const QRectF& r)
     p.setBrush(QColor(186, 222, 170));
     p.drawPath(hills);
 
-    // A few small stars in the corners, away from the text.
-    DrawStar(p, QPointF(r.left() + w * 0.93, r.top() + h * 0.06), h * 0.022, QColor(250, 214, 110));
-    DrawStar(p, QPointF(r.left() + w * 0.97, r.top() + h * 0.15), h * 0.014, QColor(246, 178, 107));
-    DrawStar(p, QPointF(r.left() + w * 0.03, r.top() + h * 0.70), h * 0.016, QColor(250, 214, 110));
+    // A few small stars in the sky between the title and the counters, away from the text.
+    DrawStar(p, QPointF(r.left() + w * 0.44, r.top() + h * 0.06), h * 0.024, QColor(250, 206, 90));
+    DrawStar(p, QPointF(r.left() + w * 0.50, r.top() + h * 0.12), h * 0.015, QColor(246, 170, 100));
+    DrawStar(p, QPointF(r.left() + w * 0.55, r.top() + h * 0.05), h * 0.012, QColor(250, 206, 90));
 
-    // The board behind the result lines.
-    const QRectF board(r.left() + w * 0.02, r.top() + h * 0.18, w * 0.96, h * 0.56);
+    // The board behind the result lines and the pass line.
+    const QRectF board(r.left() + w * 0.02, r.top() + h * 0.18, w * 0.96, h * 0.67);
     p.setPen(QPen(QColor(170, 196, 214), std::max(1.0, h / 400)));
     p.setBrush(QColor(255, 255, 255, 215));
     p.drawRoundedRect(board, h * 0.03, h * 0.03);

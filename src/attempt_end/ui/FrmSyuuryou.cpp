@@ -81,7 +81,7 @@ void FrmSyuuryou::BuildControls()
     SetTextColour(MessageLine, QColor(210, 60, 40));
     MessageLine->hide();
 
-    PassLine = AddLine("PassLine", 900, 8700, 13560, 1050, 32, Qt::AlignCenter);
+    PassLine = AddLine("PassLine", 900, 8400, 13560, 1050, 32, Qt::AlignCenter);
     Bold(PassLine);
     SetTextColour(PassLine, QColor(30, 130, 60));
     PassLine->setText(AttemptOutcome::PassText);
