@@ -316,6 +316,12 @@ private slots:
         else
             QTest::keyClick(menu, Qt::Key_Space);
         QCOMPARE(Visible<LevelMenuPlaceholder>().size(), 1);
+        // A second press before the screen is gone opens no second menu.
+        if (Screen) {
+            QVERIFY(!menu->isEnabled());
+            QTest::mouseClick(menu, Qt::LeftButton);
+            QCOMPARE(Visible<LevelMenuPlaceholder>().size(), 1);
+        }
         QTRY_VERIFY(Screen.isNull());
         QCOMPARE(DrillStarts, 0);
     }
