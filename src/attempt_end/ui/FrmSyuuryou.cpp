@@ -1,3 +1,275 @@
 #include "attempt_end/ui/FrmSyuuryou.h"
+#include "attempt_end/AttemptOutcome.h"
+#include "attempt_end/ui/AttemptEndBackground.h"
+#include "attempt_end/ui/FinalLevelPicture.h"
+#include "drill/SoundCues.h"
+#include "records/ResultEvaluation.h"
+#include "shell/AppState.h"
+#include "shell/FatalError.h"
+#include "shell/ui/ScreenFlow.h"
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
 
-FrmSyuuryou::FrmSyuuryou(QWidget* parent) : ScaledForm(parent) {}
+std::function<void()> FrmSyuuryou::StartDrillHook;
+
+namespace {
+constexpr int PauseMs = 500;
+
+void SetTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    widget->setPalette(pal);
+}
+
+void Bold(QWidget* widget)
+{
+    QFont f = widget->font();
+    f.setBold(true);
+    widget->setFont(f);
+}
+} // namespace
+
+FrmSyuuryou::FrmSyuuryou(QWidget* parent) : ScaledForm(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    BuildControls();
+}
+
+QLabel* FrmSyuuryou::AddLine(const char* name, int left, int top, int width, int height, double pointSize,
+                             Qt::Alignment alignment)
+{
+    auto* label = new QLabel(this);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAlignment(alignment);
+    SetTextColour(label, QColor(40, 60, 90));
+    Place(label, left, top, width, height, pointSize);
+    return label;
+}
+
+void FrmSyuuryou::BuildControls()
+{
+    setObjectName(QStringLiteral("FrmSyuuryou"));
+    setWindowTitle(QStringLiteral("終了"));
+    // Outside the 4:3 design area (wide screens) the sky colour goes on.
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(216, 236, 248));
+    setPalette(pal);
+
+    Background = new AttemptEndBackground(this);
+    Background->setObjectName(QStringLiteral("Background"));
+    Place(Background, 0, 0, DesignWidth, DesignHeight);
+
+    TitleLine = AddLine("TitleLine", 600, 300, 9000, 1200, 36);
+    Bold(TitleLine);
+    TodayTotalLine = AddLine("TodayTotalLine", 9720, 300, 5280, 750, 18, Qt::AlignRight | Qt::AlignVCenter);
+    TodayLevelLine = AddLine("TodayLevelLine", 9720, 1050, 5280, 750, 18, Qt::AlignRight | Qt::AlignVCenter);
+
+    LevelLine = AddLine("LevelLine", 900, 2250, 13560, 1050, 28);
+    PupilLine = AddLine("PupilLine", 900, 3300, 13560, 1050, 28);
+    TimeLine = AddLine("TimeLine", 900, 4500, 13560, 1200, 36);
+    Bold(TimeLine);
+    PointsLine = AddLine("PointsLine", 900, 5850, 13560, 1050, 28);
+
+    MessageLine = AddLine("MessageLine", 900, 7050, 13560, 1200, 36, Qt::AlignCenter);
+    Bold(MessageLine);
+    SetTextColour(MessageLine, QColor(210, 60, 40));
+    MessageLine->hide();
+
+    PassLine = AddLine("PassLine", 900, 8400, 13560, 1050, 32, Qt::AlignCenter);
+    Bold(PassLine);
+    SetTextColour(PassLine, QColor(30, 130, 60));
+    PassLine->setText(AttemptOutcome::PassText);
+    PassLine->hide();
+
+    MenuButton = new QPushButton(QStringLiteral("メニューへ"), this);
+    MenuButton->setObjectName(QStringLiteral("MenuButton"));
+    Place(MenuButton, 2880, 9900, 4320, 1260, 24);
+    MenuButton->hide();
+    connect(MenuButton, &QPushButton::clicked, this, [this] { MenuButton_Click(); });
+
+    RetryButton = new QPushButton(QStringLiteral("もう一度"), this);
+    RetryButton->setObjectName(QStringLiteral("RetryButton"));
+    Place(RetryButton, 8160, 9900, 4320, 1260, 24);
+    RetryButton->hide();
+    connect(RetryButton, &QPushButton::clicked, this, [this] { RetryButton_Click(); });
+
+    // Over the result lines while it is shown.
+    FinalPicture = new FinalLevelPicture(AttemptOutcome::FinalLevelText, this);
+    FinalPicture->setObjectName(QStringLiteral("FinalLevelPicture"));
+    Place(FinalPicture, 1920, 3000, 11520, 4800, 32);
+    Bold(FinalPicture);
+    FinalPicture->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+}
+
+void FrmSyuuryou::showEvent(QShowEvent* event)
+{
+    ScaledForm::showEvent(event);
+    if (!Shown) {
+        Shown = true;
+        QTimer::singleShot(0, this, [this] { Form_Activate(); });
+    }
+}
+
+void FrmSyuuryou::changeEvent(QEvent* event)
+{
+    ScaledForm::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !HasRun)
+        return;
+    if (!isActiveWindow()) {
+        LeftActive = true;
+    } else if (LeftActive && !Running) {
+        LeftActive = false;
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible())
+                Form_Activate();
+        });
+    }
+}
+
+void FrmSyuuryou::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the button that has the focus, as space does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* button = qobject_cast<QPushButton*>(focusWidget());
+        if (button && (button == MenuButton || button == RetryButton)) {
+            if (button->isVisible() && button->isEnabled() && !event->isAutoRepeat())
+                button->click();
+            return;
+        }
+    }
+    ScaledForm::keyPressEvent(event);
+}
+
+void FrmSyuuryou::Form_Activate()
+{
+    if (Running)
+        return;
+    Running = true;
+    HasRun = true;
+    QPointer<FrmSyuuryou> self(this);
+    // Pending events may close the screen (a fatal error elsewhere); then the rest is left undone.
+    auto processEvents = [&self] {
+        QCoreApplication::processEvents();
+        return self && self->isVisible();
+    };
+    auto finish = [&self] {
+        if (self) {
+            self->Running = false;
+            emit self->Activated();
+        }
+    };
+
+    try {
+        ResultEvaluation::ComputeResultTables();
+    } catch (const FatalError& e) {
+        ScreenFlow::Fatal(e.Message);
+        finish();
+        return;
+    }
+    const AttemptOutcome outcome = AttemptOutcome::Evaluate();
+
+    if (outcome.Passed) {
+        PassLine->setText(AttemptOutcome::PassText);
+        PassLine->show();
+        if (outcome.ShowFinalPicture) {
+            FinalPicture->show();
+            FinalPicture->raise();
+        }
+    }
+    if (!processEvents())
+        return finish();
+    Timer1->start(PauseMs);
+
+    PointsLine->setText(outcome.PointsText);
+    TimeLine->setText(outcome.TimeText);
+    PupilLine->setText(outcome.PupilText);
+    TitleLine->setText(outcome.TitleText);
+    LevelLine->setText(outcome.LevelText);
+    TodayLevelLine->setText(outcome.TodayLevelText);
+    App().TodayTotal = outcome.TodayTotal;
+    TodayTotalLine->setText(outcome.TodayTotalText);
+
+    if (!processEvents())
+        return finish();
+    const QString message = AttemptOutcome::MessageText(outcome.Record);
+    MessageLine->setText(message);
+    MessageLine->setVisible(!message.isEmpty());
+    if (outcome.Record == AttemptOutcome::Message::None) {
+        AttemptOutcome::Play(outcome.RecordCue);
+    } else if (outcome.RecordCue != AttemptOutcome::Cue::None) {
+        if (!processEvents())
+            return finish();
+        AttemptOutcome::Play(outcome.RecordCue);
+        if (!processEvents())
+            return finish();
+    }
+
+    if (outcome.FinalLevel && outcome.Passed) {
+        if (outcome.PlayPassCue)
+            SoundCues::Pass();
+    } else {
+        FinalPicture->hide();
+    }
+
+    App().NewPersonalBest = false;
+    App().NewSchoolBest = false;
+    if (!processEvents())
+        return finish();
+    ScreenFlow::CloseWaitScreen();
+    finish();
+}
+
+void FrmSyuuryou::Timer1_Timer()
+{
+    FinalPicture->hide();
+    MenuButton->show();
+    MenuButton->setFocus();
+    Timer1->stop();
+    switch (AttemptOutcome::DecideAfterPause()) {
+    case AttemptOutcome::AfterPause::OfferRetry:
+        RetryButton->show();
+        break;
+    case AttemptOutcome::AfterPause::OfferRetryWithoutPassLine:
+        PassLine->clear();
+        PassLine->hide();
+        RetryButton->show();
+        break;
+    case AttemptOutcome::AfterPause::SuggestNextLevel:
+        PassLine->setText(AttemptOutcome::NextLevelText);
+        PassLine->show();
+        RetryButton->hide();
+        break;
+    }
+}
+
+void FrmSyuuryou::MenuButton_Click()
+{
+    MenuButton->setEnabled(false);
+    ScreenFlow::ShowLevelMenu();
+    close();
+    QCoreApplication::processEvents();
+}
+
+void FrmSyuuryou::RetryButton_Click()
+{
+    MenuButton->setEnabled(false);
+    ScreenFlow::ShowWaitScreen();
+    close();
+    QCoreApplication::processEvents();
+    // The screen may be gone by now; only the static hook is used from here.
+    if (StartDrillHook)
+        StartDrillHook();
+    else
+        ScreenFlow::StartDrill();
+}
