@@ -1,3 +1,6 @@
+#include "drill/PulseSoundPlayer.h"
+#include "drill/ui/SoundFailure.h"
+#include "shell/AppState.h"
 #include "shell/Configuration.h"
 #include "shell/ResultExport.h"
 #include "shell/ui/Firstfrm.h"
@@ -48,7 +51,10 @@ int main(int argc, char** argv)
 
     ScaledForm::Windowed = parser.isSet(windowed);
     // App().TheClock, App().Random and App().Wait start with the system clock, the system random
-    // generator and a responsive wait.
+    // generator and a responsive wait; the sounds go to the session's sound server.
+    PulseSoundPlayer player;
+    App().Player = &player;
+    SoundFailure::Install();
     auto* splash = new Firstfrm;
     splash->Start();
     return app->exec();

@@ -28,7 +28,18 @@ void SoundCues::LoadSoundTable()
         for (int column = 1; column <= 10; ++column) {
             if (table.Cell[column][0] != *item)
                 continue;
-            for (int j = 1; j <= 20; ++j) {
+            for (int j = 1; j <= 21; ++j) {
+                // After twenty names only a closing "*" belongs to the group; anything else is left
+                // for the next group.
+                if (j == 21) {
+                    ItemReader ahead = *reader;
+                    const auto next = ahead.Next();
+                    if (next && *next == u"*") {
+                        reader = std::move(ahead);
+                        table.Cell[column][21] = QString::number(20);
+                    }
+                    break;
+                }
                 const auto name = reader->Next();
                 if (!name)
                     break;
