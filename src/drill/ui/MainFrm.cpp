@@ -182,7 +182,7 @@ void MainFrm::BuildControls()
         QLabel* label = NewLabel(p, QStringLiteral("Cell_%1").arg(cell), QString(), Qt::AlignCenter);
         label->setFrameShape(QFrame::Box);
         label->setLineWidth(2);
-        SetColour(label, QColor(60, 90, 60), QPalette::WindowText);
+        SetColour(label, QColor(40, 70, 40), QPalette::WindowText);
         SetColour(label, DrillModel::InputColour);
         Place(label, c.Left, c.Top, c.Width, c.Height, stepRow ? StepPoints : FractionPoints);
         Cells[std::size_t(cell)] = label;
@@ -419,6 +419,9 @@ void MainFrm::Refresh()
         const auto i = std::size_t(cell);
         SetText(Cells[i], d.CellText[i]);
         SetColour(Cells[i], d.CellColour[i]);
+        // Light digits on the dark cursor colour, dark ones elsewhere.
+        SetColour(Cells[i], d.CellColour[i] == DrillModel::CursorColour ? QColor(255, 255, 255) : QColor(40, 70, 40),
+                  QPalette::WindowText);
         SetShown(Cells[i], d.CellShown[i]);
         SetText(Twins[i], d.TwinText[i]);
         SetShown(Twins[i], d.TwinShown[i]);
