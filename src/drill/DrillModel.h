@@ -113,7 +113,12 @@ private:
     void ShowRemaining();
     QString MinutesSinceLogin() const;
     void Notify();
-    void Call(const std::function<void()>& f) { if (f) f(); }
+    // Calls a copy: the callback may destroy this model, and with it the original.
+    static void Call(std::function<void()> f)
+    {
+        if (f)
+            f();
+    }
 
     // Cleared when the model is destroyed, so a callback that closes the screen cannot leave
     // a handler running on a deleted model.

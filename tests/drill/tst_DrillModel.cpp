@@ -500,7 +500,7 @@ private slots:
         App().SolvedCount = 9;
         DrillModel* m = Model.release();
         bool deleted = false;
-        m->EndAttempt = [m, &deleted] { delete m; deleted = true; };
+        m->EndAttempt = [m, &deleted] { deleted = true; delete m; };
         for (char k : QByteArray(ExampleAnswer(2)))
             if (!deleted)
                 m->KeyPress(k);
@@ -512,7 +512,7 @@ private slots:
         Open(2, Example());
         m = Model.release();
         deleted = false;
-        m->EndAttempt = [m, &deleted] { delete m; deleted = true; };
+        m->EndAttempt = [m, &deleted] { deleted = true; delete m; };
         Clock.AdvanceMs(450000);
         m->Tick();
         QVERIFY(deleted);
