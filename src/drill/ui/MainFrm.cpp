@@ -1,0 +1,434 @@
+#include "drill/ui/MainFrm.h"
+#include "drill/ui/DrillBackground.h"
+#include "drill/ui/GuideLine.h"
+#include "shell/AppState.h"
+#include "shell/Clock.h"
+#include "shell/RandomSource.h"
+#include "shell/ui/ScreenFlow.h"
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <cmath>
+
+namespace {
+// Cell rectangles in twips inside the problem area, by cell number.
+struct CellPlace {
+    int Left, Top, Width, Height;
+};
+constexpr CellPlace CellPlaces[12] = {
+    {0, 0, 0, 0},
+    {2160, 3960, 2040, 1440}, {2160, 2250, 2040, 1440},   // 1, 2
+    {5355, 3960, 2040, 1440}, {5355, 2250, 2040, 1440},   // 3, 4
+    {1080, 5400, 870, 765},   {2160, 5400, 2040, 765},    // 5, 6
+    {5355, 5400, 2040, 765},                              // 7
+    {8820, 3960, 2040, 1440}, {8820, 2250, 2040, 1440},   // 8, 9
+    {11790, 3960, 2040, 1440}, {11790, 2250, 2040, 1440}, // 10, 11
+};
+// Twins: above the numerators, below the denominators and the step row.
+constexpr CellPlace TwinPlaces[12] = {
+    {0, 0, 0, 0},
+    {2160, 5355, 2040, 765},  {2160, 810, 2040, 1440},
+    {5355, 5355, 2040, 765},  {5355, 810, 2040, 1440},
+    {1080, 6210, 870, 765},   {2160, 6225, 2040, 765},
+    {5355, 6255, 2040, 765},
+    {8820, 5355, 2040, 765},  {8820, 810, 2040, 1440},
+    {11790, 5400, 2040, 765}, {11790, 810, 2040, 1440},
+};
+constexpr double FractionPoints = 36;
+constexpr double StepPoints = 22;
+constexpr int MarkerLeft = 11940;
+constexpr int MarkerPitch = 330;
+constexpr int MarkerSize = 270;
+constexpr int MarkerRowTop = 1140;
+constexpr int MarkerRowPitch = 400;
+constexpr int TrackLeft = 360;
+constexpr int TrackTop = 1380;
+constexpr int TrackHeight = 600;
+
+void SetColour(QWidget* w, const QColor& colour, QPalette::ColorRole role = QPalette::Window)
+{
+    if (w->palette().color(role) == colour && (role != QPalette::Window || w->autoFillBackground()))
+        return;
+    QPalette pal = w->palette();
+    pal.setColor(role, colour);
+    w->setPalette(pal);
+    if (role == QPalette::Window)
+        w->setAutoFillBackground(true);
+}
+
+void SetText(QLabel* label, const QString& text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
+void SetShown(QWidget* w, bool shown)
+{
+    if (w->isHidden() == shown)
+        w->setVisible(shown);
+}
+
+QLabel* NewLabel(QWidget* parent, const QString& name, const QString& text = QString(),
+                 Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAlignment(align);
+    label->setFocusPolicy(Qt::NoFocus);
+    return label;
+}
+
+QFrame* NewBox(QWidget* parent, const QString& name, const QColor& colour)
+{
+    auto* box = new QFrame(parent);
+    box->setObjectName(name);
+    box->setFocusPolicy(Qt::NoFocus);
+    SetColour(box, colour);
+    return box;
+}
+} // namespace
+
+MainFrm::MainFrm(QWidget* parent) : ScaledForm(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::StrongFocus);
+    BuildControls();
+
+    Drill.TrackWidth = TrackWidth;
+    Drill.EndAttempt = [] { ScreenFlow::EndAttempt(); };
+    Drill.StartClock = [this] { OneSecondTimer->start(); };
+    Drill.StopClock = [this] { StopClock(); };
+    Drill.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    Drill.Changed = [this] { Refresh(); };
+
+    Form_Load();
+}
+
+void MainFrm::BuildControls()
+{
+    setObjectName(QStringLiteral("MainFrm"));
+    setWindowTitle(App().ProgramTitle);
+
+    HeaderStrip = new QWidget(this);
+    HeaderStrip->setObjectName(QStringLiteral("HeaderStrip"));
+    Place(HeaderStrip, 0, 0, DesignWidth, HeaderHeight);
+    ProblemArea = new QWidget(this);
+    ProblemArea->setObjectName(QStringLiteral("ProblemArea"));
+    Place(ProblemArea, 0, HeaderHeight, DesignWidth, DesignHeight - HeaderHeight);
+
+    // Header strip
+    QWidget* h = HeaderStrip;
+    TitleLabel = NewLabel(h, QStringLiteral("TitleLabel"));
+    Place(TitleLabel, 120, 60, 2700, 600, 16.8);
+    PupilLabel = NewLabel(h, QStringLiteral("PupilLabel"));
+    Place(PupilLabel, 2940, 60, 3300, 600, 16);
+    LevelLabel = NewLabel(h, QStringLiteral("LevelLabel"));
+    Place(LevelLabel, 6360, 60, 2100, 600, 15);
+    SchoolLabel = NewLabel(h, QStringLiteral("SchoolLabel"));
+    Place(SchoolLabel, 8580, 60, 4000, 600, 12);
+    MinutesLabel = NewLabel(h, QStringLiteral("MinutesLabel"));
+    Place(MinutesLabel, 12700, 60, 2500, 600, 12);
+    TodayLabel = NewLabel(h, QStringLiteral("TodayLabel"));
+    Place(TodayLabel, 120, 720, 2400, 480, 12);
+    ThisLevelLabel = NewLabel(h, QStringLiteral("ThisLevelLabel"));
+    Place(ThisLevelLabel, 2640, 720, 3000, 480, 12);
+    RemainingLabel = NewLabel(h, QStringLiteral("RemainingLabel"));
+    Place(RemainingLabel, 5760, 720, 2200, 480, 14);
+    TimeCaption = NewLabel(h, QStringLiteral("TimeCaption"), QStringLiteral("タイム"));
+    Place(TimeCaption, 8100, 720, 1100, 480, 14);
+    SecondsLabel = NewLabel(h, QStringLiteral("SecondsLabel"), QString(), Qt::AlignRight | Qt::AlignVCenter);
+    Place(SecondsLabel, 9200, 720, 1000, 480, 16);
+
+    TimeTrack = NewBox(h, QStringLiteral("TimeTrack"), QColor(228, 232, 236));
+    TimeTrack->setFrameShape(QFrame::Box);
+    SetColour(TimeTrack, QColor(160, 170, 180), QPalette::WindowText);
+    Place(TimeTrack, TrackLeft, TrackTop, TrackWidth, TrackHeight);
+    LowestZone = NewBox(TimeTrack, QStringLiteral("LowestZone"), QColor(255, 236, 170));
+    Place(LowestZone, 0, 0, 1, TrackHeight);
+    TargetZone = NewBox(TimeTrack, QStringLiteral("TargetZone"), QColor(190, 235, 190));
+    Place(TargetZone, 0, 0, 1, TrackHeight);
+    ElapsedBar = NewBox(TimeTrack, QStringLiteral("ElapsedBar"), QColor(70, 130, 200));
+    Place(ElapsedBar, 0, 150, 1, TrackHeight - 300);
+    ElapsedBar->hide();
+
+    const QString rowNames[3] = {QStringLiteral("Best"), QStringLiteral("YourBest"), QStringLiteral("Pass")};
+    const QColor rowColours[3] = {QColor(240, 190, 40), QColor(80, 150, 230), QColor(230, 40, 40)};
+    for (int row = 0; row < 3; ++row) {
+        QLabel* l = NewLabel(h, QStringLiteral("%1Label").arg(rowNames[row]), rowNames[row],
+                             Qt::AlignRight | Qt::AlignVCenter);
+        Place(l, 10400, MarkerRowTop + row * MarkerRowPitch, 1400, 360, 10);
+        MarkerRowLabels[std::size_t(row)] = l;
+        for (int i = 0; i < 10; ++i) {
+            const int n = 10 * (row + 1) + i;
+            QFrame* m = NewBox(h, QStringLiteral("Marker_%1").arg(n), rowColours[row]);
+            m->setFrameShape(QFrame::Box);
+            SetColour(m, rowColours[row].darker(140), QPalette::WindowText);
+            Place(m, MarkerLeft + i * MarkerPitch, MarkerRowTop + row * MarkerRowPitch + 45, MarkerSize, MarkerSize);
+            Markers[std::size_t(n)] = m;
+        }
+    }
+
+    // Problem area
+    QWidget* p = ProblemArea;
+    InstructionLabel = NewLabel(p, QStringLiteral("InstructionLabel"), QStringLiteral("通分しなさい"));
+    Place(InstructionLabel, 1080, 300, 5400, 900, 26);
+
+    for (int cell = 1; cell <= DrillModel::CellCount; ++cell) {
+        const CellPlace& c = CellPlaces[cell];
+        const bool stepRow = c.Top == 5400;
+        QLabel* label = NewLabel(p, QStringLiteral("Cell_%1").arg(cell), QString(), Qt::AlignCenter);
+        label->setFrameShape(QFrame::Box);
+        label->setLineWidth(2);
+        SetColour(label, QColor(40, 70, 40), QPalette::WindowText);
+        SetColour(label, DrillModel::InputColour);
+        Place(label, c.Left, c.Top, c.Width, c.Height, stepRow ? StepPoints : FractionPoints);
+        Cells[std::size_t(cell)] = label;
+
+        const CellPlace& t = TwinPlaces[cell];
+        QLabel* twin = NewLabel(p, QStringLiteral("Twin_%1").arg(cell), QString(), Qt::AlignCenter);
+        SetColour(twin, QColor(200, 0, 0), QPalette::WindowText);
+        Place(twin, t.Left, t.Top, t.Width, t.Height, t.Height > 800 ? 30 : 20);
+        twin->hide();
+        Twins[std::size_t(cell)] = twin;
+    }
+    const int barLefts[4] = {2160, 5355, 8820, 11790};
+    for (int i = 0; i < 4; ++i) {
+        QFrame* bar = NewBox(p, QStringLiteral("FractionBar_%1").arg(i + 1), QColor(40, 40, 40));
+        Place(bar, barLefts[i], 3790, 2040, 75);
+        FractionBars[std::size_t(i)] = bar;
+    }
+    EqualsSign = NewLabel(p, QStringLiteral("EqualsSign"), QStringLiteral("＝"), Qt::AlignCenter);
+    Place(EqualsSign, 7605, 3375, 1000, 900, 36);
+
+    // Guide lines between the edges of the two cells each multiplication takes.
+    struct LinePlace {
+        int Left, Top, Right, Bottom;
+        bool Rising;
+    };
+    const LinePlace lines[5] = {
+        {0, 0, 0, 0, false},
+        {4200, 2970, 5355, 5782, true},  // 1: cell 4 (left edge) to cell 6 (right edge)
+        {4200, 2970, 5355, 5782, false}, // 2: cell 2 (right edge) to cell 7 (left edge)
+        {4200, 4680, 5355, 5782, false}, // 3: cell 1 (right edge) to cell 7 (left edge)
+        {4200, 4680, 5355, 5782, true},  // 4: cell 3 (left edge) to cell 6 (right edge)
+    };
+    for (int i = 1; i <= 4; ++i) {
+        auto* line = new GuideLine(lines[i].Rising, p);
+        line->setObjectName(QStringLiteral("GuideLine_%1").arg(i));
+        Place(line, lines[i].Left, lines[i].Top, lines[i].Right - lines[i].Left, lines[i].Bottom - lines[i].Top);
+        line->hide();
+        GuideLines[std::size_t(i)] = line;
+    }
+
+    HintLabel = NewLabel(p, QStringLiteral("HintLabel"), QStringLiteral("通分しなさい"));
+    SetColour(HintLabel, QColor(20, 70, 150), QPalette::WindowText);
+    Place(HintLabel, 1080, 7200, 13200, 800, 22);
+    HintLabel->hide();
+
+    ConfirmPrompt = NewLabel(p, QStringLiteral("ConfirmPrompt"), QStringLiteral("＋を２回押しなさい"), Qt::AlignCenter);
+    SetColour(ConfirmPrompt, QColor(200, 0, 0), QPalette::WindowText);
+    Place(ConfirmPrompt, 8220, 6360, 6300, 800, 24);
+    ConfirmPrompt->hide();
+
+    ConfirmButton = new QPushButton(QStringLiteral("確認"), p);
+    ConfirmButton->setObjectName(QStringLiteral("ConfirmButton"));
+    ConfirmButton->setFocusPolicy(Qt::NoFocus);
+    Place(ConfirmButton, 13200, 8280, 1500, 600, 12);
+    ConfirmButton->hide();
+    connect(ConfirmButton, &QPushButton::clicked, this, [this] { Drill.Confirm(); });
+
+    KeyGuideLabel = NewLabel(p, QStringLiteral("KeyGuideLabel"),
+                             QStringLiteral("スペース=決定 　→次へ移動　↓消す　↑すべて消す"));
+    SetColour(KeyGuideLabel, QColor(70, 70, 70), QPalette::WindowText);
+    Place(KeyGuideLabel, 1080, 8280, 12000, 600, 16);
+
+    // End overlay at the top-left corner, above the header.
+    EndOverlay = NewBox(this, QStringLiteral("EndOverlay"), QColor(255, 250, 230));
+    EndOverlay->setFrameShape(QFrame::Box);
+    EndOverlay->setLineWidth(3);
+    Place(EndOverlay, 0, 0, 7200, 2400);
+    RecordingLabel = NewLabel(EndOverlay, QStringLiteral("RecordingLabel"), QStringLiteral("成績記録中"), Qt::AlignCenter);
+    Place(RecordingLabel, 0, 0, 7200, 2400, 36);
+    RecordingLabel->hide();
+    TimeUpLabel = NewLabel(EndOverlay, QStringLiteral("TimeUpLabel"), QStringLiteral("時間切れ"), Qt::AlignCenter);
+    SetColour(TimeUpLabel, QColor(200, 0, 0), QPalette::WindowText);
+    Place(TimeUpLabel, 0, 0, 7200, 2400, 36);
+    TimeUpLabel->hide();
+    EndOverlay->hide();
+
+    OneSecondTimer = new QTimer(this);
+    OneSecondTimer->setObjectName(QStringLiteral("OneSecondTimer"));
+    OneSecondTimer->setInterval(1000);
+    connect(OneSecondTimer, &QTimer::timeout, this, &MainFrm::OneSecondTick);
+    MinuteTimer = new QTimer(this);
+    MinuteTimer->setObjectName(QStringLiteral("MinuteTimer"));
+    MinuteTimer->setInterval(10000);
+    connect(MinuteTimer, &QTimer::timeout, this, &MainFrm::MinuteTick);
+}
+
+void MainFrm::Form_Load()
+{
+    AppState& s = App();
+    // A fresh seed for every attempt's problems.
+    if (s.Random && s.TheClock)
+        s.Random->Seed(quint32(std::llround(s.TheClock->SecondsSinceMidnight() * 1000.0)));
+    MinuteTimer->start();
+}
+
+void MainFrm::Form_Activate()
+{
+    const AppState& s = App();
+    // Once the attempt is ending, coming back to the front must not restart it.
+    if (s.EndingStarted || s.AttemptFinished || s.TimedOut)
+        return;
+    Activated = true;
+    WasInactive = false;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && (w->inherits("LevelMenuPlaceholder") || w->inherits("seisekitime1")))
+            w->close();
+    ScreenFlow::CloseWaitScreen();
+    Drill.初期設定();
+    Drill.レベル別設定();
+    Drill.スタート();
+    Drill.MakeProblem();
+}
+
+void MainFrm::showEvent(QShowEvent* event)
+{
+    ScaledForm::showEvent(event);
+    if (!Activated)
+        Form_Activate();
+}
+
+void MainFrm::changeEvent(QEvent* event)
+{
+    ScaledForm::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (!isActiveWindow()) {
+        WasInactive = Activated;
+    } else if (WasInactive) {
+        Form_Activate();
+    }
+}
+
+void MainFrm::closeEvent(QCloseEvent* event)
+{
+    OneSecondTimer->stop();
+    MinuteTimer->stop();
+    ScaledForm::closeEvent(event);
+}
+
+bool MainFrm::focusNextPrevChild(bool)
+{
+    return false; // Tab is a key like any other here
+}
+
+void MainFrm::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(214, 236, 250));
+    const QRectF area = ToPixels(QRect(0, 0, DesignWidth, DesignHeight))
+                            .translated(HeaderStrip->geometry().topLeft());
+    DrillBackground::Paint(painter, area, HeaderStrip->height());
+}
+
+void MainFrm::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left: Drill.KeyDown(DrillModel::LeftKey); return;
+    case Qt::Key_Up: Drill.KeyDown(DrillModel::UpKey); return;
+    case Qt::Key_Right: Drill.KeyDown(DrillModel::RightKey); return;
+    case Qt::Key_Down: Drill.KeyDown(DrillModel::DownKey); return;
+    case Qt::Key_Backspace: Drill.KeyPress(DrillModel::BackspaceKey); return;
+    case Qt::Key_Space: Drill.KeyPress(DrillModel::SpaceKey); return;
+    default: break;
+    }
+    const QString text = event->text();
+    if (text.isEmpty())
+        return;
+    char16_t c = text.at(0).unicode();
+    // An input method may deliver full-width characters; the cells take their ASCII forms.
+    if (c >= 0xFF01 && c <= 0xFF5E)
+        c = char16_t(c - 0xFEE0);
+    else if (c == 0x3000)
+        c = u' ';
+    if (c < 128)
+        Drill.KeyPress(c);
+}
+
+void MainFrm::StopClock()
+{
+    OneSecondTimer->stop();
+}
+
+void MainFrm::ShowEndOverlay(bool timedOut)
+{
+    RecordingLabel->setVisible(!timedOut);
+    TimeUpLabel->setVisible(timedOut);
+    EndOverlay->show();
+    EndOverlay->raise();
+}
+
+void MainFrm::OneSecondTick()
+{
+    Drill.Tick();
+}
+
+void MainFrm::MinuteTick()
+{
+    Drill.MinuteTick();
+}
+
+void MainFrm::PlaceWidth(QWidget* widget, int left, int top, double width, int height)
+{
+    const int w = int(std::lround(width));
+    SetShown(widget, w >= 1);
+    if (w >= 1)
+        Place(widget, left, top, w, height);
+}
+
+void MainFrm::Refresh()
+{
+    const DrillModel& d = Drill;
+    SetText(TitleLabel, d.Title);
+    SetPointSize(TitleLabel, d.TitlePointSize);
+    SetText(PupilLabel, d.PupilText);
+    SetText(LevelLabel, d.LevelText);
+    SetText(SchoolLabel, d.SchoolText);
+    SetText(MinutesLabel, QStringLiteral("起動後%1分").arg(d.MinutesFigure));
+    SetText(TodayLabel, QStringLiteral("本日%1回目").arg(d.TodayFigure));
+    SetText(ThisLevelLabel, QStringLiteral("このレベル%1回目").arg(d.ThisLevelFigure));
+    SetText(RemainingLabel, QStringLiteral("残り%1問").arg(d.RemainingFigure));
+    SetText(SecondsLabel, d.SecondsFigure);
+
+    const std::array<double, 3> widths{d.ElapsedBarWidth, d.TargetZoneWidth, d.LowestZoneShown ? d.LowestZoneWidth : 0};
+    if (widths != PlacedWidths) {
+        PlacedWidths = widths;
+        PlaceWidth(ElapsedBar, 0, 150, widths[0], TrackHeight - 300);
+        PlaceWidth(TargetZone, 0, 0, widths[1], TrackHeight);
+        PlaceWidth(LowestZone, 0, 0, widths[2], TrackHeight);
+    }
+    for (int n = 10; n <= 39; ++n)
+        SetShown(Markers[std::size_t(n)], d.MarkerShown[std::size_t(n)]);
+
+    for (int cell = 1; cell <= DrillModel::CellCount; ++cell) {
+        const auto i = std::size_t(cell);
+        SetText(Cells[i], d.CellText[i]);
+        SetColour(Cells[i], d.CellColour[i]);
+        // Light digits on the dark cursor colour, dark ones elsewhere.
+        SetColour(Cells[i], d.CellColour[i] == DrillModel::CursorColour ? QColor(255, 255, 255) : QColor(40, 70, 40),
+                  QPalette::WindowText);
+        SetShown(Cells[i], d.CellShown[i]);
+        SetText(Twins[i], d.TwinText[i]);
+        SetShown(Twins[i], d.TwinShown[i]);
+    }
+    SetText(HintLabel, d.HintLabelText);
+    SetShown(HintLabel, d.HintShown);
+    for (int i = 1; i <= 4; ++i)
+        SetShown(GuideLines[std::size_t(i)], d.GuideLineShown[std::size_t(i)]);
+    SetShown(ConfirmPrompt, d.ConfirmPromptShown);
+}

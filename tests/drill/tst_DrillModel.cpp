@@ -1,0 +1,706 @@
+#include "drill/DrillModel.h"
+#include "drill/DrillScript.h"
+#include "shell/AppState.h"
+#include "support/ManualClock.h"
+#include "support/RecordingPlayer.h"
+#include "support/ScriptedRandom.h"
+#include <QtTest>
+
+using Cells = QList<int>;
+
+class TestDrillModel : public QObject {
+    Q_OBJECT
+    ManualClock Clock;
+    ScriptedRandom Random;
+    RecordingPlayer Player;
+    std::unique_ptr<DrillModel> Model;
+    int EndCalls = 0;
+    int StopCalls = 0;
+    int StartCalls = 0;
+
+    DrillModel& Open(int level, QList<double> script)
+    {
+        App().CurrentLevel = qint16(level);
+        Random.Values = std::move(script);
+        Model = std::make_unique<DrillModel>();
+        DrillModel& m = *Model;
+        m.EndAttempt = [this] { ++EndCalls; };
+        m.StopClock = [this] { ++StopCalls; };
+        m.StartClock = [this] { ++StartCalls; };
+        m.ProcessEvents = [] {};
+        m.初期設定();
+        m.レベル別設定();
+        m.スタート();
+        m.MakeProblem();
+        return m;
+    }
+    void Type(const QByteArray& keys)
+    {
+        for (char k : keys)
+            Model->KeyPress(k == '\b' ? int(DrillModel::BackspaceKey) : int(k));
+    }
+    int Played(const QString& file) const { return int(Player.Played.count(App().SoundFolder + file)); }
+    void TickAt(int seconds)
+    {
+        Clock.AdvanceMs(qint64(seconds) * 1000 - (Clock.MonotonicMs() - App().StartMonotonicMs));
+        Model->Tick();
+    }
+    int PassMarkersShown() const
+    {
+        int n = 0;
+        for (int i = 30; i <= 39; ++i)
+            n += Model->MarkerShown[std::size_t(i)];
+        return n;
+    }
+
+private slots:
+    void init()
+    {
+        ResetAppState();
+        Clock = ManualClock();
+        Random = ScriptedRandom();
+        Player = RecordingPlayer();
+        AppState& s = App();
+        s.TheClock = &Clock;
+        s.Random = &Random;
+        s.Player = &Player;
+        s.SoundFolder = QStringLiteral("/sounds/");
+        // One file each for the correct and the wrong cue; picking it takes one random draw.
+        s.Sounds.Cell[2][1] = QStringLiteral("正解");
+        s.Sounds.Cell[2][21] = QStringLiteral("1");
+        s.Sounds.Cell[4][1] = QStringLiteral("間違い");
+        s.Sounds.Cell[4][21] = QStringLiteral("1");
+        s.ProgramTitle = QStringLiteral("ゾメ２");
+        s.Catalogue.Build();
+        for (int level = 1; level <= 7; ++level) {
+            s.Criteria[std::size_t(level)].TargetTime = 60;
+            s.Criteria[std::size_t(level)].LowestTime = 90;
+        }
+        s.CurrentPupil = 7;
+        s.CurrentPupilName = QStringLiteral("  山田太郎 ");
+        s.SchoolName = QStringLiteral("ひまわり塾");
+        EndCalls = StopCalls = StartCalls = 0;
+    }
+    void cleanup() { Model.reset(); }
+
+    void greatestCommonDivisor_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("second");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("12,18") << 12 << 18 << 6;
+        QTest::newRow("18,12") << 18 << 12 << 6;
+        QTest::newRow("coprime") << 8 << 15 << 1;
+        QTest::newRow("divides") << 4 << 8 << 4;
+        QTest::newRow("equal") << 25 << 25 << 25;
+    }
+    void greatestCommonDivisor()
+    {
+        QFETCH(int, first);
+        QFETCH(int, second);
+        QFETCH(int, expected);
+        QCOMPARE(DrillModel::FGcm2(first, second), expected);
+    }
+
+    void numericValue_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("12") << "12" << 12.0;
+        QTest::newRow("1.5") << "1.5" << 1.5;
+        QTest::newRow("-3") << "-3" << -3.0;
+        QTest::newRow("1/2") << "1/2" << 1.0;
+        QTest::newRow("1,2") << "1,2" << 1.0;
+        QTest::newRow("*5") << "*5" << 0.0;
+        QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("minus alone") << "-" << 0.0;
+        QTest::newRow("dot alone") << "." << 0.0;
+        QTest::newRow("1.") << "1." << 1.0;
+        QTest::newRow(".5") << ".5" << 0.5;
+        QTest::newRow("3-") << "3-" << 3.0;
+    }
+    void numericValue()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QCOMPARE(DrillModel::NumericValue(text), value);
+    }
+
+    void problemByLevel_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<bool>("stepsSkipped");
+        QTest::addColumn<bool>("hint");
+        QTest::newRow("level 1") << 1 << 5 << false << true;
+        QTest::newRow("level 2") << 2 << 5 << false << false;
+        QTest::newRow("level 3") << 3 << 8 << true << false;
+        QTest::newRow("level 7 as level 2") << 7 << 5 << false << false;
+    }
+    void problemByLevel()
+    {
+        QFETCH(int, level);
+        QFETCH(int, cursor);
+        QFETCH(bool, stepsSkipped);
+        QFETCH(bool, hint);
+        DrillModel& m = Open(level, Example());
+        const FractionProblem& p = m.Problem;
+        const QStringList expected{"", "6", "5", "15", "4", "3", "2", "5", "30", "25", "", "8"};
+        for (int cell = 1; cell <= 11; ++cell) {
+            QCOMPARE(p.Expected[std::size_t(cell)], expected[cell]);
+            const bool given = cell <= 4 || cell == 10;
+            const bool skipped = stepsSkipped && cell >= 5 && cell <= 7;
+            QCOMPARE(p.Given[std::size_t(cell)], qint16(given));
+            QCOMPARE(p.Skipped[std::size_t(cell)], qint16(skipped));
+            QCOMPARE(m.CellShown[std::size_t(cell)], !skipped);
+            QCOMPARE(m.TwinShown[std::size_t(cell)], false);
+            QCOMPARE(m.TwinText[std::size_t(cell)], expected[cell]);
+            QCOMPARE(m.CellText[std::size_t(cell)], given ? expected[cell] : QString());
+            const QColor colour = cell == 10       ? QColor(255, 255, 255)
+                                  : cell == cursor ? QColor(0, 192, 0)
+                                  : given          ? QColor(255, 255, 192)
+                                                   : QColor(128, 255, 128);
+            QCOMPARE(m.CellColour[std::size_t(cell)], colour);
+        }
+        QCOMPARE(m.CursorCell, cursor);
+        QCOMPARE(m.HintShown, hint);
+        if (hint)
+            QCOMPARE(m.HintLabelText, QStringLiteral("①分母の最大公約数を求める"));
+        QCOMPARE(Random.Index, qsizetype(5));
+    }
+
+    void rejectedDrawsAreDrawnAgain_data()
+    {
+        QTest::addColumn<QList<double>>("rejected");
+        QTest::newRow("4 divides 8") << Draws(2, 2, 4, 1, 1);
+        QTest::newRow("8 divided by 4") << Draws(2, 4, 2, 3, 1);
+        QTest::newRow("b = c") << Draws(4, 3, 3, 5, 7);
+        QTest::newRow("both") << Draws(5, 2, 2, 1, 1) + Draws(3, 2, 4, 1, 1);
+    }
+    void rejectedDrawsAreDrawnAgain()
+    {
+        QFETCH(QList<double>, rejected);
+        DrillModel& m = Open(2, rejected + Example());
+        QCOMPARE(Random.Index, rejected.size() + 5);
+        QCOMPARE(m.Problem.Expected[8], QStringLiteral("30"));
+        QCOMPARE(m.Problem.Expected[9], QStringLiteral("25"));
+        QCOMPARE(m.Problem.Expected[11], QStringLiteral("8"));
+    }
+
+    void stuckRandomSourceDoesNotHang()
+    {
+        // Always 0: a = b = c = 2, rejected every time.
+        DrillModel& m = Open(2, {0.0});
+        const int d1 = m.Problem.Expected[1].toInt();
+        const int d2 = m.Problem.Expected[3].toInt();
+        QVERIFY(d1 != d2);
+        QVERIFY(DrillModel::FGcm2(d1, d2) != d1 && DrillModel::FGcm2(d1, d2) != d2);
+    }
+
+    void characterKeys_data()
+    {
+        QTest::addColumn<QByteArray>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("warnings");
+        QTest::newRow("three digits and one more") << QByteArray("1234") << "123" << 1;
+        QTest::newRow("signs") << QByteArray("*-.") << "*-." << 0;
+        QTest::newRow("slash comma") << QByteArray("1/,") << "1/," << 0;
+        QTest::newRow("letters and plus dropped") << QByteArray("a+2(B") << "2" << 0;
+        QTest::newRow("backspace") << QByteArray("12\b3") << "13" << 0;
+        QTest::newRow("backspace on empty") << QByteArray("\b\b7") << "7" << 0;
+        QTest::newRow("full cell drops any key") << QByteArray("999a+\b") << "99" << 2;
+    }
+    void characterKeys()
+    {
+        QFETCH(QByteArray, keys);
+        QFETCH(QString, text);
+        QFETCH(int, warnings);
+        DrillModel& m = Open(1, Example());
+        Type(keys);
+        QCOMPARE(m.CellText[5], text);
+        QCOMPARE(m.CurrentText, text);
+        QCOMPARE(Played("警告1.wav"), warnings);
+        QCOMPARE(App().ConfirmState, qint16(0));
+        QCOMPARE(m.CursorCell, 5);
+    }
+
+    void spaceMovesToTheNextAskedCell()
+    {
+        DrillModel& m = Open(1, Example());
+        const Cells expected{6, 7, 8, 9, 11};
+        for (int cell : expected) {
+            Type(" ");
+            QCOMPARE(m.CursorCell, cell);
+            QCOMPARE(m.CellColour[std::size_t(cell)], DrillModel::CursorColour);
+        }
+        QCOMPARE(m.CellColour[9], DrillModel::InputColour);
+        QCOMPARE(App().Verdict, qint16(0));
+        QVERIFY(m.CellText[11].isEmpty()); // the space itself is not typed
+    }
+
+    void navigation_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("cursor");
+        const int L = DrillModel::LeftKey, R = DrillModel::RightKey;
+        QTest::newRow("level 3 right from 11 wraps to 8") << 3 << QList<int>{R, R, R} << 8;
+        QTest::newRow("level 3 left from 8 wraps to 11") << 3 << QList<int>{L} << 11;
+        QTest::newRow("level 3 right over given 10") << 3 << QList<int>{R, R} << 11;
+        QTest::newRow("level 1 left from 5 wraps to 11") << 1 << QList<int>{L} << 11;
+        QTest::newRow("level 1 right from 11 wraps to 5") << 1 << QList<int>{L, R} << 5;
+        QTest::newRow("level 1 left from 11 skips 10") << 1 << QList<int>{L, L} << 9;
+    }
+    void navigation()
+    {
+        QFETCH(int, level);
+        QFETCH(QList<int>, keys);
+        QFETCH(int, cursor);
+        DrillModel& m = Open(level, Example());
+        for (int k : keys)
+            m.KeyDown(k);
+        QCOMPARE(m.CursorCell, cursor);
+        for (int cell = 1; cell <= 11; ++cell)
+            QCOMPARE(m.CellColour[std::size_t(cell)] == DrillModel::CursorColour, cell == cursor);
+    }
+
+    void upAndDownClear()
+    {
+        DrillModel& m = Open(1, Example());
+        Type("3 2 5 30 25");
+        QCOMPARE(m.CursorCell, 9);
+        m.KeyDown(DrillModel::DownKey);
+        QVERIFY(m.CellText[9].isEmpty());
+        QVERIFY(m.CurrentText.isEmpty());
+        QCOMPARE(m.CellText[8], QStringLiteral("30"));
+        QCOMPARE(m.CursorCell, 9);
+        Type("7");
+        QCOMPARE(m.CellText[9], QStringLiteral("7"));
+
+        m.KeyDown(DrillModel::UpKey);
+        for (int cell : {5, 6, 7, 8, 9, 10, 11})
+            QVERIFY(m.CellText[std::size_t(cell)].isEmpty());
+        for (int cell : {1, 2, 3, 4})
+            QVERIFY(!m.CellText[std::size_t(cell)].isEmpty());
+        QCOMPARE(m.CursorCell, 5);
+        QVERIFY(m.CurrentText.isEmpty());
+        m.KeyDown(65); // any other key: nothing
+        QCOMPARE(m.CursorCell, 5);
+    }
+
+    void cell10MirrorsCell8()
+    {
+        DrillModel& m = Open(3, Example());
+        QCOMPARE(m.CursorCell, 8);
+        Type("24");
+        QCOMPARE(m.CellText[10], QStringLiteral("24"));
+        Type("\b");
+        QCOMPARE(m.CellText[8], QStringLiteral("2"));
+        QCOMPARE(m.CellText[10], QStringLiteral("2"));
+        m.KeyDown(DrillModel::DownKey);
+        QVERIFY(m.CellText[10].isEmpty());
+        Type("30");
+        m.KeyDown(DrillModel::UpKey);
+        QVERIFY(m.CellText[10].isEmpty());
+    }
+
+    void hintsAndGuideLines_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("rights");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QList<int>>("lines");
+        QTest::newRow("5") << 1 << 0 << "①分母の最大公約数を求める" << QList<int>{};
+        QTest::newRow("6") << 1 << 1 << "②分母を最大公約数でわる" << QList<int>{};
+        QTest::newRow("7") << 1 << 2 << "③分母を最大公約数でわる" << QList<int>{};
+        QTest::newRow("8") << 1 << 3 << "④２つをかける（どちらでもよい）" << QList<int>{3, 4};
+        QTest::newRow("9") << 1 << 4 << "⑤２つをかける" << QList<int>{2};
+        QTest::newRow("11") << 1 << 5 << "⑥２つをかける" << QList<int>{1};
+        QTest::newRow("level 2 on 9") << 2 << 4 << "通分しなさい" << QList<int>{};
+        QTest::newRow("level 3 on 9") << 3 << 1 << "通分しなさい" << QList<int>{};
+    }
+    void hintsAndGuideLines()
+    {
+        QFETCH(int, level);
+        QFETCH(int, rights);
+        QFETCH(QString, hint);
+        QFETCH(QList<int>, lines);
+        DrillModel& m = Open(level, Example());
+        for (int i = 0; i < rights; ++i)
+            m.KeyDown(DrillModel::RightKey);
+        QCOMPARE(m.HintShown, level == 1);
+        QCOMPARE(m.HintLabelText, hint);
+        for (int line = 1; line <= 4; ++line)
+            QCOMPARE(m.GuideLineShown[std::size_t(line)], lines.contains(line));
+        // The space bar refreshes the hint too.
+        if (level == 1 && rights == 3) {
+            Type(" ");
+            QCOMPARE(m.HintLabelText, QStringLiteral("⑤２つをかける"));
+        }
+    }
+
+    void correctAnswerDrawsTheNextProblem_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::newRow("level 1") << 1;
+        QTest::newRow("level 3") << 3;
+    }
+    void correctAnswerDrawsTheNextProblem()
+    {
+        QFETCH(int, level);
+        DrillModel& m = Open(level, Example() + QList<double>{0.0} + Second());
+        Type(ExampleAnswer(level));
+        const AppState& s = App();
+        QCOMPARE(s.SolvedCount, 1);
+        QCOMPARE(s.Verdict, qint16(0));
+        QCOMPARE(s.Judging, false);
+        QCOMPARE(m.RemainingFigure, QStringLiteral("9"));
+        QCOMPARE(Played("正解.wav"), 1);
+        QCOMPARE(m.Problem.Expected[8], QStringLiteral("24"));
+        QCOMPARE(m.CellText[1], QStringLiteral("8"));
+        QCOMPARE(m.CursorCell, level == 3 ? 8 : 5);
+        QVERIFY(m.CurrentText.isEmpty());
+        for (int cell : {5, 6, 7, 8, 9, 10, 11})
+            QVERIFY(m.CellText[std::size_t(cell)].isEmpty());
+        QCOMPARE(EndCalls, 0);
+    }
+
+    void wrongAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("keys");
+        QTest::addColumn<QList<int>>("wrong");
+        QTest::newRow("cell 8 wrong") << QByteArray("3 2 5 60 25 8 ") << QList<int>{8};
+        QTest::newRow("numerators wrong") << QByteArray("3 2 5 30 50 16 ") << QList<int>{9, 11};
+        QTest::newRow("all empty") << QByteArray("      ") << QList<int>{5, 6, 7, 8, 9, 11};
+        QTest::newRow("half 3.5 is not 3") << QByteArray("3.5 2 5 30 25 8 ") << QList<int>{5};
+    }
+    void wrongAnswer()
+    {
+        QFETCH(QByteArray, keys);
+        QFETCH(QList<int>, wrong);
+        DrillModel& m = Open(1, Example() + QList<double>{0.0} + Second());
+        Type(keys);
+        const AppState& s = App();
+        QCOMPARE(s.Verdict, qint16(2));
+        QCOMPARE(s.ConfirmState, qint16(1));
+        QCOMPARE(s.Judging, false);
+        QCOMPARE(s.SolvedCount, 0);
+        QCOMPARE(m.RemainingFigure, QStringLiteral("10"));
+        QCOMPARE(Played("間違い.wav"), 1);
+        QVERIFY(m.ConfirmPromptShown);
+        QVERIFY(!m.HintShown);
+        for (int cell = 5; cell <= 11; ++cell) {
+            if (cell == 10)
+                continue;
+            QCOMPARE(m.TwinShown[std::size_t(cell)], wrong.contains(cell));
+            QCOMPARE(m.CellColour[std::size_t(cell)] == DrillModel::WrongColour, wrong.contains(cell));
+        }
+        QCOMPARE(m.TwinShown[10], wrong.contains(8));
+        if (wrong.contains(8))
+            QCOMPARE(m.TwinText[10], QStringLiteral("30"));
+
+        // Characters do not reach the cells; "+", a digit, "+" does not confirm.
+        const QString cell11 = m.CellText[11];
+        Type("+5+");
+        QCOMPARE(s.ConfirmState, qint16(2));
+        QCOMPARE(m.CellText[11], cell11);
+        QCOMPARE(m.Problem.Expected[8], QStringLiteral("30"));
+        Type("+");
+        QCOMPARE(s.ConfirmState, qint16(0));
+        QVERIFY(!m.ConfirmPromptShown);
+        QCOMPARE(m.Problem.Expected[8], QStringLiteral("24"));
+        QCOMPARE(m.CursorCell, 5);
+        QVERIFY(m.HintShown);
+        for (int cell = 1; cell <= 11; ++cell)
+            QVERIFY(!m.TwinShown[std::size_t(cell)]);
+        for (int cell : {5, 6, 7, 8, 9, 10, 11})
+            QVERIFY(m.CellText[std::size_t(cell)].isEmpty());
+        QCOMPARE(m.CellColour[5], DrillModel::CursorColour);
+        QCOMPARE(m.CellColour[6], DrillModel::InputColour);
+        QCOMPARE(s.SolvedCount, 0);
+    }
+
+    void arrowsStillWorkAfterAWrongAnswer()
+    {
+        DrillModel& m = Open(1, Example() + QList<double>{0.0});
+        Type("3 2 5 60 25 8 ");
+        m.KeyDown(DrillModel::RightKey);
+        QCOMPARE(m.CursorCell, 5);
+        QCOMPARE(m.CellColour[8], DrillModel::InputColour); // recoloured, the salmon mark is gone
+        QVERIFY(m.TwinShown[8]);                             // the correct value stays shown
+        QCOMPARE(App().ConfirmState, qint16(1));
+    }
+
+    void solvedCount_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<bool>("correct");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<int>("endCalls");
+        QTest::newRow("wrong at 0 stays 0") << 0 << false << 0 << 0;
+        QTest::newRow("wrong at 3") << 3 << false << 2 << 0;
+        QTest::newRow("correct at 8") << 8 << true << 9 << 0;
+        QTest::newRow("tenth correct ends") << 9 << true << 10 << 1;
+    }
+    void solvedCount()
+    {
+        QFETCH(int, before);
+        QFETCH(bool, correct);
+        QFETCH(int, after);
+        QFETCH(int, endCalls);
+        DrillModel& m = Open(2, Example() + QList<double>{0.0} + Second());
+        App().SolvedCount = before;
+        Type(correct ? ExampleAnswer(2) : "3 2 5 30 25 9 ");
+        QCOMPARE(App().SolvedCount, after);
+        QCOMPARE(m.RemainingFigure, QString::number(10 - after));
+        QCOMPARE(EndCalls, endCalls);
+        QCOMPARE(App().AttemptFinished, endCalls == 1);
+        QCOMPARE(StopCalls, endCalls);
+        if (endCalls) {
+            // No new problem, and nothing more happens.
+            QCOMPARE(m.Problem.Expected[8], QStringLiteral("30"));
+            const auto cells = m.CellText;
+            Type("12 ");
+            m.MakeProblem();
+            QCOMPARE(m.CellText, cells);
+            TickAt(450);
+            QCOMPARE(App().TimedOut, false);
+            QCOMPARE(EndCalls, 1);
+        }
+    }
+
+    void keysIgnoredWhileBlocked_data()
+    {
+        QTest::addColumn<int>("flag");
+        QTest::newRow("timed out") << 0;
+        QTest::newRow("finished") << 1;
+        QTest::newRow("judging") << 2;
+    }
+    void keysIgnoredWhileBlocked()
+    {
+        QFETCH(int, flag);
+        DrillModel& m = Open(1, Example());
+        AppState& s = App();
+        (flag == 0 ? s.TimedOut : flag == 1 ? s.AttemptFinished : s.Judging) = true;
+        Type("12 ");
+        QVERIFY(m.CellText[5].isEmpty());
+        QCOMPARE(m.CursorCell, 5);
+        // Navigation keys do not look at the flags.
+        m.KeyDown(DrillModel::RightKey);
+        QCOMPARE(m.CursorCell, 6);
+        const qsizetype drawn = Random.Index;
+        m.MakeProblem();
+        QCOMPARE(Random.Index, drawn);
+    }
+
+    void endAttemptMayCloseTheScreen()
+    {
+        // The attempt's end closes the drill screen, which owns the model.
+        Open(2, Example() + QList<double>{0.0});
+        App().SolvedCount = 9;
+        DrillModel* m = Model.release();
+        bool deleted = false;
+        m->EndAttempt = [m, &deleted] { deleted = true; delete m; };
+        for (char k : QByteArray(ExampleAnswer(2)))
+            if (!deleted)
+                m->KeyPress(k);
+        QVERIFY(deleted);
+        QVERIFY(App().AttemptFinished);
+        QCOMPARE(App().Judging, false);
+
+        init();
+        Open(2, Example());
+        m = Model.release();
+        deleted = false;
+        m->EndAttempt = [m, &deleted] { deleted = true; delete m; };
+        Clock.AdvanceMs(450000);
+        m->Tick();
+        QVERIFY(deleted);
+        QVERIFY(App().TimedOut);
+    }
+
+    void setup_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<double>("titleSize");
+        QTest::addColumn<QString>("today");
+        QTest::addColumn<QString>("thisLevel");
+        QTest::newRow("first of the day") << 1 << "ゾメ２" << 16.8 << "1" << "1";
+        QTest::newRow("after others") << 2 << "ゾメ２" << 16.8 << "6" << "4";
+        QTest::newRow("practice") << 7 << "ゾメ２" << 16.8 << "－" << "－";
+        QTest::newRow("long title") << 1 << "とても長いドリルの名前です" << 14.0 << "1" << "1";
+        QTest::newRow("nine characters") << 1 << "１２３４５６７８９" << 16.8 << "1" << "1";
+    }
+    void setup()
+    {
+        QFETCH(int, level);
+        QFETCH(QString, title);
+        QFETCH(double, titleSize);
+        QFETCH(QString, today);
+        QFETCH(QString, thisLevel);
+        AppState& s = App();
+        s.ProgramTitle = title;
+        if (level != 1) {
+            s.Results.TodayCount(2, 7) = 3;
+            s.Results.TodayCount(3, 7) = 2;
+            s.Results.TodayCount(2, 8) = 9; // another pupil
+        }
+        s.LoginTime = 10 * 3600 - 754; // 12 minutes 34 seconds ago
+        s.SolvedCount = 4;
+        s.EndingStarted = true;
+        s.AttemptFinished = true;
+        s.Verdict = 2;
+        DrillModel& m = Open(level, Example());
+        QCOMPARE(m.Title, title);
+        QCOMPARE(m.TitlePointSize, titleSize);
+        QCOMPARE(m.PupilText, QStringLiteral("山田太郎"));
+        QCOMPARE(m.LevelText, s.Catalogue.LevelName[std::size_t(level)]);
+        QCOMPARE(m.SchoolText, QStringLiteral("ひまわり塾"));
+        QCOMPARE(m.MinutesFigure, QStringLiteral("12"));
+        QCOMPARE(m.TodayFigure, today);
+        QCOMPARE(m.ThisLevelFigure, thisLevel);
+        QCOMPARE(s.TodayTotal, qint16(level == 1 ? 0 : 5));
+        QCOMPARE(m.SecondsFigure, QStringLiteral("0"));
+        QCOMPARE(s.ProblemsPerAttempt, qint16(10));
+        QCOMPARE(m.RemainingFigure, QStringLiteral("6"));
+        QCOMPARE(s.AttemptFinished, false);
+        QCOMPARE(s.EndingStarted, false);
+        QCOMPARE(s.Verdict, qint16(0));
+        QCOMPARE(StartCalls, 1);
+        QCOMPARE(s.StartTime, 36000.0f);
+    }
+
+    void minutesSinceSignIn_data()
+    {
+        QTest::addColumn<QTime>("login");
+        QTest::addColumn<QTime>("now");
+        QTest::addColumn<QString>("minutes");
+        QTest::newRow("same hour") << QTime(10, 0) << QTime(10, 9, 59) << "9";
+        QTest::newRow("just signed in") << QTime(10, 0) << QTime(10, 0, 30) << "0";
+        QTest::newRow("across midnight") << QTime(23, 50) << QTime(0, 10, 5) << "20";
+    }
+    void minutesSinceSignIn()
+    {
+        QFETCH(QTime, login);
+        QFETCH(QTime, now);
+        QFETCH(QString, minutes);
+        App().LoginTime = login.msecsSinceStartOfDay() / 1000;
+        DrillModel& m = Open(1, Example());
+        Clock.Set(QDateTime(QDate(2026, 12, 11), now));
+        m.MinuteTick();
+        QCOMPARE(m.MinutesFigure, minutes);
+    }
+
+    void timeBarAndLimit()
+    {
+        DrillModel& m = Open(1, Example());
+        const AppState& s = App();
+        QCOMPARE(s.TimeLimit, 450);
+        QCOMPARE(s.BarScale, 20.0);
+        QCOMPARE(m.TargetZoneWidth, 1200.0);
+        QCOMPARE(m.LowestZoneWidth, 1800.0);
+        QVERIFY(m.LowestZoneShown);
+        QCOMPARE(m.ElapsedBarWidth, 0.0);
+
+        TickAt(1);
+        QCOMPARE(m.SecondsFigure, QStringLiteral("1"));
+        QCOMPARE(m.ElapsedBarWidth, 20.0);
+        for (int second = 50; second <= 61; ++second) {
+            TickAt(second);
+            QCOMPARE(PassMarkersShown(), std::clamp(60 - second, 0, 10));
+        }
+        for (int i = 10; i <= 29; ++i)
+            QVERIFY(m.MarkerShown[std::size_t(i)]);
+
+        TickAt(449);
+        QCOMPARE(s.TimedOut, false);
+        QCOMPARE(m.ElapsedBarWidth, 8980.0);
+        TickAt(450);
+        QCOMPARE(s.ElapsedSeconds, 450);
+        QCOMPARE(s.TimedOut, true);
+        QCOMPARE(StopCalls, 1);
+        QCOMPARE(EndCalls, 1);
+        QCOMPARE(m.ElapsedBarWidth, 9000.0);
+        TickAt(451); // a tick queued before the clock stopped
+        QCOMPARE(EndCalls, 1);
+        Type("1");
+        QVERIFY(m.CellText[5].isEmpty());
+    }
+
+    void elapsedRoundsHalvesToEven_data()
+    {
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("2.5") << 2500 << 2;
+        QTest::newRow("3.5") << 3500 << 4;
+        QTest::newRow("3.499") << 3499 << 3;
+        QTest::newRow("0.6") << 600 << 1;
+    }
+    void elapsedRoundsHalvesToEven()
+    {
+        QFETCH(int, ms);
+        QFETCH(int, seconds);
+        DrillModel& m = Open(1, Example());
+        Clock.AdvanceMs(ms);
+        m.Tick();
+        QCOMPARE(App().ElapsedSeconds, seconds);
+    }
+
+    void timeOutWaitsWhileJudging()
+    {
+        DrillModel& m = Open(1, Example());
+        App().Judging = true;
+        TickAt(450);
+        QCOMPARE(App().TimedOut, false);
+        QCOMPARE(EndCalls, 0);
+        QCOMPARE(m.ElapsedBarWidth, 9000.0);
+        App().Judging = false;
+        TickAt(451);
+        QCOMPARE(App().TimedOut, true);
+        QCOMPARE(EndCalls, 1);
+    }
+
+    void wallClockJumps_data()
+    {
+        QTest::addColumn<QTime>("start");
+        QTest::addColumn<QDateTime>("wallAfter");
+        QTest::addColumn<int>("realSeconds");
+        QTest::newRow("across midnight") << QTime(23, 59, 30) << QDateTime(QDate(2026, 12, 11), QTime(0, 0, 20)) << 50;
+        QTest::newRow("clock set back an hour") << QTime(10, 0) << QDateTime(QDate(2026, 12, 10), QTime(9, 0, 5)) << 5;
+        QTest::newRow("clock set forward a day") << QTime(10, 0) << QDateTime(QDate(2026, 12, 11), QTime(10, 0, 7)) << 7;
+    }
+    void wallClockJumps()
+    {
+        QFETCH(QTime, start);
+        QFETCH(QDateTime, wallAfter);
+        QFETCH(int, realSeconds);
+        Clock.Set(QDateTime(QDate(2026, 12, 10), start));
+        DrillModel& m = Open(1, Example());
+        QCOMPARE(App().StartTime, float(start.msecsSinceStartOfDay() / 1000.0));
+        Clock.AdvanceMs(realSeconds * 1000);
+        Clock.Set(wallAfter);
+        m.Tick();
+        QCOMPARE(App().ElapsedSeconds, realSeconds);
+        QCOMPARE(App().TimedOut, false);
+        QCOMPARE(m.SecondsFigure, QString::number(realSeconds));
+    }
+
+    void noLowestTimeEndsAtTheFirstTick()
+    {
+        App().Criteria[1].LowestTime = 0;
+        DrillModel& m = Open(1, Example());
+        QCOMPARE(App().TimeLimit, 0);
+        QVERIFY(std::isfinite(App().BarScale));
+        QCOMPARE(m.TargetZoneWidth, 0.0);
+        QCOMPARE(EndCalls, 0);
+        Clock.AdvanceMs(1000);
+        m.Tick();
+        QCOMPARE(App().TimedOut, true);
+        QCOMPARE(EndCalls, 1);
+        QCOMPARE(m.ElapsedBarWidth, m.TrackWidth);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDrillModel)
+#include "tst_DrillModel.moc"
