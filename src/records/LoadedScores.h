@@ -8,6 +8,13 @@
 struct LoadedScores {
     static constexpr int Window = 20000;
 
+    // Before the first load nobody has a time yet, so that a first attempt is a new best.
+    LoadedScores()
+    {
+        BestSeconds.Fill(99999);
+        SchoolBestSeconds.fill(99999);
+    }
+
     // Slots 1 … LoadedCount are filled; slot 0 is unused.
     std::vector<double> LoadedDate = std::vector<double>(Window + 1);
     std::vector<double> LoadedTimeOfDay = std::vector<double>(Window + 1);
