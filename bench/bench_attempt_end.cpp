@@ -1,0 +1,113 @@
+// Time from the key that solves the tenth problem to the attempt end screen shown and filled,
+// less the one-second wait (replaced by no wait here). A real installation with 20000 records in
+// the score file, so the append and the rebuild of the result tables are included. Offscreen.
+#include "attempt_end/ui/FrmSyuuryou.h"
+#include "drill/ui/MainFrm.h"
+#include "records/PassCriteriaFile.h"
+#include "records/ScoreRecord.h"
+#include "shell/AppState.h"
+#include "shell/OleDate.h"
+#include "shell/ui/ScreenFlow.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedRandom.h"
+#include "support/TestInstallation.h"
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+template <typename T>
+T* Visible()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* s = qobject_cast<T*>(w); s && s->isVisible())
+            return s;
+    return nullptr;
+}
+
+QString Answer(const FractionProblem& p)
+{
+    QString keys;
+    for (int cell = 1; cell <= 11; ++cell)
+        if (p.IsAsked(cell))
+            keys += p.Expected[std::size_t(cell)] + u' ';
+    return keys;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestInstallation inst;
+    inst.WriteAll();
+    {
+        QByteArray bytes;
+        const double today = OleDate::FromDate(QDate(2026, 12, 10));
+        for (int i = 0; i < 20000; ++i) {
+            ScoreRecord r;
+            r.Date = today - (i % 30);
+            r.TimeOfDay = 0.4;
+            r.Pupil = qint16(1 + i % 600);
+            r.Level = qint16(1 + i % 3);
+            r.Seconds = 40 + i % 200;
+            bytes += r.ToBytes();
+        }
+        QFile f(inst.DataFolder + QStringLiteral("成績累積データ.dat"));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+    }
+    ResetAppState();
+    inst.ApplyToAppState();
+    ManualClock clock;
+    ScriptedRandom random({0.3});
+    AppState& s = App();
+    s.TheClock = &clock;
+    s.Random = &random;
+    s.Wait = [](int) {};
+    s.ProgramTitle = QStringLiteral("ゾメ２");
+    s.Catalogue.Build();
+    s.CurrentPupil = 7;
+    s.CurrentPupilName = QStringLiteral("山田太郎");
+    s.CurrentLevel = 2;
+    PassCriteriaFile::LoadPassCriteria();
+
+    constexpr int Runs = 15;
+    std::vector<double> ms;
+    for (int run = 0; run < Runs; ++run) {
+        ScreenFlow::StartDrill();
+        MainFrm* drill = Visible<MainFrm>();
+        if (!drill || !QTest::qWaitForWindowExposed(drill))
+            qFatal("drill screen not shown");
+        for (int problem = 1; problem < 10; ++problem)
+            QTest::keyClicks(drill, Answer(drill->Model().Problem));
+        QString last = Answer(drill->Model().Problem);
+        last.chop(1);
+        QTest::keyClicks(drill, last);
+        QCoreApplication::processEvents();
+
+        QElapsedTimer timer;
+        timer.start();
+        QTest::keyClick(drill, Qt::Key_Space);
+        FrmSyuuryou* end = nullptr;
+        while (!(end = Visible<FrmSyuuryou>()) && timer.elapsed() < 10000)
+            QCoreApplication::processEvents();
+        if (end)
+            QTest::qWaitForWindowExposed(end);
+        ms.push_back(timer.nsecsElapsed() / 1e6);
+        if (end)
+            end->close();
+        QCoreApplication::processEvents();
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("bench_attempt_end: key solving the tenth problem -> attempt end screen shown "
+                "(20000 records, one-second wait left out)\n"
+                "  median %.2f ms, fastest %.2f ms, slowest %.2f ms over %d attempts\n",
+                ms[ms.size() / 2], ms.front(), ms.back(), Runs);
+    return 0;
+}
