@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
+#include "support/Screens.h"
 #include <QtTest>
 
 namespace {
@@ -126,14 +127,7 @@ private slots:
     }
     void cleanup()
     {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
-        QList<QPointer<QWidget>> screens;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (!w->parentWidget())
-                screens << w;
-        for (const QPointer<QWidget>& w : screens)
-            delete w.data();
+        DeleteAllScreens();
         ScreenFlow::FatalHook = nullptr;
         FrmSyuuryou::StartDrillHook = nullptr;
         ScaledForm::Windowed = false;

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include "support/Screens.h"
 #include <QtTest>
 
 // A whole attempt through the real screens and the real score file: from StartDrill through the
@@ -94,12 +95,7 @@ private slots:
     }
     void cleanup()
     {
-        QList<QPointer<QWidget>> screens;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (!w->parentWidget())
-                screens << w;
-        for (const QPointer<QWidget>& w : screens)
-            delete w.data();
+        DeleteAllScreens();
         ResetAppState();
     }
 

@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include "support/Screens.h"
 #include <QtTest>
 
 namespace {
@@ -44,15 +45,7 @@ private slots:
     }
     void cleanup()
     {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
-        // Popups and dialogs are top-level too but belong to a screen: delete only the screens.
-        QList<QPointer<QWidget>> screens;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (!w->parentWidget())
-                screens << w;
-        for (const QPointer<QWidget>& w : screens)
-            delete w.data();
+        DeleteAllScreens();
         ScreenFlow::FatalHook = nullptr;
         Configuration::ProgramFolderOverride.clear();
         ScaledForm::Windowed = false;
