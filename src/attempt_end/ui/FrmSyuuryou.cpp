@@ -56,10 +56,7 @@ void FrmSyuuryou::BuildControls()
     setObjectName(QStringLiteral("FrmSyuuryou"));
     setWindowTitle(QStringLiteral("終了"));
     // Outside the 4:3 design area (wide screens) the sky colour goes on.
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(216, 236, 248));
-    setPalette(pal);
+    SetBackColour(this, QColor(216, 236, 248));
 
     Background = new AttemptEndBackground(this);
     Background->setObjectName(QStringLiteral("Background"));

@@ -30,16 +30,6 @@ std::function<void()> namesel::EndProgramHook;
 namespace {
 const QString ChooseName = QStringLiteral("名前を選びなさい");
 constexpr double ListPointSize = 14.25;
-
-void SetBackground(QWidget* widget, const QColor& colour)
-{
-    if (!colour.isValid())
-        return;
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Window, colour);
-    widget->setPalette(pal);
-    widget->setAutoFillBackground(true);
-}
 } // namespace
 
 namesel::namesel(QWidget* parent) : ScaledForm(parent)
@@ -137,8 +127,8 @@ void namesel::BuildControls()
 void namesel::Form_Load()
 {
     AppState& s = App();
-    SetBackground(this, s.SeasonColour);
-    SetBackground(Picture5, s.SeasonColour);
+    SetBackColour(this, s.SeasonColour);
+    SetBackColour(Picture5, s.SeasonColour);
     Picture5->raise();
     Picture5->show();
     // The drill's problems depend on this seed.

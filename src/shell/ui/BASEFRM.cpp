@@ -6,10 +6,7 @@ BASEFRM::BASEFRM(QWidget* parent) : ScaledForm(parent)
     setObjectName(QStringLiteral("BASEFRM"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ゾメ２"));
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(240, 244, 248));
-    setPalette(pal);
+    SetBackColour(this, QColor(240, 244, 248));
 
     Label1 = new QLabel(QStringLiteral("Just a moment, please."), this);
     Label1->setObjectName(QStringLiteral("Label1"));

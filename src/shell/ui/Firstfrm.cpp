@@ -14,10 +14,7 @@ Firstfrm::Firstfrm(QWidget* parent) : ScaledForm(parent)
     setObjectName(QStringLiteral("Firstfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ゾメ２"));
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(240, 244, 248));
-    setPalette(pal);
+    SetBackColour(this, QColor(240, 244, 248));
 
     Picture1 = new SplashPicture(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));

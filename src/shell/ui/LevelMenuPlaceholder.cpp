@@ -12,11 +12,7 @@ LevelMenuPlaceholder::LevelMenuPlaceholder(QWidget* parent) : ScaledForm(parent)
     setObjectName(QStringLiteral("LevelMenuPlaceholder"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(s.ProgramTitle);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    if (s.SeasonColour.isValid())
-        pal.setColor(QPalette::Window, s.SeasonColour);
-    setPalette(pal);
+    SetBackColour(this, s.SeasonColour);
 
     NameLabel = new QLabel(s.CurrentPupilName.trimmed(), this);
     NameLabel->setObjectName(QStringLiteral("NameLabel"));

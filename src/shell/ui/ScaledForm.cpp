@@ -1,4 +1,5 @@
 #include "shell/ui/ScaledForm.h"
+#include <QPalette>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
@@ -70,6 +71,16 @@ void ScaledForm::resizeEvent(QResizeEvent* event)
     for (const Placement& p : Placements)
         Apply(p);
     QWidget::resizeEvent(event);
+}
+
+void ScaledForm::SetBackColour(QWidget* widget, const QColor& colour)
+{
+    if (!colour.isValid())
+        return;
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Window, colour);
+    widget->setPalette(pal);
+    widget->setAutoFillBackground(true);
 }
 
 void ScaledForm::ShowScreen()

@@ -23,6 +23,9 @@ public:
     // Pixel rectangle of a twips rectangle on this form.
     QRect ToPixels(const QRect& twips) const;
 
+    // Fills `widget`'s background with `colour` (an invalid colour changes nothing).
+    static void SetBackColour(QWidget* widget, const QColor& colour);
+
     // Full screen, or a 1024 × 768 window with --windowed.
     void ShowScreen();
     static bool Windowed;
