@@ -64,6 +64,7 @@ QString StartupInfo::VersionText(int major, int minor, int patch)
 
 void StartupInfo::SeedRandomFromClock()
 {
-    const double seconds = App().TheClock->SecondsSinceMidnight();
-    App().Random->Seed(quint32(std::llround(seconds * 1000.0)));
+    AppState& s = App();
+    if (s.Random && s.TheClock)
+        s.Random->Seed(quint32(std::llround(s.TheClock->SecondsSinceMidnight() * 1000.0)));
 }

@@ -2,6 +2,7 @@
 #include "drill/ui/DrillBackground.h"
 #include "drill/ui/GuideLine.h"
 #include "shell/AppState.h"
+#include "shell/StartupInfo.h"
 #include "shell/Clock.h"
 #include "shell/RandomSource.h"
 #include "shell/ui/ScreenFlow.h"
@@ -271,10 +272,8 @@ void MainFrm::BuildControls()
 
 void MainFrm::Form_Load()
 {
-    AppState& s = App();
     // A fresh seed for every attempt's problems.
-    if (s.Random && s.TheClock)
-        s.Random->Seed(quint32(std::llround(s.TheClock->SecondsSinceMidnight() * 1000.0)));
+    StartupInfo::SeedRandomFromClock();
     MinuteTimer->start();
 }
 

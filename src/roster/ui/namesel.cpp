@@ -3,6 +3,7 @@
 #include "records/ResultEvaluation.h"
 #include "roster/RosterFile.h"
 #include "shell/AppState.h"
+#include "shell/StartupInfo.h"
 #include "shell/Clock.h"
 #include "shell/FatalError.h"
 #include "shell/RandomSource.h"
@@ -132,7 +133,7 @@ void namesel::Form_Load()
     Picture5->raise();
     Picture5->show();
     // The drill's problems depend on this seed.
-    s.Random->Seed(quint32(std::llround(s.TheClock->SecondsSinceMidnight() * 1000.0)));
+    StartupInfo::SeedRandomFromClock();
     ShowScreen();
     // The list itself is built once, on activation, in the mode the screen opens with.
     Label4->setText(s.ProgramTitle);
