@@ -1,13 +1,14 @@
 // Time from the key that solves the tenth problem to the attempt end screen shown and filled,
 // less the one-second wait (replaced by no wait here). A real installation with 20000 records in
 // the score file, so the append and the rebuild of the result tables are included. Offscreen.
+#include "support/AppCalls.h"
 #include "attempt_end/ui/FrmSyuuryou.h"
 #include "drill/ui/MainFrm.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreRecord.h"
-#include "shell/AppState.h"
-#include "shell/OleDate.h"
-#include "shell/ui/ScreenFlow.h"
+#include "state/AppState.h"
+#include "base/OleDate.h"
+#include "app/ScreenFlow.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
 #include "support/TestInstallation.h"
@@ -75,12 +76,13 @@ int main(int argc, char** argv)
     s.CurrentPupil = 7;
     s.CurrentPupilName = QStringLiteral("山田太郎");
     s.CurrentLevel = 2;
-    PassCriteriaFile::LoadPassCriteria();
+    AppCalls::LoadPassCriteria();
 
+    ScreenFlow flow;
     constexpr int Runs = 15;
     std::vector<double> ms;
     for (int run = 0; run < Runs; ++run) {
-        ScreenFlow::StartDrill();
+        flow.StartDrill();
         MainFrm* drill = Visible<MainFrm>();
         if (!drill || !QTest::qWaitForWindowExposed(drill))
             qFatal("drill screen not shown");

@@ -1,7 +1,7 @@
 // Time from a key press on the drill screen to the repainted cell: a digit typed into the cursor
 // cell, measured until the cell's paint event has run. Offscreen, fixed problems.
 #include "drill/ui/MainFrm.h"
-#include "shell/AppState.h"
+#include "state/AppState.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
 #include <QApplication>

@@ -1,11 +1,12 @@
 // Time from constructing the name screen (what start-up does after reading the configuration)
 // until its list is filled and shown: 1000 pupils in the roster, 20000 score records.
+#include "support/AppCalls.h"
 #include "records/ScoreFile.h"
 #include "records/ScoreRecord.h"
 #include "roster/ui/namesel.h"
-#include "shell/AppState.h"
-#include "shell/Clock.h"
-#include "shell/OleDate.h"
+#include "state/AppState.h"
+#include "base/Clock.h"
+#include "base/OleDate.h"
 #include "support/TestInstallation.h"
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,7 +44,7 @@ int main(int argc, char** argv)
                       .arg(n % 50 == 0 ? 1 : 0);
     inst.WriteRoster(roster);
 
-    QFile scores(ScoreFile::Path());
+    QFile scores(AppCalls::File().Path());
     if (!scores.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write the score file");
     const QDate today = App().TheClock->Today();
@@ -59,7 +60,6 @@ int main(int argc, char** argv)
     }
     scores.close();
 
-    namesel::MessageHook = [](const QString&) {};
     constexpr int Runs = 9;
     std::vector<double> ms;
     int rows = 0;

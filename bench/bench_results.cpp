@@ -1,8 +1,9 @@
 // Rebuilding the result tables from score files of 20000 and 1,000,000 records in the page cache,
 // beside one plain read of the same file. Prints figures only.
+#include "support/AppCalls.h"
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
-#include "shell/AppState.h"
+#include "state/AppState.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QCoreApplication>
@@ -38,7 +39,7 @@ Figures Measure(int runs, F f)
 // `spread` scatters the records over every pupil and level instead.
 void WriteScoreFile(qint64 records, int pupils, bool spread)
 {
-    QFile f(ScoreFile::Path());
+    QFile f(AppCalls::File().Path());
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write the score file");
     quint32 seed = 2024;
@@ -82,13 +83,13 @@ double PlainRead(const QString& path)
 void Run(const char* name, qint64 records, int pupils, bool spread, int runs)
 {
     WriteScoreFile(records, pupils, spread);
-    ResultEvaluation::ComputeResultTables(); // warms the page cache and the tables
-    const Figures rebuild = Measure(runs, [] { ResultEvaluation::ComputeResultTables(); });
-    const Figures load = Measure(runs, [] { ScoreFile::LoadScoreRecords(); });
-    const Figures open = Measure(runs, [] { ScoreFile::OpenScoreFile(); });
+    AppCalls::ComputeResultTables(); // warms the page cache and the tables
+    const Figures rebuild = Measure(runs, [] { AppCalls::ComputeResultTables(); });
+    const Figures load = Measure(runs, [] { AppCalls::LoadScoreRecords(); });
+    const Figures open = Measure(runs, [] { AppCalls::File().OpenScoreFile(); });
     std::vector<double> reads;
     for (int i = 0; i < std::min(runs, 50); ++i)
-        reads.push_back(PlainRead(ScoreFile::Path()));
+        reads.push_back(PlainRead(AppCalls::File().Path()));
     std::sort(reads.begin(), reads.end());
     std::printf("%-44s ComputeResultTables median %7.3f ms (min %7.3f, max %7.3f, %d runs); "
                 "one plain read of the whole file (%.1f MB) median %7.3f ms\n",

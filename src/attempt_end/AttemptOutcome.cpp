@@ -1,7 +1,10 @@
 #include "attempt_end/AttemptOutcome.h"
-#include "drill/SoundCues.h"
+#include "base/Limits.h"
+#include "drill/LevelCatalogue.h"
+#include "records/Points.h"
 #include "records/ResultEvaluation.h"
-#include "shell/AppState.h"
+#include "records/ResultTables.h"
+#include "sound/SoundCues.h"
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
@@ -11,37 +14,18 @@ const QString AttemptOutcome::NextLevelText = QStringLiteral("次のレベルへ
 const QString AttemptOutcome::FinalLevelText = QStringLiteral("目標レベルクリア。おめでとう！");
 
 namespace {
-constexpr qint32 TimedOutAbove = 99997;
 // A ClearCount of 9999 on any level means the course has no reachable end: no final picture.
 constexpr qint16 UnreachableClearCount = 9999;
-constexpr int Levels = 36;
-
-bool ValidLevel(int level) { return level >= 1 && level < Levels; }
 } // namespace
 
 qint32 AttemptOutcome::RawPoints(qint32 targetTime, qint32 seconds)
 {
-    if (seconds > TimedOutAbove)
-        return 0;
-    const qint64 t = targetTime;
-    const qint64 s = seconds;
-    if (s > t)
-        return s < 2 * t ? 4 : (s < 10 * t ? 1 : 0);
-    // s ≤ T, so a level without a target reaches here only with 0 s (or a negative time); it earns
-    // nothing rather than dividing by zero.
-    if (t <= 0)
-        return 0;
-    const double ratio = double(t - s) / double(t);
-    const double points = std::floor(ratio * ratio * ratio * 50.0 + 5.0);
-    return qint32(std::clamp(points, -1e9, 1e9));
+    return Points::RawPoints(targetTime, seconds, Points::Reading::AsTheyAre);
 }
 
 qint32 AttemptOutcome::ShownPoints(qint32 rawPoints, float pointRate)
 {
-    const float product = float(rawPoints) * pointRate;
-    if (std::isnan(product))
-        return 0;
-    return qint32(std::clamp(double(std::floor(product)), -1e9, 1e9));
+    return Points::RatedPoints(rawPoints, pointRate);
 }
 
 QString AttemptOutcome::RateText(float pointRate)
@@ -65,7 +49,7 @@ QString AttemptOutcome::RateText(float pointRate)
 
 QString AttemptOutcome::TimeLine(qint32 seconds)
 {
-    if (seconds > TimedOutAbove)
+    if (seconds > Limits::FailedAbove)
         return QStringLiteral("記録なし");
     return QStringLiteral("今の成績：") + QString::number(seconds) + QStringLiteral("秒");
 }
@@ -127,17 +111,17 @@ AttemptOutcome::Cue AttemptOutcome::ChooseCue(Message message, qint32 seconds, q
     return seconds <= lowestTime ? Cue::OrdinaryFinish : Cue::None;
 }
 
-void AttemptOutcome::Play(Cue cue)
+void AttemptOutcome::Play(Cue cue, SoundCues& cues)
 {
     switch (cue) {
     case Cue::SchoolBest:
-        SoundCues::SchoolBest();
+        cues.SchoolBest();
         break;
     case Cue::PersonalBest:
-        SoundCues::PersonalBest();
+        cues.PersonalBest();
         break;
     case Cue::OrdinaryFinish:
-        SoundCues::OrdinaryFinish();
+        cues.OrdinaryFinish();
         break;
     case Cue::None:
         break;
@@ -156,55 +140,48 @@ AttemptOutcome::AfterPause AttemptOutcome::DecideAfterPause(bool overdoing, bool
     return AfterPause::OfferRetry;
 }
 
-AttemptOutcome AttemptOutcome::Evaluate()
+AttemptOutcome AttemptOutcome::Evaluate(const Facts& f)
 {
-    const AppState& app = App();
-    const int level = app.CurrentLevel;
-    const int pupil = app.CurrentPupil;
-    const bool valid = ValidLevel(level) && pupil >= 0 && pupil < LevelPupilTable<float>::Pupils;
+    const int level = f.Level;
+    const int pupil = f.Pupil;
+    const bool valid = Limits::IsLevel(level) && Limits::IsPupilSlot(pupil);
     const PassCriteria none;
-    const PassCriteria& c = valid ? app.Criteria[level] : none;
+    const PassCriteria& c = valid ? (*f.Criteria)[std::size_t(level)] : none;
 
     AttemptOutcome o;
-    const qint32 s = app.RecordedSeconds;
+    const qint32 s = f.RecordedSeconds;
     o.Raw = RawPoints(c.TargetTime, s);
     o.Shown = ShownPoints(o.Raw, c.PointRate);
     o.PointsText = PointsLine(o.Raw, c.PointRate, o.Shown);
     o.TimeText = TimeLine(s);
-    o.TitleText = app.ProgramTitle;
-    o.LevelText = valid ? app.Catalogue.LevelName[level] : QString();
-    o.PupilText = app.CurrentPupilName.trimmed();
+    o.TitleText = f.ProgramTitle;
+    o.LevelText = valid ? f.Catalogue->LevelName[std::size_t(level)] : QString();
+    o.PupilText = f.PupilName.trimmed();
 
-    double todayTotal = 0;
-    double todayLevel = 0;
-    if (valid) {
-        for (int l = 1; l < Levels; ++l)
-            todayTotal += app.Results.TodayCount(l, pupil);
-        todayLevel = app.Results.TodayCount(level, pupil);
-    }
-    o.TodayTotal = qint16(std::clamp(todayTotal, -32768.0, 32767.0));
+    o.TodayTotal = valid ? f.Results->TodayTotal(pupil) : qint16(0);
+    const double todayLevel = valid ? f.Results->TodayCount(level, pupil) : 0.0;
     o.TodayTotalText = TodayTotalLine(o.TodayTotal);
     o.TodayLevelText = TodayLevelLine(qint32(std::clamp(todayLevel, -1e9, 1e9)));
 
-    o.Record = ChooseMessage(app.TimedOut, app.NewSchoolBest, app.NewPersonalBest);
+    o.Record = ChooseMessage(f.TimedOut, f.NewSchoolBest, f.NewPersonalBest);
     o.RecordCue = ChooseCue(o.Record, s, c.LowestTime);
 
-    o.Passed = valid && ResultEvaluation::Passed(level, pupil);
-    o.FinalLevel = valid && level == app.Catalogue.FinalLevel;
+    o.Passed = valid && ResultEvaluation::Passed(*f.Criteria, *f.Results, level, pupil);
+    o.FinalLevel = valid && level == f.Catalogue->FinalLevel;
     bool courseHasEnd = true;
-    for (int l = 1; l < Levels; ++l)
-        if (app.Criteria[l].ClearCount == UnreachableClearCount)
+    for (int l = Limits::FirstLevel; l <= Limits::LastLevel; ++l)
+        if ((*f.Criteria)[std::size_t(l)].ClearCount == UnreachableClearCount)
             courseHasEnd = false;
     o.ShowFinalPicture = o.FinalLevel && o.Passed && courseHasEnd;
-    o.PlayPassCue = o.FinalLevel && o.Passed && !app.AlreadyPassed;
+    o.PlayPassCue = o.FinalLevel && o.Passed && !f.AlreadyPassed;
     return o;
 }
 
-AttemptOutcome::AfterPause AttemptOutcome::DecideAfterPause()
+AttemptOutcome::AfterPause AttemptOutcome::DecideAfterPause(const Facts& f)
 {
-    const AppState& app = App();
-    const int level = app.CurrentLevel;
-    const int pupil = app.CurrentPupil;
-    return DecideAfterPause(ResultEvaluation::Overdoing(level, pupil), ResultEvaluation::Passed(level, pupil),
-                            ValidLevel(level) && level == app.Catalogue.FinalLevel, app.FinalLevelCleared != 0);
+    const int level = f.Level;
+    const int pupil = f.Pupil;
+    return DecideAfterPause(ResultEvaluation::Overdoing(*f.Criteria, *f.Results, level, pupil),
+                            ResultEvaluation::Passed(*f.Criteria, *f.Results, level, pupil),
+                            Limits::IsLevel(level) && level == f.Catalogue->FinalLevel, f.FinalLevelCleared != 0);
 }

@@ -1,6 +1,11 @@
 #pragma once
+#include "records/PassCriteria.h"
 #include <QString>
 #include <QtGlobal>
+
+class SoundCues;
+struct LevelCatalogue;
+struct ResultTables;
 
 // What the attempt end screen tells the pupil about the attempt just recorded: its own points
 // (the seconds as they are, unlike the points the result tables count), the texts of its lines,
@@ -20,7 +25,25 @@ public:
     static const QString NextLevelText;  // "次のレベルへ進みましょう"
     static const QString FinalLevelText; // "目標レベルクリア。おめでとう！"
 
-    // Points before the level's rate; 0 after a time-out and on a level without a target time.
+    // What the outcome is worked out from: the attempt just recorded and the tables as rebuilt after it.
+    struct Facts {
+        int Level = 0;
+        int Pupil = 0;
+        QString PupilName;
+        QString ProgramTitle;
+        qint32 RecordedSeconds = 0;
+        bool TimedOut = false;
+        bool AlreadyPassed = false;
+        bool NewPersonalBest = false;
+        bool NewSchoolBest = false;
+        qint16 FinalLevelCleared = 0;
+        const LevelCatalogue* Catalogue = nullptr;
+        const CriteriaTable* Criteria = nullptr;
+        const ResultTables* Results = nullptr;
+    };
+
+    // Points before the level's rate, of the seconds as they are; 0 after a time-out and on a level
+    // without a target time.
     static qint32 RawPoints(qint32 targetTime, qint32 seconds);
     // Integer part of rate × raw points (single precision, as the rate is stored).
     static qint32 ShownPoints(qint32 rawPoints, float pointRate);
@@ -35,14 +58,14 @@ public:
     static Message ChooseMessage(bool timedOut, bool newSchoolBest, bool newPersonalBest);
     static QString MessageText(Message message);
     static Cue ChooseCue(Message message, qint32 seconds, qint32 lowestTime);
-    static void Play(Cue cue);
+    static void Play(Cue cue, SoundCues& cues);
 
     static AfterPause DecideAfterPause(bool overdoing, bool passed, bool finalLevel, bool finalLevelCleared);
 
-    // Everything the activation shows, from App() as the last ComputeResultTables left it.
-    static AttemptOutcome Evaluate();
-    // The timer's decision for App()'s pupil and level.
-    static AfterPause DecideAfterPause();
+    // Everything the activation shows.
+    static AttemptOutcome Evaluate(const Facts& facts);
+    // The timer's decision for the pupil and level of `facts`.
+    static AfterPause DecideAfterPause(const Facts& facts);
 
     qint32 Raw = 0;
     qint32 Shown = 0;

@@ -1,8 +1,10 @@
 #include "drill/DrillModel.h"
-#include "drill/SoundCues.h"
-#include "shell/AppState.h"
-#include "shell/Clock.h"
-#include "shell/RandomSource.h"
+#include "drill/Attempt.h"
+#include "base/Clock.h"
+#include "base/Limits.h"
+#include "base/RandomSource.h"
+#include "records/ResultTables.h"
+#include "sound/SoundCues.h"
 #include <algorithm>
 #include <cmath>
 
@@ -13,7 +15,7 @@ constexpr int SecondsPerDay = 86400;
 constexpr int MaxDraws = 1000;
 } // namespace
 
-DrillModel::DrillModel()
+DrillModel::DrillModel(AttemptState& state) : State(state)
 {
     for (int i = 10; i <= 39; ++i)
         MarkerShown[std::size_t(i)] = true;
@@ -25,14 +27,25 @@ DrillModel::~DrillModel()
     *Alive = false;
 }
 
+const PassCriteria& DrillModel::LevelCriteria() const
+{
+    return (*In.Criteria)[std::size_t(Level())];
+}
+
+void DrillModel::PlayCue(void (SoundCues::*cue)())
+{
+    if (Cues)
+        (Cues->*cue)();
+}
+
 int DrillModel::Level() const
 {
-    return std::clamp<int>(App().CurrentLevel, 0, 35);
+    return std::clamp<int>(In.Level, 0, Limits::LastLevel);
 }
 
 bool DrillModel::HintsOn() const
 {
-    return App().CurrentLevel == 1;
+    return In.Level == 1;
 }
 
 int DrillModel::FGcm2(int first, int second)
@@ -134,7 +147,7 @@ void DrillModel::SetCellText(int cell, const QString& text)
 void DrillModel::Recolour()
 {
     for (int cell = 1; cell <= CellCount; ++cell)
-        CellColour[std::size_t(cell)] = Problem.Given[std::size_t(cell)] == 1 ? GivenColour : InputColour;
+        CellColour[std::size_t(cell)] = Problem.Given[std::size_t(cell)] ? GivenColour : InputColour;
     CellColour[10] = MirrorColour;
 }
 
@@ -156,14 +169,13 @@ void DrillModel::Notify()
 
 void DrillModel::ShowRemaining()
 {
-    const AppState& s = App();
+    const AttemptState& s = State;
     RemainingFigure = QString::number(s.ProblemsPerAttempt - s.SolvedCount);
 }
 
 QString DrillModel::MinutesSinceLogin() const
 {
-    const AppState& s = App();
-    qint64 seconds = qint64(std::trunc(s.TheClock->SecondsSinceMidnight() - s.LoginTime));
+    qint64 seconds = qint64(std::trunc(TheClock->SecondsSinceMidnight() - In.LoginTime));
     // Signed in before midnight: the clock has started a new day since.
     if (seconds < 0)
         seconds += SecondsPerDay;
@@ -174,19 +186,19 @@ QString DrillModel::MinutesSinceLogin() const
 
 int DrillModel::DrawDigit()
 {
-    const double r = App().Random->Next();
+    const double r = Random->Next();
     return std::clamp(int(r * 4 + 2), 2, 5);
 }
 
 void DrillModel::MakeProblem()
 {
-    AppState& s = App();
+    AttemptState& s = State;
     if (s.TimedOut || s.AttemptFinished || s.Judging)
         return;
-    const bool stepsSkipped = s.CurrentLevel == 3;
+    const bool stepsSkipped = In.Level == 3;
 
-    auto numerator = [&](int denominator) {
-        const double r = s.Random->Next();
+    auto numerator = [this](int denominator) {
+        const double r = Random->Next();
         return std::clamp(int((denominator - 1) * r + 1), 1, denominator - 1);
     };
     int a = 0, b = 0, c = 0, d1 = 0, n1 = 0, d2 = 0, n2 = 0, g = 0;
@@ -214,18 +226,18 @@ void DrillModel::MakeProblem()
     for (int cell = 1; cell <= CellCount; ++cell)
         p.Expected[std::size_t(cell)] = cell == 10 ? QString() : QString::number(values[cell]);
     for (int cell : {1, 2, 3, 4, 10})
-        p.Given[std::size_t(cell)] = 1;
+        p.Given[std::size_t(cell)] = true;
     if (stepsSkipped)
         for (int cell : {5, 6, 7})
-            p.Skipped[std::size_t(cell)] = 1;
+            p.Skipped[std::size_t(cell)] = true;
 
     CursorCell = FirstAsked();
     for (int cell = 1; cell <= CellCount; ++cell) {
         const auto i = std::size_t(cell);
         TwinText[i] = p.Expected[i];
         TwinShown[i] = false;
-        CellShown[i] = p.Skipped[i] != 1;
-        if (p.Given[i] == 1) {
+        CellShown[i] = !p.Skipped[i];
+        if (p.Given[i]) {
             CellColour[i] = GivenColour;
             SetCellText(cell, p.Expected[i]);
         } else {
@@ -248,7 +260,7 @@ void DrillModel::MakeProblem()
 
 void DrillModel::KeyPress(int code)
 {
-    AppState& s = App();
+    AttemptState& s = State;
     if (s.TimedOut || s.AttemptFinished || s.Judging)
         return;
     const std::shared_ptr<bool> alive = Alive;
@@ -289,7 +301,7 @@ void DrillModel::KeyPress(int code)
     }
 
     if (CurrentText.size() >= 3)
-        SoundCues::Warning();
+        PlayCue(&SoundCues::Warning);
     else if (code >= 42 && code <= 57 && code != PlusKey) {
         CurrentText += QChar(code);
         SetCellText(CursorCell, CurrentText);
@@ -330,7 +342,7 @@ void DrillModel::KeyDown(int code)
 
 void DrillModel::判定()
 {
-    AppState& s = App();
+    AttemptState& s = State;
     if (s.TimedOut || s.AttemptFinished) {
         s.Judging = false;
         return;
@@ -346,14 +358,14 @@ void DrillModel::判定()
 
 void DrillModel::判定後処理()
 {
-    AppState& s = App();
+    AttemptState& s = State;
     if (s.TimedOut || s.AttemptFinished)
         return;
     const std::shared_ptr<bool> alive = Alive;
 
     if (s.Verdict == 1) {
         s.Verdict = 0;
-        SoundCues::Correct();
+        PlayCue(&SoundCues::Correct);
         ++s.SolvedCount;
         ShowRemaining();
         if (s.SolvedCount < s.ProblemsPerAttempt) {
@@ -385,7 +397,7 @@ void DrillModel::判定後処理()
     Call(ProcessEvents);
     if (!*alive)
         return;
-    SoundCues::Wrong();
+    PlayCue(&SoundCues::Wrong);
     ConfirmPromptShown = true;
     s.SolvedCount = std::max(0, s.SolvedCount - 1);
     ShowRemaining();
@@ -395,14 +407,14 @@ void DrillModel::判定後処理()
 
 void DrillModel::Confirm()
 {
-    AppState& s = App();
+    AttemptState& s = State;
     s.ConfirmState = 0;
     CurrentText.clear();
     ConfirmPromptShown = false;
     MakeProblem();
     for (int cell = 1; cell <= CellCount; ++cell) {
         const auto i = std::size_t(cell);
-        if (Problem.Given[i] == 0) {
+        if (!Problem.Given[i]) {
             CellColour[i] = InputColour;
             SetCellText(cell, QString());
         }
@@ -437,17 +449,15 @@ void DrillModel::ヒント表示()
 
 void DrillModel::初期設定()
 {
-    AppState& s = App();
-    s.AttemptFinished = false;
-    s.EndingStarted = false;
-    s.Verdict = 0;
+    AttemptState& s = State;
+    Attempt::Activate(s);
     CurrentText.clear();
 
     const int level = Level();
-    const int pupil = std::clamp<int>(s.CurrentPupil, 0, 5000);
-    const PassCriteria& criteria = s.Criteria[std::size_t(level)];
+    const int pupil = std::clamp<int>(In.Pupil, 0, Limits::MaxPupil);
+    const PassCriteria& criteria = LevelCriteria();
     auto clampToTrack = [this](double width) { return std::clamp(width, 0.0, TrackWidth); };
-    if (s.Catalogue.LevelInUse[std::size_t(level)] == 1) {
+    if (In.Catalogue->LevelInUse[std::size_t(level)] == 1) {
         s.TimeLimit = criteria.LowestTime * 5;
         SecondsFigure = QStringLiteral("0");
         // A level without a lowest time has no time to run: the bar stays empty and the first
@@ -465,18 +475,15 @@ void DrillModel::初期設定()
         LowestZoneShown = false;
     }
 
-    Title = s.ProgramTitle;
-    TitlePointSize = s.ProgramTitle.size() > 9 ? 14 : 16.8;
-    PupilText = s.CurrentPupilName.trimmed();
-    LevelText = s.Catalogue.LevelName[std::size_t(level)];
-    const int todayOnLevel = int(s.Results.TodayCount(level, pupil));
-    float total = 0;
-    for (int l = 1; l <= 35; ++l)
-        total += s.Results.TodayCount(l, pupil);
-    s.TodayTotal = qint16(total);
-    SchoolText = s.SchoolName;
+    Title = In.ProgramTitle;
+    TitlePointSize = In.ProgramTitle.size() > 9 ? 14 : 16.8;
+    PupilText = In.PupilName.trimmed();
+    LevelText = In.Catalogue->LevelName[std::size_t(level)];
+    const int todayOnLevel = int(In.Results->TodayCount(level, pupil));
+    s.TodayTotal = In.Results->TodayTotal(pupil);
+    SchoolText = In.SchoolName;
     MinutesFigure = MinutesSinceLogin();
-    if (s.Catalogue.IsPractice(level)) {
+    if (In.Catalogue->IsPractice(level)) {
         TodayFigure = QStringLiteral("－");
         ThisLevelFigure = QStringLiteral("－");
     } else {
@@ -488,27 +495,27 @@ void DrillModel::初期設定()
 
 void DrillModel::レベル別設定()
 {
-    App().ProblemsPerAttempt = ProblemsPerAttempt;
+    State.ProblemsPerAttempt = ProblemsPerAttempt;
     ShowRemaining();
     Notify();
 }
 
 void DrillModel::スタート()
 {
-    AppState& s = App();
+    AttemptState& s = State;
     // The time of day is what is shown and kept; elapsed time runs on the monotonic clock, so
     // midnight or a clock adjustment cannot make it negative or absurd.
-    s.StartTime = float(s.TheClock->SecondsSinceMidnight());
-    s.StartMonotonicMs = s.TheClock->MonotonicMs();
+    s.StartTime = float(TheClock->SecondsSinceMidnight());
+    s.StartMonotonicMs = TheClock->MonotonicMs();
     s.ElapsedSeconds = 0;
     Call(StartClock);
 }
 
 void DrillModel::Tick()
 {
-    AppState& s = App();
+    AttemptState& s = State;
     const std::shared_ptr<bool> alive = Alive;
-    const qint64 ms = std::max<qint64>(0, s.TheClock->MonotonicMs() - s.StartMonotonicMs);
+    const qint64 ms = std::max<qint64>(0, TheClock->MonotonicMs() - s.StartMonotonicMs);
     // Halves to even, as the default rounding mode does.
     const int elapsed = int(std::nearbyint(ms / 1000.0));
     s.ElapsedSeconds = elapsed;
@@ -518,7 +525,7 @@ void DrillModel::Tick()
             for (int i = 0; i <= std::min(9, elapsed - reference + 9); ++i)
                 MarkerShown[std::size_t(first + i)] = false;
     };
-    const PassCriteria& criteria = s.Criteria[std::size_t(Level())];
+    const PassCriteria& criteria = LevelCriteria();
     hideRow(10, BestReference);
     hideRow(20, YourBestReference);
     hideRow(30, criteria.TargetTime);
@@ -527,7 +534,7 @@ void DrillModel::Tick()
             if (criteria.LowestTime - i == elapsed)
                 MarkerShown[std::size_t(39 - i)] = false;
 
-    if (s.Catalogue.LevelInUse[std::size_t(Level())] == 1) {
+    if (In.Catalogue->LevelInUse[std::size_t(Level())] == 1) {
         SecondsFigure = QString::number(elapsed);
         if (elapsed < s.TimeLimit)
             ElapsedBarWidth = elapsed * s.BarScale;

@@ -1,14 +1,23 @@
 #pragma once
+#include "drill/AttemptState.h"
 #include "drill/FractionProblem.h"
+#include "drill/LevelCatalogue.h"
+#include "records/PassCriteria.h"
 #include <QColor>
 #include <QString>
 #include <array>
 #include <functional>
 #include <memory>
 
+class Clock;
+class RandomSource;
+class SoundCues;
+struct ResultTables;
+
 // The drill without its widgets: problems, the cells as the pupil fills them, judging, hints,
 // the header figures and the attempt clock. The screen shows what is here and calls in with keys
 // and ticks; the model calls out through the callbacks. Sizes of the time bar are in twips.
+// It writes the attempt's state into the AttemptState it was made with.
 class DrillModel {
 public:
     static constexpr int CellCount = FractionProblem::CellCount;
@@ -23,15 +32,35 @@ public:
     inline static const QColor WrongColour{255, 128, 128};
     inline static const QColor MirrorColour{255, 255, 255}; // cell 10
 
-    DrillModel();
+    // What the drill reads: who works on which level, and the tables it takes its figures from.
+    struct Setting {
+        int Level = 0;
+        int Pupil = 0;
+        QString PupilName;
+        QString ProgramTitle;
+        QString SchoolName;
+        qint32 LoginTime = 0; // whole seconds since midnight
+        const LevelCatalogue* Catalogue = nullptr;
+        const CriteriaTable* Criteria = nullptr;
+        const ResultTables* Results = nullptr;
+    };
+
+    explicit DrillModel(AttemptState& state);
     ~DrillModel();
+    DrillModel(const DrillModel&) = delete;
+    DrillModel& operator=(const DrillModel&) = delete;
+
+    Setting In;
+    AttemptState& State;
+    Clock* TheClock = nullptr;
+    RandomSource* Random = nullptr;
+    SoundCues* Cues = nullptr; // none: silent
 
     // Screen activation, in this order.
     void 初期設定();
     void レベル別設定();
     void スタート();
     void MakeProblem();
-    void 問題作成表示() { MakeProblem(); }
 
     // Key press with a character code, key down with a navigation code.
     void KeyPress(int code);
@@ -101,6 +130,8 @@ public:
 
 private:
     int Level() const;
+    const PassCriteria& LevelCriteria() const;
+    void PlayCue(void (SoundCues::*cue)());
     bool HintsOn() const;
     int NextAsked(int from) const;
     int PreviousAsked(int from) const;

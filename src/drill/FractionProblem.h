@@ -10,11 +10,11 @@ struct FractionProblem {
     // Decimal text of the value each cell must hold; for a given cell the value shown
     // (cell 10 is empty: it mirrors cell 8).
     std::array<QString, 21> Expected;
-    std::array<qint16, 21> Given{};     // 1: shown, not asked
-    std::array<qint16, 101> Skipped{};  // 1: hidden, neither shown nor asked
+    std::array<bool, 21> Given{};     // shown, not asked
+    std::array<bool, 21> Skipped{};   // hidden, neither shown nor asked
 
     bool IsAsked(int cell) const
     {
-        return cell >= 1 && cell <= CellCount && Given[std::size_t(cell)] != 1 && Skipped[std::size_t(cell)] != 1;
+        return cell >= 1 && cell <= CellCount && !Given[std::size_t(cell)] && !Skipped[std::size_t(cell)];
     }
 };

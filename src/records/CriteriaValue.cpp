@@ -1,5 +1,5 @@
 #include "records/CriteriaValue.h"
-#include "shell/ItemReader.h"
+#include "base/ItemReader.h"
 
 CriteriaValue CriteriaValue::FromItem(const QString& item)
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include "base/Limits.h"
 #include <algorithm>
 #include <vector>
 
@@ -7,8 +8,8 @@
 template <typename T>
 class LevelPupilTable {
 public:
-    static constexpr int Levels = 36;
-    static constexpr int Pupils = 5001;
+    static constexpr int Levels = Limits::LevelSlots;
+    static constexpr int Pupils = Limits::PupilSlots;
 
     LevelPupilTable() : Cells(std::size_t(Levels) * Pupils, T{}) {}
     T& operator()(int level, int pupil) { return Cells[std::size_t(level) * Pupils + pupil]; }

@@ -11,8 +11,8 @@ struct LoadedScores {
     // Before the first load nobody has a time yet, so that a first attempt is a new best.
     LoadedScores()
     {
-        BestSeconds.Fill(99999);
-        SchoolBestSeconds.fill(99999);
+        BestSeconds.Fill(Limits::NoTime);
+        SchoolBestSeconds.fill(Limits::NoTime);
     }
 
     // Slots 1 … LoadedCount are filled; slot 0 is unused.
@@ -23,10 +23,10 @@ struct LoadedScores {
     std::vector<qint32> LoadedSeconds = std::vector<qint32>(Window + 1);
     qint32 LoadedCount = 0;
 
-    LevelPupilTable<qint32> BestSeconds;          // 99999 when there is none
-    std::array<qint32, 36> SchoolBestSeconds{};   // over pupils 1–1000; 99999 when there is none
+    LevelPupilTable<qint32> BestSeconds;          // NoTime when there is none
+    std::array<qint32, Limits::LevelSlots> SchoolBestSeconds{};  // over pupils 1–1000; NoTime when there is none
 
-    // Cells of BestSeconds that hold something other than 99999 (flat index level × Pupils + pupil),
+    // Cells of BestSeconds that hold something other than NoTime (flat index level × Pupils + pupil),
     // so that a reload resets only those instead of the whole table. Whoever lowers a best time
     // outside the loader calls NoteBest. Until the first load the table has never been filled.
     std::vector<qint32> BestTouched;

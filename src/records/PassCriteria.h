@@ -1,6 +1,8 @@
 #pragma once
+#include "base/Limits.h"
 #include "records/CriteriaValue.h"
 #include <QtGlobal>
+#include <array>
 
 // One level's row of the pass-criteria table, in file order.
 struct PassCriteria {
@@ -17,3 +19,6 @@ struct PassCriteria {
     CriteriaValue Extra11;
     CriteriaValue Extra12;
 };
+
+// Rows 0–35 by level; row 0 is the file's header row.
+using CriteriaTable = std::array<PassCriteria, Limits::LevelSlots>;

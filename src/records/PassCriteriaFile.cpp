@@ -1,7 +1,6 @@
 #include "records/PassCriteriaFile.h"
-#include "shell/AppState.h"
-#include "shell/FatalError.h"
-#include "shell/ItemReader.h"
+#include "base/FatalError.h"
+#include "base/ItemReader.h"
 #include <QDir>
 #include <cmath>
 #include <limits>
@@ -30,17 +29,17 @@ Int IntegerItem(const QString& item, const QString& path, int line, const QStrin
 
 } // namespace
 
-QString PassCriteriaFile::Path() { return App().DataFolder + QStringLiteral("タイム回数データ.txt"); }
+QString PassCriteriaFile::Path(const QString& dataFolder) { return dataFolder + QStringLiteral("タイム回数データ.txt"); }
 
-void PassCriteriaFile::LoadPassCriteria()
+void PassCriteriaFile::LoadPassCriteria(const QString& dataFolder, CriteriaTable& criteria)
 {
-    const QString path = Path();
+    const QString path = Path(dataFolder);
     std::optional<ItemReader> reader = ItemReader::FromFile(path);
     if (!reader)
         throw FatalError(QStringLiteral("合格基準のファイルがありません。\n%1").arg(QDir::toNativeSeparators(path)));
 
     // Filled in a copy so that a damaged file leaves the table as it was.
-    std::array<PassCriteria, Rows> table = App().Criteria;
+    CriteriaTable table = criteria;
     int row = 0;
     while (!reader->AtEnd()) {
         QString items[ItemsPerRow];
@@ -72,5 +71,5 @@ void PassCriteriaFile::LoadPassCriteria()
         c.Extra12 = CriteriaValue::FromItem(items[11]);
         ++row;
     }
-    App().Criteria = table;
+    criteria = table;
 }

@@ -1,14 +1,17 @@
 #pragma once
+#include "records/PassCriteria.h"
 #include <QString>
 
 // "タイム回数データ.txt" in the data folder: the pass criteria of every level.
 class PassCriteriaFile {
 public:
-    static constexpr int Rows = 36;          // row 0 is the header, rows 1–35 the levels
+    static constexpr int Rows = Limits::LevelSlots;  // row 0 is the header, rows 1–35 the levels
     static constexpr int ItemsPerRow = 12;
 
-    static QString Path();
-    // Reads the file into App().Criteria, row by row. A missing or damaged file throws FatalError
-    // with a Japanese message naming the file and what is wrong; the table is then left as it was.
-    static void LoadPassCriteria();
+    // `dataFolder` ends with "/".
+    static QString Path(const QString& dataFolder);
+    // Reads the file of `dataFolder` into `table`, row by row. A missing or damaged file throws
+    // FatalError with a Japanese message naming the file and what is wrong; the table is then left
+    // as it was.
+    static void LoadPassCriteria(const QString& dataFolder, CriteriaTable& table);
 };

@@ -1,6 +1,16 @@
 #include "records/ResultTables.h"
 #include <algorithm>
 
+qint16 ResultTables::TodayTotal(int pupil) const
+{
+    if (!Limits::IsPupilSlot(pupil))
+        return 0;
+    double total = 0;
+    for (int level = Limits::FirstLevel; level <= Limits::LastLevel; ++level)
+        total += TodayCount(level, pupil);
+    return qint16(std::clamp(total, -32768.0, 32767.0));
+}
+
 void ResultTables::ClearAll()
 {
     AttemptCount.Fill(0);

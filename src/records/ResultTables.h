@@ -23,6 +23,9 @@ struct ResultTables {
     std::vector<quint32> Stamp = std::vector<quint32>(std::size_t(AttemptCount.Levels) * AttemptCount.Pupils);
     quint32 Generation = 0;
 
+    // The pupil's attempts today over every level.
+    qint16 TodayTotal(int pupil) const;
+
     void ClearAll();
     void ClearCell(qint32 cell);
     // Starts a rebuild: the cells of the last one move to PreviouslyFilled.

@@ -1,9 +1,9 @@
 #include "records/ScoreFile.h"
-#include "shell/AppState.h"
-#include "shell/Clock.h"
-#include "shell/Cp932.h"
-#include "shell/FatalError.h"
-#include "shell/OleDate.h"
+#include "base/Cp932.h"
+#include "base/FatalError.h"
+#include "base/Limits.h"
+#include "base/OleDate.h"
+#include "records/LoadedScores.h"
 #include <QDir>
 #include <QFile>
 #include <QtEndian>
@@ -44,10 +44,10 @@ QString ErrorDescription(int err)
     }
 }
 
-void Wait(int ms)
+void Wait(const WaitFunction& wait, int ms)
 {
-    if (App().Wait)
-        App().Wait(ms);
+    if (wait)
+        wait(ms);
 }
 
 // An open descriptor of the score file, closed when it goes out of scope (which also drops any
@@ -73,7 +73,7 @@ private:
 
 // `fail` builds the message for an error other than a missing file; it must throw.
 template <typename Fail>
-int OpenFile(const QString& path, int flags, const QString& stageText, Fail fail)
+int OpenFile(const QString& path, int flags, const QString& stageText, const WaitFunction& wait, Fail fail)
 {
     const QByteArray name = QFile::encodeName(path);
     int tries = 0;
@@ -91,7 +91,7 @@ int OpenFile(const QString& path, int flags, const QString& stageText, Fail fail
             if (++tries >= NotFoundTries)
                 throw FatalError(QStringLiteral("ファイルがありません%1 %2 (%3)\n%4")
                                      .arg(stageText, ErrorDescription(err)).arg(err).arg(Native(path)));
-            Wait(NotFoundWaitMs);
+            Wait(wait, NotFoundWaitMs);
             continue;
         }
         fail(err);
@@ -99,7 +99,7 @@ int OpenFile(const QString& path, int flags, const QString& stageText, Fail fail
 }
 
 template <typename Fail>
-void LockFile(int fd, short type, Fail fail)
+void LockFile(int fd, short type, const WaitFunction& wait, Fail fail)
 {
     for (;;) {
         struct flock lock {};
@@ -113,7 +113,7 @@ void LockFile(int fd, short type, Fail fail)
         if (err == EINTR)
             continue;
         if (err == EACCES || err == EAGAIN) { // another machine holds it
-            Wait(LockWaitMs);
+            Wait(wait, LockWaitMs);
             continue;
         }
         fail(err);
@@ -178,22 +178,21 @@ qint64 FileSize(int fd)
     return qint64(st.st_size);
 }
 
-[[noreturn]] void RecordingFailed(int err)
+[[noreturn]] void RecordingFailed(const QString& path, int err)
 {
     throw FatalError(QStringLiteral("成績ランダムファイル記録%1 (%2)\n%3")
-                         .arg(ErrorDescription(err)).arg(err).arg(Native(ScoreFile::Path())));
+                         .arg(ErrorDescription(err)).arg(err).arg(Native(path)));
 }
 
-[[noreturn]] void EditFailed(const QString& what, int err)
+[[noreturn]] void EditFailed(const QString& path, const QString& what, int err)
 {
     throw FatalError(QStringLiteral("成績ファイルの%1に失敗しました: %2 (%3)\n%4")
-                         .arg(what, ErrorDescription(err)).arg(err).arg(Native(ScoreFile::Path())));
+                         .arg(what, ErrorDescription(err)).arg(err).arg(Native(path)));
 }
 
-[[noreturn]] void LoadFailed(int stage, int err, qint64 recordNumber)
+[[noreturn]] void LoadFailed(const QString& path, const LoadedScores& s, int stage, int err, qint64 recordNumber)
 {
     // The values shown are what the tables hold at the slot the failed read was meant to fill.
-    const LoadedScores& s = App().Scores;
     const int slot = 1;
     throw FatalError(QStringLiteral("成績ランダムファイル表示%1%2%3%2/date%4/i=%5/time=%6/name=/Bangou=%7/level=%8/time=%9line%1\n%10")
                          .arg(stage)
@@ -205,7 +204,7 @@ qint64 FileSize(int fd)
                          .arg(s.LoadedPupil[slot])
                          .arg(s.LoadedLevel[slot])
                          .arg(s.LoadedSeconds[slot])
-                         .arg(Native(ScoreFile::Path())));
+                         .arg(Native(path)));
 }
 
 // The window of the last load, kept between loads so that its memory is not handed back and
@@ -218,37 +217,42 @@ std::vector<char>& WindowBuffer()
 
 } // namespace
 
-QString ScoreFile::Path() { return App().DataFolder + QStringLiteral("成績累積データ.dat"); }
+ScoreFile::ScoreFile(const QString& dataFolder, WaitFunction wait) : DataFolder(dataFolder), Wait(std::move(wait)) {}
 
-QString ScoreFile::TempPath() { return App().DataFolder + QStringLiteral("成績累積データtemp.dat"); }
+QString ScoreFile::Path() const { return DataFolder + QStringLiteral("成績累積データ.dat"); }
 
-void ScoreFile::OpenScoreFile()
+QString ScoreFile::TempPath() const { return DataFolder + QStringLiteral("成績累積データtemp.dat"); }
+
+void ScoreFile::OpenScoreFile() const
 {
-    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), [](int err) { EditFailed(QStringLiteral("作成"), err); }));
+    const QString path = Path();
+    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait,
+                             [&path](int err) { EditFailed(path, QStringLiteral("作成"), err); }));
 }
 
-void ScoreFile::AppendScoreRecord()
+ScoreRecord ScoreFile::AttemptRecord(const QDateTime& now, qint16 pupil, qint16 level, qint32 seconds,
+                                     const QString& schoolCode)
 {
-    const AppState& s = App();
-    const QDateTime now = s.TheClock->Now();
     ScoreRecord r;
     r.Date = OleDate::FromDate(now.date());
     r.TimeOfDay = OleDate::FromTime(now.time());
-    r.Pupil = s.CurrentPupil;
-    r.Level = s.CurrentLevel;
-    r.Seconds = s.RecordedSeconds;
-    r.SchoolCode = Cp932::EncodeFixed(s.SchoolCode, 5);
+    r.Pupil = pupil;
+    r.Level = level;
+    r.Seconds = seconds;
+    r.SchoolCode = Cp932::EncodeFixed(schoolCode, 5);
     r.Text2 = QByteArray(5, ' ');
     r.Text3 = QByteArray("0    ");
     r.Text4 = QByteArray(5, ' ');
-    Append(r);
+    return r;
 }
 
-void ScoreFile::Append(const ScoreRecord& record)
+void ScoreFile::AppendScoreRecord(const ScoreRecord& record) const
 {
+    const QString path = Path();
+    const auto RecordingFailed = [&path](int err) { ::RecordingFailed(path, err); };
     const QByteArray bytes = record.ToBytes();
-    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), RecordingFailed));
-    LockFile(file.Get(), F_WRLCK, RecordingFailed);
+    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait, RecordingFailed));
+    LockFile(file.Get(), F_WRLCK, Wait, RecordingFailed);
     // Positioned under the lock: right after the last whole record, over any partial tail.
     const qint64 size = FileSize(file.Get());
     if (size < 0)
@@ -263,15 +267,18 @@ void ScoreFile::Append(const ScoreRecord& record)
         RecordingFailed(err);
 }
 
-void ScoreFile::LoadScoreRecords()
+void ScoreFile::LoadScoreRecords(LoadedScores& scores) const
 {
-    LoadedScores& scores = App().Scores;
+    const QString path = Path();
+    const auto LoadFailed = [&path, &scores](int stage, int err, qint64 recordNumber) {
+        ::LoadFailed(path, scores, stage, err, recordNumber);
+    };
     std::vector<char>& buffer = WindowBuffer();
     qint64 count = 0;
     {
-        Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString::number(StageOpen),
-                                 [](int err) { LoadFailed(StageOpen, err, 0); }));
-        LockFile(file.Get(), F_RDLCK, [](int err) { LoadFailed(StageOpen, err, 0); });
+        Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString::number(StageOpen), Wait,
+                                 [&LoadFailed](int err) { LoadFailed(StageOpen, err, 0); }));
+        LockFile(file.Get(), F_RDLCK, Wait, [&LoadFailed](int err) { LoadFailed(StageOpen, err, 0); });
         const qint64 size = FileSize(file.Get());
         if (size < 0)
             LoadFailed(StageOpen, int(-size), 0);
@@ -290,12 +297,12 @@ void ScoreFile::LoadScoreRecords()
     }
 
     if (!scores.BestFilled) {
-        scores.BestSeconds.Fill(99999);
+        scores.BestSeconds.Fill(Limits::NoTime);
         scores.BestFilled = true;
     } else {
         qint32* best = scores.BestSeconds.Row(0);
         for (const qint32 cell : scores.BestTouched)
-            best[cell] = 99999;
+            best[cell] = Limits::NoTime;
     }
     scores.BestTouched.clear();
 
@@ -312,7 +319,7 @@ void ScoreFile::LoadScoreRecords()
             continue;
         const qint32 cell = level * LevelPupilTable<qint32>::Pupils + pupil;
         if (seconds < best[cell]) {
-            if (best[cell] == 99999)
+            if (best[cell] == Limits::NoTime)
                 scores.BestTouched.push_back(cell);
             best[cell] = seconds;
         }
@@ -328,7 +335,7 @@ void ScoreFile::LoadScoreRecords()
     }
     scores.LoadedCount = k;
 
-    scores.SchoolBestSeconds.fill(99999);
+    scores.SchoolBestSeconds.fill(Limits::NoTime);
     for (const qint32 cell : scores.BestTouched) {
         const int level = cell / LevelPupilTable<qint32>::Pupils;
         const int pupil = cell % LevelPupilTable<qint32>::Pupils;
@@ -337,23 +344,26 @@ void ScoreFile::LoadScoreRecords()
     }
 }
 
-qint32 ScoreFile::RecordCount()
+qint32 ScoreFile::RecordCount() const
 {
-    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), [](int err) { EditFailed(QStringLiteral("読み込み"), err); }));
+    const QString path = Path();
+    const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("読み込み"), err); };
+    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait, fail));
     const qint64 size = FileSize(file.Get());
     if (size < 0)
-        EditFailed(QStringLiteral("読み込み"), int(-size));
+        fail(int(-size));
     const qint64 records = WholeRecords(size);
     if (records < 0)
-        EditFailed(QStringLiteral("読み込み"), EFBIG);
+        fail(EFBIG);
     return qint32(records);
 }
 
-ScoreRecord ScoreFile::ReadRecord(qint32 n)
+ScoreRecord ScoreFile::ReadRecord(qint32 n) const
 {
-    const auto fail = [](int err) { EditFailed(QStringLiteral("読み込み"), err); };
-    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), fail));
-    LockFile(file.Get(), F_RDLCK, fail);
+    const QString path = Path();
+    const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("読み込み"), err); };
+    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait, fail));
+    LockFile(file.Get(), F_RDLCK, Wait, fail);
     char bytes[RecordSize];
     const qint64 got = n >= 1 ? ReadAt(file.Get(), bytes, RecordSize, qint64(n - 1) * RecordSize) : 0;
     if (got < 0)
@@ -364,12 +374,13 @@ ScoreRecord ScoreFile::ReadRecord(qint32 n)
     return ScoreRecord::FromBytes(bytes);
 }
 
-void ScoreFile::WriteRecord(qint32 n, const ScoreRecord& record)
+void ScoreFile::WriteRecord(qint32 n, const ScoreRecord& record) const
 {
-    const auto fail = [](int err) { EditFailed(QStringLiteral("書き込み"), err); };
+    const QString path = Path();
+    const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("書き込み"), err); };
     const QByteArray bytes = record.ToBytes();
-    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), fail));
-    LockFile(file.Get(), F_WRLCK, fail);
+    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait, fail));
+    LockFile(file.Get(), F_WRLCK, Wait, fail);
     const qint64 size = FileSize(file.Get());
     if (size < 0)
         fail(int(-size));
@@ -382,11 +393,12 @@ void ScoreFile::WriteRecord(qint32 n, const ScoreRecord& record)
         fail(err);
 }
 
-void ScoreFile::RemoveRecord(qint32 n)
+void ScoreFile::RemoveRecord(qint32 n) const
 {
-    const auto fail = [](int err) { EditFailed(QStringLiteral("記録の削除"), err); };
-    Descriptor file(OpenFile(Path(), O_RDWR | O_CREAT, QString(), fail));
-    LockFile(file.Get(), F_WRLCK, fail);
+    const QString path = Path();
+    const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("記録の削除"), err); };
+    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait, fail));
+    LockFile(file.Get(), F_WRLCK, Wait, fail);
     const qint64 size = FileSize(file.Get());
     if (size < 0)
         fail(int(-size));
@@ -404,7 +416,7 @@ void ScoreFile::RemoveRecord(qint32 n)
     QFile copy(TempPath());
     if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate) || copy.write(all) != all.size() || !copy.flush()
         || ::fsync(copy.handle()) != 0)
-        EditFailed(QStringLiteral("控えの作成"), EIO);
+        EditFailed(path, QStringLiteral("控えの作成"), EIO);
     copy.close();
 
     // Rewritten in place under the lock, so that a machine waiting to append keeps writing into the

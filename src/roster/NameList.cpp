@@ -1,7 +1,9 @@
 #include "roster/NameList.h"
 #include "roster/RosterEntry.h"
+#include "records/ResultTables.h"
 #include "roster/RosterFile.h"
-#include "shell/AppState.h"
+#include "roster/RosterTables.h"
+#include <QCollator>
 #include <algorithm>
 
 const QString NameList::DashRow = QStringLiteral("－－－－－－");
@@ -70,37 +72,46 @@ QString NameList::HiddenRow(const RosterEntry& entry, int gradeIndex, int mode, 
     return row;
 }
 
-void NameList::Build(int mode)
+void NameList::Build(const RosterTables& r, const ResultTables& t, int mode)
 {
-    const AppState& s = App();
-    const RosterTables& r = s.Roster;
-    const ResultTables& t = s.Results;
     SchoolYear = r.SchoolYear;
     List2.clear();
     List2.reserve(std::size_t(r.ListedCount));
     for (int p = 1; p <= r.ListedCount; ++p) {
         const RosterEntry& e = r.RosterTable[p];
         const int n = e.Number;
-        double todayCount = 0;
         qint64 todayPoints = 0;
         qint64 allCount = 0;
         qint64 allPoints = 0;
-        for (int level = 1; level <= 35; ++level) {
-            todayCount += t.TodayCount(level, n);
+        for (int level = Limits::FirstLevel; level <= Limits::LastLevel; ++level) {
             todayPoints += t.TodayPoints(level, n);
             allCount += t.AttemptCount(level, n);
             allPoints += t.TotalPoints(level, n);
         }
         const QString text = HiddenRow(e, RosterFile::GradeIndex(e.RefYear, SchoolYear), mode,
-                                       qint64(std::llround(todayCount)), todayPoints, allCount, allPoints);
+                                       t.TodayTotal(n), todayPoints, allCount, allPoints);
         if (text.isEmpty())
             continue;
         List2.push_back({text, e.RefYear, QString::number(e.RefYear).size()});
     }
-    // The list control sorts its rows ascending by their whole text, ignoring case.
-    std::stable_sort(List2.begin(), List2.end(), [](const Row& a, const Row& b) {
-        return QString::compare(a.Text, b.Text, Qt::CaseInsensitive) < 0;
-    });
+    // The list control sorts its rows ascending by their whole text as Japanese text is sorted,
+    // ignoring case; the keys are made once rather than in every comparison.
+    QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(List2.size());
+    for (const Row& row : List2)
+        keys.push_back(collator.sortKey(row.Text));
+    std::vector<std::size_t> order(List2.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
+    std::vector<Row> sorted;
+    sorted.reserve(List2.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(List2[i]));
+    List2 = std::move(sorted);
 }
 
 void NameList::Select(const QString& selectorText)

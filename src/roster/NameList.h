@@ -3,7 +3,9 @@
 #include <QStringList>
 #include <vector>
 
+struct ResultTables;
 struct RosterEntry;
+struct RosterTables;
 
 // The rows of the name screen: the hidden rows of every listed pupil (List2, sorted ascending by
 // text), and for a grade selector text the visible rows (List1) with their parallel texts (List3)
@@ -23,8 +25,8 @@ public:
     static QString HiddenRow(const RosterEntry& entry, int gradeIndex, int mode, qint64 todayCount,
                              qint64 todayPoints, qint64 allCount, qint64 allPoints);
 
-    // Builds the hidden rows from App().Roster (after RosterFile::LoadRoster) and App().Results.
-    void Build(int mode);
+    // Builds the hidden rows of the listed pupils of `roster` with their totals from `results`.
+    void Build(const RosterTables& roster, const ResultTables& results, int mode);
     // Visible rows and their pupil texts for `selectorText`, from the hidden rows read backwards.
     void Select(const QString& selectorText);
 

@@ -1,9 +1,8 @@
 #include "roster/RosterFile.h"
+#include "base/Cp932.h"
+#include "base/ItemReader.h"
 #include "roster/RosterEntry.h"
-#include "shell/AppState.h"
-#include "shell/Clock.h"
-#include "shell/Cp932.h"
-#include "shell/ItemReader.h"
+#include "roster/RosterTables.h"
 #include <QDir>
 #include <QFile>
 #include <cmath>
@@ -40,7 +39,7 @@ bool ReadNumber(const QString& text, bool emptyIsZero, int fieldNo, qint16& valu
 }
 } // namespace
 
-QString RosterFile::Path() { return App().DataRoot + QStringLiteral("新名簿.txt"); }
+QString RosterFile::Path(const QString& dataRoot) { return dataRoot + QStringLiteral("新名簿.txt"); }
 
 QString RosterFile::Fixed20(const QString& text)
 {
@@ -96,22 +95,21 @@ bool RosterFile::ParseLine(const QString& line, int rosterOption, RosterEntry& e
     return true;
 }
 
-bool RosterFile::LoadRoster()
+bool RosterFile::LoadRoster(const QString& dataRoot, int rosterOption, int schoolYear, RosterTables& r)
 {
-    RosterTables& r = App().Roster;
-    r.SchoolYear = SchoolYear();
+    r.SchoolYear = schoolYear;
     r.SkippedLines.clear();
     r.SkippedLineNumbers.clear();
     r.OverflowCount = 0;
     r.ListedCount = 0;
 
-    QFile file(Path());
+    QFile file(Path(dataRoot));
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QString text = Cp932::Decode(file.readAll());
     file.close();
 
-    const int option = App().RosterOption;
+    const int option = rosterOption;
     int p = 0;
     int lineNo = 0;
     qsizetype pos = 0;
@@ -163,13 +161,10 @@ bool RosterFile::LoadRoster()
     return true;
 }
 
-int RosterFile::SchoolYear()
+int RosterFile::SchoolYear(const QDate& today, int startMonth)
 {
-    const QDate today = App().TheClock->Today();
-    return today.month() < App().SchoolYearStartMonth ? today.year() - 1 : today.year();
+    return today.month() < startMonth ? today.year() - 1 : today.year();
 }
-
-int RosterFile::GradeIndex(int refYear) { return GradeIndex(refYear, SchoolYear()); }
 
 int RosterFile::GradeIndex(int refYear, int schoolYear) { return schoolYear - refYear - 6; }
 
@@ -223,21 +218,20 @@ QStringList RosterFile::SelectorTexts()
             QStringLiteral("小３"),   QStringLiteral("小２"),       QStringLiteral("小１")};
 }
 
-QString RosterFile::MissingMessage()
+QString RosterFile::MissingMessage(const QString& dataRoot)
 {
     return QStringLiteral("名簿ファイル「%1」が見つかりません。\n名前の一覧は空になります。")
-        .arg(QDir::toNativeSeparators(Path()));
+        .arg(QDir::toNativeSeparators(Path(dataRoot)));
 }
 
-QString RosterFile::SkippedMessage()
+QString RosterFile::SkippedMessage(const QString& dataRoot, const RosterTables& r)
 {
-    const RosterTables& r = App().Roster;
     if (r.SkippedLines.isEmpty() && r.OverflowCount == 0)
         return {};
     QString text;
     if (!r.SkippedLines.isEmpty()) {
         text = QStringLiteral("名簿ファイル「%1」の次の行は読めないため、飛ばしました。\n")
-                   .arg(QDir::toNativeSeparators(Path()));
+                   .arg(QDir::toNativeSeparators(Path(dataRoot)));
         const qsizetype shown = std::min<qsizetype>(r.SkippedLines.size(), ShownSkippedLines);
         for (qsizetype i = 0; i < shown; ++i)
             text += r.SkippedLines[i] + u'\n';

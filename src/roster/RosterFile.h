@@ -1,22 +1,25 @@
 #pragma once
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 struct RosterEntry;
+struct RosterTables;
 
 // "新名簿.txt" in the data root and the grade rule.
 class RosterFile {
 public:
-    // The roster load of the name screen: fills App().Roster (per-number tables for every readable
-    // line, RosterTable / ListedPupils for listed pupils). Unreadable lines are skipped and noted in
-    // Roster.SkippedLines; a missing file gives an empty roster and throws nothing.
+    // The roster load of the name screen: fills `roster` (per-number tables for every readable
+    // line, RosterTable / ListedPupils for listed pupils) from the roster of `dataRoot`, with the
+    // common file's roster option and the school year of today. Unreadable lines are skipped and
+    // noted in SkippedLines; a missing file gives an empty roster and throws nothing.
     // Returns false when the file is missing.
-    static bool LoadRoster();
-    static QString Path();
-    // School year of `today` with the configured start month.
-    static int SchoolYear();
-    static int GradeIndex(int refYear);
+    static bool LoadRoster(const QString& dataRoot, int rosterOption, int schoolYear, RosterTables& roster);
+    // `dataRoot` ends with "/".
+    static QString Path(const QString& dataRoot);
+    // School year of `today` when the school year starts in `startMonth`.
+    static int SchoolYear(const QDate& today, int startMonth);
     static int GradeIndex(int refYear, int schoolYear);
     static QString RowGradeText(int gradeIndex);
     // Full-width label, empty where none is assigned.
@@ -36,6 +39,6 @@ public:
     static QString TrimBlanks(const QString& text);
 
     // The warnings the name screen shows; empty when there is nothing to say.
-    static QString MissingMessage();
-    static QString SkippedMessage();
+    static QString MissingMessage(const QString& dataRoot);
+    static QString SkippedMessage(const QString& dataRoot, const RosterTables& roster);
 };

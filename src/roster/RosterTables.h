@@ -1,11 +1,12 @@
 #pragma once
+#include "base/Limits.h"
 #include "roster/RosterEntry.h"
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 struct RosterTables {
-    static constexpr int MaxPupil = 5000;
+    static constexpr int MaxPupil = Limits::MaxPupil;
 
     std::vector<RosterEntry> RosterTable = std::vector<RosterEntry>(MaxPupil + 1); // positions 1…
     std::vector<qint16> ListedPupils = std::vector<qint16>(MaxPupil + 1);          // 1 … ListedCount

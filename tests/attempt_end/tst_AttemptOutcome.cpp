@@ -1,6 +1,7 @@
 #include "attempt_end/AttemptOutcome.h"
-#include "drill/SoundCues.h"
-#include "shell/AppState.h"
+#include "sound/SoundCues.h"
+#include "state/AppState.h"
+#include "support/AppCalls.h"
 #include "support/RecordingPlayer.h"
 #include "support/ScriptedRandom.h"
 #include "support/TestInstallation.h"
@@ -18,6 +19,7 @@ class TestAttemptOutcome : public QObject {
     ScriptedRandom Random;
     RecordingPlayer Player;
     std::unique_ptr<TestInstallation> Inst;
+    SoundCues Cues;
 
     // Pupil 7 on level `level`, with the level's criteria and the tables as a rebuild would leave them.
     void SetUp(int level, qint32 target, qint32 lowest, float rate, qint32 seconds)
@@ -46,6 +48,10 @@ private slots:
         App().Player = &Player;
         Inst = std::make_unique<TestInstallation>();
         Inst->ApplyToAppState();
+        Cues = SoundCues();
+        Cues.Folder = App().SoundFolder;
+        Cues.Random = &Random;
+        Cues.Player = &Player;
     }
 
     void points_data()
@@ -85,7 +91,7 @@ private slots:
 
         // The same through the evaluation of the recorded attempt.
         SetUp(2, target, target, rate, seconds);
-        const AttemptOutcome o = AttemptOutcome::Evaluate();
+        const AttemptOutcome o = AppCalls::Evaluate();
         QCOMPARE(o.Raw, raw);
         QCOMPARE(o.PointsText, line);
     }
@@ -164,15 +170,15 @@ private slots:
         QFETCH(QStringList, played);
         TestInstallation::WriteText(App().SoundFolder + QStringLiteral("新音ファイル.txt"),
                                     QStringLiteral("自己最高音1,jiko1,*\n自己最高音2,jiko2,*\n不合格音1,fu1,*\n"));
-        SoundCues::LoadSoundTable();
+        Cues.Table = SoundCues::LoadSoundTable(App().SoundFolder);
         SetUp(1, 60, 90, 1.0f, seconds);
         App().TimedOut = timedOut;
         App().NewSchoolBest = schoolBest;
         App().NewPersonalBest = personalBest;
 
-        const AttemptOutcome o = AttemptOutcome::Evaluate();
+        const AttemptOutcome o = AppCalls::Evaluate();
         QCOMPARE(AttemptOutcome::MessageText(o.Record), text);
-        AttemptOutcome::Play(o.RecordCue);
+        AttemptOutcome::Play(o.RecordCue, Cues);
         QStringList expected;
         for (const QString& f : played)
             expected << App().SoundFolder + f;
@@ -216,7 +222,7 @@ private slots:
         App().Results.JudgeCount(level, 7) = 3;
         App().Results.JudgePoints(level, 7) = passed ? 20 : 19;
         App().FinalLevelCleared = finalCleared ? 1 : 0;
-        QCOMPARE(AttemptOutcome::DecideAfterPause(), decision);
+        QCOMPARE(AppCalls::DecideAfterPause(), decision);
     }
 
     void passAndFinalLevel_data()
@@ -247,7 +253,7 @@ private slots:
         App().AlreadyPassed = alreadyPassed;
         if (unreachableLevel)
             App().Criteria[unreachableLevel].ClearCount = 9999;
-        const AttemptOutcome o = AttemptOutcome::Evaluate();
+        const AttemptOutcome o = AppCalls::Evaluate();
         QTEST(o.Passed, "passed");
         QTEST(o.ShowFinalPicture, "picture");
         QTEST(o.PlayPassCue, "passCue");
@@ -262,7 +268,7 @@ private slots:
         t.TodayCount(35, 7) = 1;
         t.TodayCount(0, 7) = 40;  // no level: not part of the day's total
         t.TodayCount(2, 8) = 9;   // another pupil
-        const AttemptOutcome o = AttemptOutcome::Evaluate();
+        const AttemptOutcome o = AppCalls::Evaluate();
         QCOMPARE(o.TitleText, QStringLiteral("ゾメ２"));
         QCOMPARE(o.LevelText, QStringLiteral("レベル２"));
         QCOMPARE(o.PupilText, QStringLiteral("山田太郎"));
@@ -285,11 +291,11 @@ private slots:
         QFETCH(int, level);
         SetUp(1, 60, 90, 1.0f, 30);
         App().CurrentLevel = qint16(level);
-        const AttemptOutcome o = AttemptOutcome::Evaluate();
+        const AttemptOutcome o = AppCalls::Evaluate();
         QCOMPARE(o.LevelText, QString());
         QVERIFY(!o.Passed);
         QCOMPARE(o.TodayTotal, qint16(0));
-        QCOMPARE(AttemptOutcome::DecideAfterPause(), AfterPause::OfferRetry);
+        QCOMPARE(AppCalls::DecideAfterPause(), AfterPause::OfferRetry);
     }
 };
 

@@ -1,6 +1,8 @@
 #include "drill/DrillModel.h"
 #include "drill/DrillScript.h"
-#include "shell/AppState.h"
+#include "sound/SoundCues.h"
+#include "state/AppState.h"
+#include "state/StateViews.h"
 #include "support/ManualClock.h"
 #include "support/RecordingPlayer.h"
 #include "support/ScriptedRandom.h"
@@ -13,6 +15,7 @@ class TestDrillModel : public QObject {
     ManualClock Clock;
     ScriptedRandom Random;
     RecordingPlayer Player;
+    SoundCues Cues;
     std::unique_ptr<DrillModel> Model;
     int EndCalls = 0;
     int StopCalls = 0;
@@ -22,8 +25,12 @@ class TestDrillModel : public QObject {
     {
         App().CurrentLevel = qint16(level);
         Random.Values = std::move(script);
-        Model = std::make_unique<DrillModel>();
+        Model = std::make_unique<DrillModel>(App());
         DrillModel& m = *Model;
+        m.In = StateViews::DrillSetting(App());
+        m.TheClock = &Clock;
+        m.Random = &Random;
+        m.Cues = &Cues;
         m.EndAttempt = [this] { ++EndCalls; };
         m.StopClock = [this] { ++StopCalls; };
         m.StartClock = [this] { ++StartCalls; };
@@ -65,11 +72,15 @@ private slots:
         s.Random = &Random;
         s.Player = &Player;
         s.SoundFolder = QStringLiteral("/sounds/");
+        Cues = SoundCues();
+        Cues.Folder = s.SoundFolder;
+        Cues.Player = &Player;
+        Cues.Random = &Random;
         // One file each for the correct and the wrong cue; picking it takes one random draw.
-        s.Sounds.Cell[2][1] = QStringLiteral("正解");
-        s.Sounds.Cell[2][21] = QStringLiteral("1");
-        s.Sounds.Cell[4][1] = QStringLiteral("間違い");
-        s.Sounds.Cell[4][21] = QStringLiteral("1");
+        Cues.Table.Cell[2][1] = QStringLiteral("正解");
+        Cues.Table.Cell[2][21] = QStringLiteral("1");
+        Cues.Table.Cell[4][1] = QStringLiteral("間違い");
+        Cues.Table.Cell[4][21] = QStringLiteral("1");
         s.ProgramTitle = QStringLiteral("ゾメ２");
         s.Catalogue.Build();
         for (int level = 1; level <= 7; ++level) {

@@ -1,6 +1,7 @@
+#include "support/AppCalls.h"
 #include "records/PassCriteriaFile.h"
-#include "shell/AppState.h"
-#include "shell/FatalError.h"
+#include "state/AppState.h"
+#include "base/FatalError.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
 
@@ -99,15 +100,15 @@ private slots:
         QFETCH(int, row);
         QFETCH(int, firstKeptRow);
         if (text != Missing)
-            TestInstallation::WriteText(PassCriteriaFile::Path(), text);
+            TestInstallation::WriteText(PassCriteriaFile::Path(App().DataFolder), text);
 
         if (!error.isEmpty()) {
             const auto before = App().Criteria;
             try {
-                PassCriteriaFile::LoadPassCriteria();
+                AppCalls::LoadPassCriteria();
                 QFAIL("a damaged file was accepted");
             } catch (const FatalError& e) {
-                QVERIFY2(e.Message.contains(QDir::toNativeSeparators(PassCriteriaFile::Path())), qPrintable(e.Message));
+                QVERIFY2(e.Message.contains(QDir::toNativeSeparators(PassCriteriaFile::Path(App().DataFolder))), qPrintable(e.Message));
                 for (const QString& part : error.split(u'|'))
                     QVERIFY2(e.Message.contains(part), qPrintable(e.Message));
             }
@@ -118,7 +119,7 @@ private slots:
             return;
         }
 
-        PassCriteriaFile::LoadPassCriteria();
+        AppCalls::LoadPassCriteria();
         const PassCriteria& c = App().Criteria[row];
         QTEST(int(c.TargetTime), "targetTime");
         QTEST(int(c.LowestTime), "lowestTime");
@@ -137,8 +138,8 @@ private slots:
     // The variant fields keep what the editor shows again: a number, an empty cell or the text.
     void variantFieldsKeepTheirItems()
     {
-        TestInstallation::WriteText(PassCriteriaFile::Path(), Header + "60,90,100,5,1,10,,abc,07.50,x,,3\n");
-        PassCriteriaFile::LoadPassCriteria();
+        TestInstallation::WriteText(PassCriteriaFile::Path(App().DataFolder), Header + "60,90,100,5,1,10,,abc,07.50,x,,3\n");
+        AppCalls::LoadPassCriteria();
         const PassCriteria& c = App().Criteria[1];
         QCOMPARE(c.BanCount.Number(), 10.0);
         QCOMPARE(c.BanPoints.GetKind(), CriteriaValue::Kind::Empty);

@@ -1,7 +1,9 @@
+#include "records/Points.h"
+#include "support/AppCalls.h"
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
-#include "shell/AppState.h"
-#include "shell/OleDate.h"
+#include "state/AppState.h"
+#include "base/OleDate.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
@@ -28,7 +30,7 @@ void WriteFile(const QList<ScoreRecord>& records)
     QByteArray bytes;
     for (const ScoreRecord& r : records)
         bytes += r.ToBytes();
-    QFile f(ScoreFile::Path());
+    QFile f(AppCalls::File().Path());
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(f.write(bytes), bytes.size());
 }
@@ -114,7 +116,7 @@ private slots:
         QFETCH(float, rate);
         QFETCH(int, seconds);
         SetLevel(2, target, rate);
-        QTEST(int(ResultEvaluation::AttemptPoints(2, seconds)), "points");
+        QTEST(int(Points::AttemptPoints(App().Criteria[2], seconds)), "points");
     }
 
     void dayWindows_data()
@@ -141,7 +143,7 @@ private slots:
         App().Criteria[1].JudgeDays = days;
         App().Criteria[1].BanDays = days;
         WriteFile({Record(5, 1, 30, Today - daysAgo)});
-        ResultEvaluation::ComputeResultTables();
+        AppCalls::ComputeResultTables();
 
         const ResultTables& r = App().Results;
         QCOMPARE(r.AttemptCount(1, 5), qint16(1));
@@ -160,7 +162,7 @@ private slots:
         Clock.Set(QDateTime(Now.date(), QTime(0, 0, 0)));
         SetLevel(1, 60, 1.0f, 1, 2);
         WriteFile({Record(5, 1, 30, Today), Record(5, 1, 30, Today - 1), Record(5, 1, 30, Today - 2)});
-        ResultEvaluation::ComputeResultTables();
+        AppCalls::ComputeResultTables();
         QCOMPARE(App().Results.JudgeCount(1, 5), qint16(1));
         QCOMPARE(App().Results.BanWindowCount(1, 5), qint16(2));
     }
@@ -169,7 +171,7 @@ private slots:
     {
         SetLevel(1, 1000, 1.0f);
         WriteFile({Record(5, 1, 5999), Record(5, 1, 6000), Record(5, 1, 99999)});
-        ResultEvaluation::ComputeResultTables();
+        AppCalls::ComputeResultTables();
         const ResultTables& r = App().Results;
         QCOMPARE(r.AttemptCount(1, 5), qint16(1));
         QCOMPARE(r.JudgeCount(1, 5), qint16(1));
@@ -191,18 +193,18 @@ private slots:
         for (int i = 0; i < 3000; ++i)
             many << Record(qint16(next(5001)), qint16(next(36)), qint32(next(200)), Today - next(12));
         WriteFile(many);
-        ResultEvaluation::ComputeResultTables();
+        AppCalls::ComputeResultTables();
 
         QList<ScoreRecord> fewer;
         for (int i = 0; i < 300; ++i)
             fewer << Record(qint16(next(40)), qint16(1 + next(3)), qint32(next(200)), Today - next(12));
         WriteFile(fewer);
-        ResultEvaluation::ComputeResultTables();
-        ResultEvaluation::ComputeResultTables();
+        AppCalls::ComputeResultTables();
+        AppCalls::ComputeResultTables();
         const ResultTables incremental = App().Results;
 
         App().Results = ResultTables();
-        ResultEvaluation::ComputeResultTables();
+        AppCalls::ComputeResultTables();
         const QString difference = FirstDifference(incremental, App().Results);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
         QVERIFY(App().Results.TotalPoints(1, 0) + App().Results.TotalPoints(2, 0) + App().Results.TotalPoints(3, 0) == 0);
@@ -216,7 +218,7 @@ private slots:
         // Pupil 5: 40 s (6 points) and 50 s (5 points); pupil 6 holds the school best, pupil 1001's
         // faster time does not count for the school.
         WriteFile({Record(5, 1, 40), Record(5, 1, 50), Record(6, 1, 30), Record(1001, 1, 10)});
-        ResultEvaluation::ComputeResultTables();
+        AppCalls::ComputeResultTables();
         App().CurrentPupil = 5;
         App().CurrentLevel = 1;
 
@@ -234,13 +236,13 @@ private slots:
             App().NewSchoolBest = false;
             App().AlreadyPassed = false;
             App().RecordedSeconds = step.seconds;
-            ResultEvaluation::RecordAttempt(1);
+            AppCalls::RecordAttempt(1);
             QCOMPARE(App().AlreadyPassed, true);
             QCOMPARE(App().NewPersonalBest, step.personal);
             QCOMPARE(App().NewSchoolBest, step.school);
             QCOMPARE(App().Scores.BestSeconds(1, 5), std::min(step.seconds, App().Scores.BestSeconds(1, 5)));
-            QCOMPARE(ScoreFile::RecordCount(), ++appended);
-            QCOMPARE(ScoreFile::ReadRecord(appended).Seconds, step.seconds);
+            QCOMPARE(AppCalls::File().RecordCount(), ++appended);
+            QCOMPARE(AppCalls::File().ReadRecord(appended).Seconds, step.seconds);
         }
         QCOMPARE(App().Scores.SchoolBestSeconds[1], 29);
 
@@ -249,13 +251,13 @@ private slots:
         App().RecordedSeconds = 500;
         App().NewPersonalBest = false;
         App().NewSchoolBest = false;
-        ResultEvaluation::RecordAttempt(1);
+        AppCalls::RecordAttempt(1);
         QCOMPARE(App().AlreadyPassed, false);
         QCOMPARE(App().NewPersonalBest, true);
         QCOMPARE(App().NewSchoolBest, false);
 
         // The rebuild after recording includes every attempt just made.
-        ResultEvaluation::ComputeResultTables();
+        AppCalls::ComputeResultTables();
         QCOMPARE(App().Results.TodayCount(1, 5), 7.0f);
         QCOMPARE(App().Results.AttemptCount(1, 7), qint16(0) + 1);
         QCOMPARE(App().Scores.BestSeconds(1, 5), 29);
@@ -301,8 +303,8 @@ private slots:
         r.JudgeCount(2, 9) = qint16(judgeCount);
         r.BanWindowPoints(2, 9) = windowPoints;
         r.BanWindowCount(2, 9) = qint16(windowCount);
-        QTEST(ResultEvaluation::Passed(2, 9), "passed");
-        QTEST(ResultEvaluation::Overdoing(2, 9), "overdoing");
+        QTEST(AppCalls::Passed(2, 9), "passed");
+        QTEST(AppCalls::Overdoing(2, 9), "overdoing");
     }
 
     void gradeMark_data()

@@ -1,8 +1,9 @@
+#include "support/AppCalls.h"
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
-#include "shell/AppState.h"
-#include "shell/FatalError.h"
-#include "shell/OleDate.h"
+#include "state/AppState.h"
+#include "base/FatalError.h"
+#include "base/OleDate.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
@@ -24,13 +25,13 @@ ScoreRecord Record(qint16 pupil, qint16 level, qint32 seconds, double date = Tod
 
 QByteArray FileBytes()
 {
-    QFile f(ScoreFile::Path());
+    QFile f(AppCalls::File().Path());
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void WriteFile(const QByteArray& bytes)
 {
-    QFile f(ScoreFile::Path());
+    QFile f(AppCalls::File().Path());
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(f.write(bytes), bytes.size());
 }
@@ -67,7 +68,7 @@ private slots:
         App().CurrentLevel = 3;
         App().RecordedSeconds = 99999;
         App().SchoolCode = QStringLiteral("12345");
-        ScoreFile::AppendScoreRecord();
+        AppCalls::AppendScoreRecord();
 
         const QByteArray expected = QByteArray::fromHex(
             "00000000c0a3e640"   // Date 46366 (2026-12-10)
@@ -81,14 +82,14 @@ private slots:
             "2020202020");       // blanks
         QCOMPARE(FileBytes().toHex(), expected.toHex());
 
-        ScoreFile::LoadScoreRecords();
+        AppCalls::LoadScoreRecords();
         QCOMPARE(App().Scores.LoadedCount, 1);
         QCOMPARE(App().Scores.LoadedDate[1], 46366.0);
         QCOMPARE(App().Scores.LoadedTimeOfDay[1], 0.75);
         QCOMPARE(App().Scores.LoadedPupil[1], qint16(1234));
         QCOMPARE(App().Scores.LoadedLevel[1], qint16(3));
         QCOMPARE(App().Scores.LoadedSeconds[1], 99999);
-        const ScoreRecord read = ScoreFile::ReadRecord(1);
+        const ScoreRecord read = AppCalls::File().ReadRecord(1);
         QCOMPARE(read.ToBytes().toHex(), expected.toHex());
     }
 
@@ -109,16 +110,16 @@ private slots:
         App().SchoolCode = code;
         App().CurrentPupil = 1;
         App().CurrentLevel = 1;
-        ScoreFile::AppendScoreRecord();
+        AppCalls::AppendScoreRecord();
         QCOMPARE(FileBytes().mid(24, 5), bytes);
     }
 
     void missingFileIsCreatedEmpty()
     {
-        QVERIFY(!QFile::exists(ScoreFile::Path()));
-        ScoreFile::LoadScoreRecords();
-        QVERIFY(QFile::exists(ScoreFile::Path()));
-        QCOMPARE(QFileInfo(ScoreFile::Path()).size(), 0);
+        QVERIFY(!QFile::exists(AppCalls::File().Path()));
+        AppCalls::LoadScoreRecords();
+        QVERIFY(QFile::exists(AppCalls::File().Path()));
+        QCOMPARE(QFileInfo(AppCalls::File().Path()).size(), 0);
         QCOMPARE(App().Scores.LoadedCount, 0);
         QVERIFY(BestEverywhereElseEmpty({}));
         for (qint32 best : App().Scores.SchoolBestSeconds)
@@ -140,7 +141,7 @@ private slots:
             bytes += Record(qint16(n % 1000 + 1), qint16(n % 35 + 1), n).ToBytes();
         WriteFile(bytes);
 
-        ScoreFile::LoadScoreRecords();
+        AppCalls::LoadScoreRecords();
         const LoadedScores& s = App().Scores;
         QCOMPARE(s.LoadedCount, 20000);
         const int first = records - 20000 + 1;
@@ -152,7 +153,7 @@ private slots:
             QCOMPARE(s.LoadedSeconds[k], first + k - 1);
         // Pupil 2 on level 2 made records 1, 7001, 14001 …: the first one lies outside the window.
         QCOMPARE(s.BestSeconds(2, 2), records == 20005 ? 7001 : 21001);
-        QCOMPARE(ScoreFile::RecordCount(), records);
+        QCOMPARE(AppCalls::File().RecordCount(), records);
     }
 
     void partialTail()
@@ -162,16 +163,16 @@ private slots:
             bytes += Record(1, 1, n).ToBytes();
         WriteFile(bytes + QByteArray(20, '\x7f'));
 
-        ScoreFile::LoadScoreRecords();
+        AppCalls::LoadScoreRecords();
         QCOMPARE(App().Scores.LoadedCount, 3);
-        QCOMPARE(ScoreFile::RecordCount(), 3);
+        QCOMPARE(AppCalls::File().RecordCount(), 3);
 
-        ScoreFile::Append(Record(2, 2, 44));
+        AppCalls::File().AppendScoreRecord(Record(2, 2, 44));
         const QByteArray after = FileBytes();
         QCOMPARE(after.size(), 4 * 44);
         QCOMPARE(after.left(3 * 44), bytes);
         QCOMPARE(after.mid(3 * 44), Record(2, 2, 44).ToBytes());
-        ScoreFile::LoadScoreRecords();
+        AppCalls::LoadScoreRecords();
         QCOMPARE(App().Scores.LoadedCount, 4);
         QCOMPARE(App().Scores.LoadedSeconds[4], 44);
     }
@@ -204,7 +205,7 @@ private slots:
             + Record(8, 1, 80).ToBytes();
         WriteFile(bytes);
 
-        ResultEvaluation::ComputeResultTables();
+        AppCalls::ComputeResultTables();
         const LoadedScores& s = App().Scores;
         QCOMPARE(s.LoadedCount, 2);
         QCOMPARE(s.LoadedSeconds[1], 70);
@@ -221,7 +222,7 @@ private slots:
                 if (p != 7 && p != 8)
                     QCOMPARE(App().Results.TotalPoints(l, p) + App().Results.AttemptCount(l, p), 0);
 
-        ScoreFile::Append(Record(9, 1, 90));
+        AppCalls::File().AppendScoreRecord(Record(9, 1, 90));
         QCOMPARE(FileBytes(), bytes + Record(9, 1, 90).ToBytes());
     }
 
@@ -229,7 +230,7 @@ private slots:
     {
         WriteFile(Record(1001, 4, 10).ToBytes() + Record(5000, 4, 11).ToBytes() + Record(1000, 4, 30).ToBytes()
                   + Record(1, 4, 40).ToBytes() + Record(0, 4, 5).ToBytes() + Record(2, 5, 3).ToBytes());
-        ScoreFile::LoadScoreRecords();
+        AppCalls::LoadScoreRecords();
         QCOMPARE(App().Scores.SchoolBestSeconds[4], 30);
         QCOMPARE(App().Scores.SchoolBestSeconds[5], 3);
         QCOMPARE(App().Scores.SchoolBestSeconds[6], 99999);
@@ -240,16 +241,16 @@ private slots:
     void reloadForgetsVanishedBests()
     {
         WriteFile(Record(7, 1, 30).ToBytes() + Record(900, 2, 20).ToBytes());
-        ScoreFile::LoadScoreRecords();
+        AppCalls::LoadScoreRecords();
         QCOMPARE(App().Scores.BestSeconds(1, 7), 30);
         App().CurrentPupil = 3;
         App().CurrentLevel = 2;
         App().RecordedSeconds = 15;
-        ResultEvaluation::RecordAttempt(2);
+        AppCalls::RecordAttempt(2);
         QCOMPARE(App().Scores.BestSeconds(2, 3), 15);
 
         WriteFile(Record(8, 1, 40).ToBytes());
-        ScoreFile::LoadScoreRecords();
+        AppCalls::LoadScoreRecords();
         QVERIFY(BestEverywhereElseEmpty({{1, 8}}));
         QCOMPARE(App().Scores.SchoolBestSeconds[1], 40);
         QCOMPARE(App().Scores.SchoolBestSeconds[2], 99999);
@@ -268,13 +269,13 @@ private slots:
         App().DataFolder = Install->Root + QStringLiteral("gone/prog/");
         try {
             if (operation == 0)
-                ScoreFile::LoadScoreRecords();
+                AppCalls::LoadScoreRecords();
             else
-                ScoreFile::Append(Record(1, 1, 1));
+                AppCalls::File().AppendScoreRecord(Record(1, 1, 1));
             QFAIL("no error for a missing folder");
         } catch (const FatalError& e) {
             QVERIFY2(e.Message.startsWith(QStringLiteral("ファイルがありません")), qPrintable(e.Message));
-            QVERIFY2(e.Message.contains(QDir::toNativeSeparators(ScoreFile::Path())), qPrintable(e.Message));
+            QVERIFY2(e.Message.contains(QDir::toNativeSeparators(AppCalls::File().Path())), qPrintable(e.Message));
         }
         QCOMPARE(Waits, QList<int>({5000, 5000, 5000}));
         QVERIFY(!QFileInfo::exists(Install->Root + QStringLiteral("gone")));
@@ -283,13 +284,13 @@ private slots:
     void readOnlyFileCannotBeAppended()
     {
         WriteFile(Record(1, 1, 1).ToBytes());
-        QFile::setPermissions(ScoreFile::Path(), QFile::ReadOwner);
-        if (QFile(ScoreFile::Path()).open(QIODevice::WriteOnly))
+        QFile::setPermissions(AppCalls::File().Path(), QFile::ReadOwner);
+        if (QFile(AppCalls::File().Path()).open(QIODevice::WriteOnly))
             QSKIP("running with rights that ignore file permissions");
-        ScoreFile::LoadScoreRecords(); // readers still read
+        AppCalls::LoadScoreRecords(); // readers still read
         QCOMPARE(App().Scores.LoadedCount, 1);
         try {
-            ScoreFile::Append(Record(2, 2, 2));
+            AppCalls::File().AppendScoreRecord(Record(2, 2, 2));
             QFAIL("appended to a read-only file");
         } catch (const FatalError& e) {
             QVERIFY2(e.Message.startsWith(QStringLiteral("成績ランダムファイル記録")), qPrintable(e.Message));
@@ -303,12 +304,12 @@ private slots:
         for (int n = 1; n <= 10; ++n)
             bytes += Record(1, 1, n).ToBytes();
         WriteFile(bytes + "tail");
-        ScoreFile::RemoveRecord(5);
-        QCOMPARE(ScoreFile::RecordCount(), 9);
+        AppCalls::File().RemoveRecord(5);
+        QCOMPARE(AppCalls::File().RecordCount(), 9);
         QCOMPARE(FileBytes(), bytes.left(4 * 44) + bytes.mid(5 * 44));
-        QVERIFY(!QFile::exists(ScoreFile::TempPath()));
-        QCOMPARE(ScoreFile::ReadRecord(5).Seconds, 6);
-        QCOMPARE(ScoreFile::ReadRecord(9).Seconds, 10);
+        QVERIFY(!QFile::exists(AppCalls::File().TempPath()));
+        QCOMPARE(AppCalls::File().ReadRecord(5).Seconds, 6);
+        QCOMPARE(AppCalls::File().ReadRecord(9).Seconds, 10);
     }
 
     void rewriteRecordInPlace()
@@ -316,9 +317,9 @@ private slots:
         WriteFile(Record(1, 1, 1).ToBytes() + Record(2, 2, 2).ToBytes() + Record(3, 3, 3).ToBytes());
         ScoreRecord changed = Record(2, 2, 222);
         changed.Text4 = "abcde";
-        ScoreFile::WriteRecord(2, changed);
+        AppCalls::File().WriteRecord(2, changed);
         QCOMPARE(FileBytes(), Record(1, 1, 1).ToBytes() + changed.ToBytes() + Record(3, 3, 3).ToBytes());
-        QCOMPARE(ScoreFile::ReadRecord(2).Text4, QByteArray("abcde"));
+        QCOMPARE(AppCalls::File().ReadRecord(2).Text4, QByteArray("abcde"));
     }
 
     void noSuchRecord_data()
@@ -337,9 +338,9 @@ private slots:
         QFETCH(int, n);
         const QByteArray bytes = Record(1, 1, 1).ToBytes() + Record(2, 2, 2).ToBytes() + "x";
         WriteFile(bytes);
-        QVERIFY_THROWS_EXCEPTION(FatalError, operation == 0 ? void(ScoreFile::ReadRecord(n))
-                                             : operation == 1 ? ScoreFile::WriteRecord(n, Record(9, 9, 9))
-                                                              : ScoreFile::RemoveRecord(n));
+        QVERIFY_THROWS_EXCEPTION(FatalError, operation == 0 ? void(AppCalls::File().ReadRecord(n))
+                                             : operation == 1 ? AppCalls::File().WriteRecord(n, Record(9, 9, 9))
+                                                              : AppCalls::File().RemoveRecord(n));
         QCOMPARE(FileBytes(), bytes);
     }
 

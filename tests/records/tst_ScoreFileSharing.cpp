@@ -1,7 +1,8 @@
 // Several real processes use one score file at once. The test binary starts copies of itself as
 // workers: with ZOME2_SHARING_WORKER set, main() runs the worker instead of the tests.
+#include "support/AppCalls.h"
 #include "records/ScoreFile.h"
-#include "shell/AppState.h"
+#include "state/AppState.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
@@ -49,7 +50,7 @@ int RunWorker(const QString& role)
             for (qint32 sequence = 0; sequence < AppendsPerWriter; ++sequence) {
                 App().CurrentLevel = LevelOf(sequence);
                 App().RecordedSeconds = sequence;
-                ScoreFile::AppendScoreRecord();
+                AppCalls::AppendScoreRecord();
             }
             return 0;
         }
@@ -61,7 +62,7 @@ int RunWorker(const QString& role)
             int loads = 0;
             qint32 previous = 0;
             for (;;) {
-                ScoreFile::LoadScoreRecords();
+                AppCalls::LoadScoreRecords();
                 ++loads;
                 const LoadedScores& s = App().Scores;
                 if (s.LoadedCount < previous)
@@ -86,7 +87,7 @@ int RunWorker(const QString& role)
         }
         if (parts[0] == QLatin1String("hold")) {
             // Holds the write lock as another machine's append would, for the given milliseconds.
-            const int fd = ::open(QFile::encodeName(ScoreFile::Path()).constData(), O_RDWR | O_CREAT, 0666);
+            const int fd = ::open(QFile::encodeName(AppCalls::File().Path()).constData(), O_RDWR | O_CREAT, 0666);
             struct flock lock {};
             lock.l_type = F_WRLCK;
             lock.l_whence = SEEK_SET;
@@ -139,7 +140,7 @@ private slots:
         }
         qInfo("the reader loaded the file %s times meanwhile", workers[0]->readAllStandardOutput().trimmed().constData());
 
-        QFile file(ScoreFile::Path());
+        QFile file(AppCalls::File().Path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         QCOMPARE(bytes.size(), Writers * AppendsPerWriter * ScoreRecord::Size);
@@ -178,18 +179,18 @@ private slots:
         App().CurrentPupil = 1;
         App().CurrentLevel = 1;
         App().RecordedSeconds = 1;
-        ScoreFile::AppendScoreRecord();
+        AppCalls::AppendScoreRecord();
         QVERIFY(holder.state() == QProcess::NotRunning || holder.waitForFinished(30000));
         QCOMPARE(holder.exitCode(), 0);
         QVERIFY(!waits.isEmpty());
         QVERIFY(std::all_of(waits.cbegin(), waits.cend(), [](int ms) { return ms == 1000; }));
-        QCOMPARE(ScoreFile::RecordCount(), 1);
+        QCOMPARE(AppCalls::File().RecordCount(), 1);
 
         // A reader waits the same way.
         holder.start(QCoreApplication::applicationFilePath(), {});
         QVERIFY(holder.waitForReadyRead(30000));
         waits.clear();
-        ScoreFile::LoadScoreRecords();
+        AppCalls::LoadScoreRecords();
         QVERIFY(!waits.isEmpty());
         QCOMPARE(App().Scores.LoadedCount, 1);
         QVERIFY(holder.state() == QProcess::NotRunning || holder.waitForFinished(30000));

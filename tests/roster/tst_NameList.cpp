@@ -1,7 +1,8 @@
+#include "support/AppCalls.h"
 #include "roster/NameList.h"
 #include "roster/RosterEntry.h"
 #include "roster/RosterFile.h"
-#include "shell/AppState.h"
+#include "state/AppState.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
@@ -133,14 +134,14 @@ private slots:
                                          "4,2019,0,0,かくれ,1,,\n"
                                          "5,2018,0,0,えもと,0,,\n"
                                          "6,2012,0,0,おの,0,,\n"));
-        QVERIFY(RosterFile::LoadRoster());
+        QVERIFY(AppCalls::LoadRoster());
         SetTotals(1, 1, 1, 10, 2, 20);
         SetTotals(1, 35, 2, 5, 3, 30);
         SetTotals(1, 0, 9, 900, 9, 900); // level 0 is not a level
         SetTotals(3, 2, 0, 0, 40, 4000);
 
         NameList list;
-        list.Build(1);
+        list.Build(App().Roster, App().Results, 1);
         const QStringList hidden = list.HiddenRows();
         QCOMPARE(hidden.size(), 5);
         QStringList sorted = hidden;
@@ -166,7 +167,7 @@ private slots:
         }
         QCOMPARE(numbers, (QList<int>{5, 3, 1, 6, 2}));
 
-        list.Build(0);
+        list.Build(App().Roster, App().Results, 0);
         list.Select(QStringLiteral("全学年"));
         QCOMPARE(list.VisibleRows()[3], "小5 いとう" + Fill(3) + "  3回/    5回");
     }
@@ -189,9 +190,9 @@ private slots:
         // Grades: 1 → 6, 2 → 8, 3 → 7, 4 → 9, 5 → 1, 6 → 10, 7 → 0.
         Inst->WriteRoster(QStringLiteral("1,2014,0,0,A,0,,\n2,2012,0,0,B,0,,\n3,2013,0,0,C,0,,\n4,2011,0,0,D,0,,\n"
                                          "5,2019,0,0,E,0,,\n6,2010,0,0,F,0,,\n7,2020,0,0,G,0,,\n"));
-        QVERIFY(RosterFile::LoadRoster());
+        QVERIFY(AppCalls::LoadRoster());
         NameList list;
-        list.Build(1);
+        list.Build(App().Roster, App().Results, 1);
         list.Select(selector);
         QCOMPARE(list.VisibleRows().value(0), NameList::DashRow);
         QList<int> got;
@@ -203,9 +204,9 @@ private slots:
     void starInNameKeepsNumber()
     {
         Inst->WriteRoster(QStringLiteral("42,2015,0,0,星*子,0,,\n"));
-        QVERIFY(RosterFile::LoadRoster());
+        QVERIFY(AppCalls::LoadRoster());
         NameList list;
-        list.Build(1);
+        list.Build(App().Roster, App().Results, 1);
         list.Select(QStringLiteral("全学年"));
         QCOMPARE(NameList::PupilNumber(list.PupilRows().value(0)), 42);
         QCOMPARE(list.VisibleRows().value(1), "小5 星*子" + Fill(3) + "  " + F + "/       ");

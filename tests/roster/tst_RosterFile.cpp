@@ -1,5 +1,6 @@
+#include "support/AppCalls.h"
 #include "roster/RosterFile.h"
-#include "shell/AppState.h"
+#include "state/AppState.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
@@ -72,10 +73,10 @@ private slots:
         QFETCH(QList<int>, skipped);
         App().RosterOption = option;
         Inst->WriteRoster(text);
-        QVERIFY(RosterFile::LoadRoster());
+        QVERIFY(AppCalls::LoadRoster());
         QCOMPARE(Listed(), listed);
         QCOMPARE(QList<int>(App().Roster.SkippedLineNumbers.begin(), App().Roster.SkippedLineNumbers.end()), skipped);
-        const QString message = RosterFile::SkippedMessage();
+        const QString message = RosterFile::SkippedMessage(App().DataRoot, App().Roster);
         QCOMPARE(message.isEmpty(), skipped.isEmpty());
         for (int n : skipped)
             QVERIFY2(message.contains(QStringLiteral("\n%1行目：").arg(n)), qPrintable(message));
@@ -87,7 +88,7 @@ private slots:
     {
         // Hidden pupils fill the per-number tables; the later of two equal numbers wins there.
         Inst->WriteRoster(QStringLiteral("5,2015,0,0,最初,0,,\n6,2017,0,0,隠れ,1,,\n5,2016,0,0,後,0,,\n"));
-        QVERIFY(RosterFile::LoadRoster());
+        QVERIFY(AppCalls::LoadRoster());
         const RosterTables& r = App().Roster;
         QCOMPARE(r.ListedCount, 2);
         QCOMPARE(r.PupilName[5], RosterFile::Fixed20(QStringLiteral("後")));
@@ -100,7 +101,7 @@ private slots:
 
         // A grade without a label leaves the earlier label of that number in place.
         Inst->WriteRoster(QStringLiteral("6,2004,0,0,隠れ,0,,\n")); // grade 16
-        QVERIFY(RosterFile::LoadRoster());
+        QVERIFY(AppCalls::LoadRoster());
         QCOMPARE(r.PupilGradeLabel[6], QStringLiteral("小３"));
         QCOMPARE(r.PupilRefYear[6], qint16(2004));
     }
@@ -108,7 +109,7 @@ private slots:
     void fixedTexts()
     {
         Inst->WriteRoster(QStringLiteral("1,2015,3,4,\"あいうえおかきくけこさしすせそたちつてとなにぬ\",0,短い,  前の空白\n"));
-        QVERIFY(RosterFile::LoadRoster());
+        QVERIFY(AppCalls::LoadRoster());
         const RosterEntry& e = App().Roster.RosterTable[1];
         QCOMPARE(e.Name, QStringLiteral("あいうえおかきくけこさしすせそたちつてと"));
         QCOMPARE(e.SpareText7, QStringLiteral("短い") + QString(18, u' '));
@@ -121,9 +122,9 @@ private slots:
     void missingFile()
     {
         App().Roster.ListedCount = 3;
-        QVERIFY(!RosterFile::LoadRoster());
+        QVERIFY(!AppCalls::LoadRoster());
         QCOMPARE(App().Roster.ListedCount, 0);
-        const QString message = RosterFile::MissingMessage();
+        const QString message = RosterFile::MissingMessage(App().DataRoot);
         QVERIFY(message.contains(QDir::toNativeSeparators(Inst->DataRoot + QStringLiteral("新名簿.txt"))));
         QVERIFY(message.contains(QStringLiteral("見つかりません")));
     }
@@ -134,11 +135,11 @@ private slots:
         for (int n = 0; n <= 5002; ++n)
             text += QStringLiteral("%1,2015,0,0,N%1,0,,\n").arg(n % 5001);
         Inst->WriteRoster(text);
-        QVERIFY(RosterFile::LoadRoster());
+        QVERIFY(AppCalls::LoadRoster());
         QCOMPARE(App().Roster.ListedCount, 5000);
         QCOMPARE(App().Roster.OverflowCount, 3);
         QCOMPARE(App().Roster.ListedPupils[5000], qint16(4999));
-        QVERIFY(RosterFile::SkippedMessage().contains(QStringLiteral("5000人")));
+        QVERIFY(RosterFile::SkippedMessage(App().DataRoot, App().Roster).contains(QStringLiteral("5000人")));
     }
 
     void gradeIndex_data()
@@ -163,7 +164,7 @@ private slots:
         QFETCH(int, index);
         Clock.Set(QDateTime(today, QTime(12, 0)));
         App().SchoolYearStartMonth = startMonth;
-        QCOMPARE(RosterFile::GradeIndex(refYear), index);
+        QCOMPARE(RosterFile::GradeIndex(refYear, AppCalls::SchoolYear()), index);
     }
 
     void gradeTexts_data()
@@ -200,7 +201,7 @@ private slots:
     {
         // School year 2026: 2009 → grade 11, 2008 → 12, 2007 → 13.
         Inst->WriteRoster(QStringLiteral("11,2009,0,0,A,0,,\n12,2008,0,0,B,0,,\n13,2007,0,0,C,0,,\n10,2010,0,0,D,0,,\n"));
-        QVERIFY(RosterFile::LoadRoster());
+        QVERIFY(AppCalls::LoadRoster());
         QCOMPARE(App().Roster.ListedCount, 4);
         QCOMPARE(App().Roster.PupilGradeLabel[11], QString());
         QCOMPARE(App().Roster.PupilGradeLabel[12], QString());

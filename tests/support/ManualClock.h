@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/Clock.h"
+#include "base/Clock.h"
 
 // A clock the test sets and advances by hand.
 class ManualClock : public Clock {

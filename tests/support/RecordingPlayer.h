@@ -1,5 +1,5 @@
 #pragma once
-#include "drill/SoundPlayer.h"
+#include "sound/SoundPlayer.h"
 #include <QList>
 #include <QStringList>
 

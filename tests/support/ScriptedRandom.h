@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/RandomSource.h"
+#include "base/RandomSource.h"
 #include <QList>
 
 // Returns the scripted fractions in order, then repeats the last one (0 when none).

@@ -1,6 +1,6 @@
 #include "support/TestInstallation.h"
-#include "shell/AppState.h"
-#include "shell/Cp932.h"
+#include "state/AppState.h"
+#include "base/Cp932.h"
 #include <QDir>
 #include <QFile>
 

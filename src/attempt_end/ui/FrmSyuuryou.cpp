@@ -2,19 +2,16 @@
 #include "attempt_end/AttemptOutcome.h"
 #include "attempt_end/ui/AttemptEndBackground.h"
 #include "attempt_end/ui/FinalLevelPicture.h"
-#include "drill/SoundCues.h"
-#include "records/ResultEvaluation.h"
-#include "shell/AppState.h"
-#include "shell/FatalError.h"
-#include "shell/ui/ScreenFlow.h"
+#include "base/FatalError.h"
+#include "sound/SoundCues.h"
+#include "state/AppState.h"
+#include "state/StateViews.h"
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
-
-std::function<void()> FrmSyuuryou::StartDrillHook;
 
 namespace {
 constexpr int PauseMs = 500;
@@ -88,13 +85,13 @@ void FrmSyuuryou::BuildControls()
     MenuButton->setObjectName(QStringLiteral("MenuButton"));
     Place(MenuButton, 2880, 9900, 4320, 1260, 24);
     MenuButton->hide();
-    connect(MenuButton, &QPushButton::clicked, this, [this] { MenuButton_Click(); });
+    connect(MenuButton, &QPushButton::clicked, this, [this] { OnMenuChosen(); });
 
     RetryButton = new QPushButton(QStringLiteral("もう一度"), this);
     RetryButton->setObjectName(QStringLiteral("RetryButton"));
     Place(RetryButton, 8160, 9900, 4320, 1260, 24);
     RetryButton->hide();
-    connect(RetryButton, &QPushButton::clicked, this, [this] { RetryButton_Click(); });
+    connect(RetryButton, &QPushButton::clicked, this, [this] { OnRetryChosen(); });
 
     // Over the result lines while it is shown.
     FinalPicture = new FinalLevelPicture(AttemptOutcome::FinalLevelText, this);
@@ -103,10 +100,10 @@ void FrmSyuuryou::BuildControls()
     Bold(FinalPicture);
     FinalPicture->hide();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    HalfSecondTimer = new QTimer(this);
+    HalfSecondTimer->setObjectName(QStringLiteral("Timer1"));
+    HalfSecondTimer->setSingleShot(true);
+    connect(HalfSecondTimer, &QTimer::timeout, this, [this] { OfferWaysOn(); });
 }
 
 void FrmSyuuryou::showEvent(QShowEvent* event)
@@ -167,14 +164,15 @@ void FrmSyuuryou::Form_Activate()
         }
     };
 
+    AppState& s = App();
     try {
-        ResultEvaluation::ComputeResultTables();
+        StateViews::ComputeResultTables(s);
     } catch (const FatalError& e) {
-        ScreenFlow::Fatal(e.Message);
+        emit FatalErrorRaised(e.Message);
         finish();
         return;
     }
-    const AttemptOutcome outcome = AttemptOutcome::Evaluate();
+    const AttemptOutcome outcome = AttemptOutcome::Evaluate(StateViews::OutcomeFacts(s));
 
     if (outcome.Passed) {
         PassLine->setText(AttemptOutcome::PassText);
@@ -186,7 +184,7 @@ void FrmSyuuryou::Form_Activate()
     }
     if (!processEvents())
         return finish();
-    Timer1->start(PauseMs);
+    HalfSecondTimer->start(PauseMs);
 
     PointsLine->setText(outcome.PointsText);
     TimeLine->setText(outcome.TimeText);
@@ -194,7 +192,7 @@ void FrmSyuuryou::Form_Activate()
     TitleLine->setText(outcome.TitleText);
     LevelLine->setText(outcome.LevelText);
     TodayLevelLine->setText(outcome.TodayLevelText);
-    App().TodayTotal = outcome.TodayTotal;
+    s.TodayTotal = outcome.TodayTotal;
     TodayTotalLine->setText(outcome.TodayTotalText);
 
     if (!processEvents())
@@ -202,38 +200,41 @@ void FrmSyuuryou::Form_Activate()
     const QString message = AttemptOutcome::MessageText(outcome.Record);
     MessageLine->setText(message);
     MessageLine->setVisible(!message.isEmpty());
+    const auto play = [&s](AttemptOutcome::Cue cue) {
+        if (s.Cues)
+            AttemptOutcome::Play(cue, *s.Cues);
+    };
     if (outcome.Record == AttemptOutcome::Message::None) {
-        AttemptOutcome::Play(outcome.RecordCue);
+        play(outcome.RecordCue);
     } else if (outcome.RecordCue != AttemptOutcome::Cue::None) {
         if (!processEvents())
             return finish();
-        AttemptOutcome::Play(outcome.RecordCue);
+        play(outcome.RecordCue);
         if (!processEvents())
             return finish();
     }
 
     if (outcome.FinalLevel && outcome.Passed) {
-        if (outcome.PlayPassCue)
-            SoundCues::Pass();
+        if (outcome.PlayPassCue && s.Cues)
+            s.Cues->Pass();
     } else {
         FinalPicture->hide();
     }
 
-    App().NewPersonalBest = false;
-    App().NewSchoolBest = false;
+    s.NewPersonalBest = false;
+    s.NewSchoolBest = false;
     if (!processEvents())
         return finish();
-    ScreenFlow::CloseWaitScreen();
     finish();
 }
 
-void FrmSyuuryou::Timer1_Timer()
+void FrmSyuuryou::OfferWaysOn()
 {
     FinalPicture->hide();
     MenuButton->show();
     MenuButton->setFocus();
-    Timer1->stop();
-    switch (AttemptOutcome::DecideAfterPause()) {
+    HalfSecondTimer->stop();
+    switch (AttemptOutcome::DecideAfterPause(StateViews::OutcomeFacts(App()))) {
     case AttemptOutcome::AfterPause::OfferRetry:
         RetryButton->show();
         break;
@@ -250,23 +251,14 @@ void FrmSyuuryou::Timer1_Timer()
     }
 }
 
-void FrmSyuuryou::MenuButton_Click()
+void FrmSyuuryou::OnMenuChosen()
 {
     MenuButton->setEnabled(false);
-    ScreenFlow::ShowLevelMenu();
-    close();
-    QCoreApplication::processEvents();
+    emit MenuChosen();
 }
 
-void FrmSyuuryou::RetryButton_Click()
+void FrmSyuuryou::OnRetryChosen()
 {
     MenuButton->setEnabled(false);
-    ScreenFlow::ShowWaitScreen();
-    close();
-    QCoreApplication::processEvents();
-    // The screen may be gone by now; only the static hook is used from here.
-    if (StartDrillHook)
-        StartDrillHook();
-    else
-        ScreenFlow::StartDrill();
+    emit RetryChosen();
 }

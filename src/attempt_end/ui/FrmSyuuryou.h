@@ -1,6 +1,5 @@
 #pragma once
-#include "shell/ui/ScaledForm.h"
-#include <functional>
+#include "base/ui/ScaledForm.h"
 
 class AttemptEndBackground;
 class FinalLevelPicture;
@@ -16,19 +15,19 @@ class FrmSyuuryou : public ScaledForm {
 public:
     explicit FrmSyuuryou(QWidget* parent = nullptr);
 
-    // Starts the next attempt after "もう一度" (default: ScreenFlow::StartDrill).
-    static std::function<void()> StartDrillHook;
-
     // Rebuilds the result tables and shows the outcome; runs when the screen is first shown and
     // whenever it becomes the active window again.
     void Form_Activate();
-    void Timer1_Timer();
-    void MenuButton_Click();
-    void RetryButton_Click();
 
 signals:
     // One run of Form_Activate has finished (or stopped at a fatal error).
     void Activated();
+    // "メニューへ": back to the level menu.
+    void MenuChosen();
+    // "もう一度": another attempt on the same level.
+    void RetryChosen();
+    // The score file could not be read; the program cannot go on.
+    void FatalErrorRaised(const QString& message);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -37,6 +36,10 @@ protected:
 
 private:
     void BuildControls();
+    // The pause is over: the ways on.
+    void OfferWaysOn();
+    void OnMenuChosen();
+    void OnRetryChosen();
     QLabel* AddLine(const char* name, int left, int top, int width, int height, double pointSize,
                     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
 
@@ -58,5 +61,5 @@ private:
     FinalLevelPicture* FinalPicture = nullptr;
     QPushButton* MenuButton = nullptr;
     QPushButton* RetryButton = nullptr;
-    QTimer* Timer1 = nullptr;
+    QTimer* HalfSecondTimer = nullptr; // the pause before the buttons
 };

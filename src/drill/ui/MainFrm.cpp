@@ -1,11 +1,10 @@
 #include "drill/ui/MainFrm.h"
+#include "base/Clock.h"
 #include "drill/ui/DrillBackground.h"
 #include "drill/ui/GuideLine.h"
-#include "shell/AppState.h"
-#include "shell/StartupInfo.h"
-#include "shell/Clock.h"
-#include "shell/RandomSource.h"
-#include "shell/ui/ScreenFlow.h"
+#include "setup/StartupInfo.h"
+#include "state/AppState.h"
+#include "state/StateViews.h"
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -92,14 +91,14 @@ QFrame* NewBox(QWidget* parent, const QString& name, const QColor& colour)
 }
 } // namespace
 
-MainFrm::MainFrm(QWidget* parent) : ScaledForm(parent)
+MainFrm::MainFrm(QWidget* parent) : ScaledForm(parent), Drill(App())
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
     BuildControls();
 
     Drill.TrackWidth = TrackWidth;
-    Drill.EndAttempt = [] { ScreenFlow::EndAttempt(); };
+    Drill.EndAttempt = [this] { emit AttemptEnded(); };
     Drill.StartClock = [this] { OneSecondTimer->start(); };
     Drill.StopClock = [this] { StopClock(); };
     Drill.ProcessEvents = [] { QCoreApplication::processEvents(); };
@@ -264,17 +263,17 @@ void MainFrm::BuildControls()
     OneSecondTimer->setObjectName(QStringLiteral("OneSecondTimer"));
     OneSecondTimer->setInterval(1000);
     connect(OneSecondTimer, &QTimer::timeout, this, &MainFrm::OneSecondTick);
-    MinuteTimer = new QTimer(this);
-    MinuteTimer->setObjectName(QStringLiteral("MinuteTimer"));
-    MinuteTimer->setInterval(10000);
-    connect(MinuteTimer, &QTimer::timeout, this, &MainFrm::MinuteTick);
+    TenSecondTimer = new QTimer(this);
+    TenSecondTimer->setObjectName(QStringLiteral("TenSecondTimer"));
+    TenSecondTimer->setInterval(10000);
+    connect(TenSecondTimer, &QTimer::timeout, this, &MainFrm::MinuteTick);
 }
 
 void MainFrm::Form_Load()
 {
     // A fresh seed for every attempt's problems.
-    StartupInfo::SeedRandomFromClock();
-    MinuteTimer->start();
+    StartupInfo::SeedRandomFromClock(*App().Random, *App().TheClock);
+    TenSecondTimer->start();
 }
 
 void MainFrm::Form_Activate()
@@ -285,10 +284,11 @@ void MainFrm::Form_Activate()
         return;
     Activated = true;
     WasInactive = false;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w != this && w->isVisible() && (w->inherits("LevelMenuPlaceholder") || w->inherits("seisekitime1")))
-            w->close();
-    ScreenFlow::CloseWaitScreen();
+    emit AttemptStarted();
+    Drill.In = StateViews::DrillSetting(s);
+    Drill.TheClock = s.TheClock;
+    Drill.Random = s.Random;
+    Drill.Cues = s.Cues;
     Drill.初期設定();
     Drill.レベル別設定();
     Drill.スタート();
@@ -317,7 +317,7 @@ void MainFrm::changeEvent(QEvent* event)
 void MainFrm::closeEvent(QCloseEvent* event)
 {
     OneSecondTimer->stop();
-    MinuteTimer->stop();
+    TenSecondTimer->stop();
     ScaledForm::closeEvent(event);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
+#include "base/ui/ScaledForm.h"
 #include "drill/DrillModel.h"
-#include "shell/ui/ScaledForm.h"
 #include <array>
 
 class GuideLine;
@@ -30,6 +30,13 @@ public:
     // Runs the activation steps: setup, per-level setting, start and the first problem.
     void Form_Activate();
 
+signals:
+    // The attempt is running: the screens it replaces may go.
+    void AttemptStarted();
+    // Ten problems solved, or the time ran out.
+    void AttemptEnded();
+
+public:
     // Twips of the time track inside the header strip.
     static constexpr int TrackWidth = 9000;
     static constexpr int HeaderHeight = 2400;
@@ -87,6 +94,6 @@ private:
     QLabel* TimeUpLabel = nullptr;
 
     QTimer* OneSecondTimer = nullptr;
-    QTimer* MinuteTimer = nullptr;
+    QTimer* TenSecondTimer = nullptr; // the minutes since sign-in
     std::array<double, 3> PlacedWidths{-1, -1, -1};
 };

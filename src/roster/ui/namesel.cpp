@@ -1,14 +1,11 @@
 #include "roster/ui/namesel.h"
-#include "drill/SoundCues.h"
-#include "records/ResultEvaluation.h"
+#include "base/Clock.h"
+#include "base/FatalError.h"
 #include "roster/RosterFile.h"
-#include "shell/AppState.h"
-#include "shell/StartupInfo.h"
-#include "shell/Clock.h"
-#include "shell/FatalError.h"
-#include "shell/RandomSource.h"
-#include "shell/ui/ScreenFlow.h"
-#include "shell/ui/frmver.h"
+#include "setup/StartupInfo.h"
+#include "sound/SoundCues.h"
+#include "state/AppState.h"
+#include "state/StateViews.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -24,12 +21,7 @@
 #include <QRadioButton>
 #include <cmath>
 
-std::function<void(const QString&)> namesel::MessageHook;
-std::function<void()> namesel::LevelCatalogueHook;
-std::function<void()> namesel::EndProgramHook;
-
 namespace {
-const QString ChooseName = QStringLiteral("名前を選びなさい");
 constexpr double ListPointSize = 14.25;
 } // namespace
 
@@ -39,6 +31,7 @@ namesel::namesel(QWidget* parent) : ScaledForm(parent)
     BuildControls();
     Form_Load();
     Form_Activate();
+    Activated = true;
 }
 
 void namesel::BuildControls()
@@ -46,81 +39,77 @@ void namesel::BuildControls()
     setObjectName(QStringLiteral("namesel"));
     setWindowTitle(App().ProgramTitle);
 
-    Label4 = new QLabel(this);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Place(Label4, 90, 45, 13140, 1245);
+    TitleLabel = new QLabel(this);
+    TitleLabel->setObjectName(QStringLiteral("Label4"));
+    Place(TitleLabel, 90, 45, 13140, 1245);
 
-    Picture8 = new QLabel(QStringLiteral("開発中"), this);
-    Picture8->setObjectName(QStringLiteral("Picture8"));
-    Picture8->setAlignment(Qt::AlignCenter);
-    Picture8->setStyleSheet(QStringLiteral("color: red; background: white;"));
-    Place(Picture8, 9600, 300, 3400, 700, 20);
+    DevelopmentMark = new QLabel(QStringLiteral("開発中"), this);
+    DevelopmentMark->setObjectName(QStringLiteral("Picture8"));
+    DevelopmentMark->setAlignment(Qt::AlignCenter);
+    DevelopmentMark->setStyleSheet(QStringLiteral("color: red; background: white;"));
+    Place(DevelopmentMark, 9600, 300, 3400, 700, 20);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Place(Label1, 90, 1410, 13830, 990, 26);
+    ChosenNameLabel = new QLabel(this);
+    ChosenNameLabel->setObjectName(QStringLiteral("Label1"));
+    Place(ChosenNameLabel, 90, 1410, 13830, 990, 26);
 
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->hide();
-
-    OptionStrip = new QWidget(this);
-    OptionStrip->setObjectName(QStringLiteral("OptionStrip"));
-    Place(OptionStrip, 90, 2430, 15060, 375);
+    TotalsStrip = new QWidget(this);
+    TotalsStrip->setObjectName(QStringLiteral("OptionStrip"));
+    Place(TotalsStrip, 90, 2430, 15060, 375);
     const QString captions[4] = {QStringLiteral("回数(今日／今まで）"), QStringLiteral("ポイント（今日／今まで）"),
                                  QStringLiteral("本日（ポイント／回数）"), QStringLiteral("今まで（ポイント／回数）")};
     for (int i = 0; i < 4; ++i) {
-        Option1[i] = new QRadioButton(captions[i], OptionStrip);
-        Option1[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        Place(Option1[i], i * 3390, 0, 3390, 375, 10.5);
-        connect(Option1[i], &QRadioButton::toggled, this, [this, i](bool checked) {
+        TotalsChoice[i] = new QRadioButton(captions[i], TotalsStrip);
+        TotalsChoice[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        Place(TotalsChoice[i], i * 3390, 0, 3390, 375, 10.5);
+        connect(TotalsChoice[i], &QRadioButton::toggled, this, [this, i](bool checked) {
             if (checked)
-                Option1_Click(i);
+                OnTotalsChosen(i);
         });
     }
 
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    Combo1->setToolTip(QStringLiteral("表示する学年を選びなさい"));
-    Combo1->setEditText(QStringLiteral("全学年"));
-    Place(Combo1, 14070, 2460, 1005, 300, 9);
-    connect(Combo1, &QComboBox::textActivated, this, [this] { Combo1_Click(); });
+    GradeSelector = new QComboBox(this);
+    GradeSelector->setObjectName(QStringLiteral("Combo1"));
+    GradeSelector->setEditable(true);
+    GradeSelector->setInsertPolicy(QComboBox::NoInsert);
+    GradeSelector->setToolTip(QStringLiteral("表示する学年を選びなさい"));
+    GradeSelector->setEditText(QStringLiteral("全学年"));
+    Place(GradeSelector, 14070, 2460, 1005, 300, 9);
+    connect(GradeSelector, &QComboBox::textActivated, this, [this] { OnGradeChosen(); });
     // Typed text outside the list is not "activated" by the combo box; Enter applies it all the same.
-    connect(Combo1->lineEdit(), &QLineEdit::returnPressed, this, [this] {
-        if (Combo1->findText(Combo1->currentText()) < 0)
-            Combo1_Click();
+    connect(GradeSelector->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (GradeSelector->findText(GradeSelector->currentText()) < 0)
+            OnGradeChosen();
     });
 
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
+    NameListBox = new QListWidget(this);
+    NameListBox->setObjectName(QStringLiteral("List1"));
     QFont fixed(QStringLiteral("IPAGothic"));
     fixed.setStyleHint(QFont::Monospace);
     fixed.setFixedPitch(true);
-    List1->setFont(fixed);
-    List1->setUniformItemSizes(true);
-    Place(List1, 90, 2790, 15090, 8295, ListPointSize);
-    connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
-    connect(List1, &QListWidget::itemClicked, this, [this] { List1_Click(); });
-    connect(List1, &QListWidget::itemDoubleClicked, this, [this] { List1_DblClick(); });
+    NameListBox->setFont(fixed);
+    NameListBox->setUniformItemSizes(true);
+    Place(NameListBox, 90, 2790, 15090, 8295, ListPointSize);
+    connect(NameListBox, &QListWidget::currentRowChanged, this, [this] { OnRowClicked(); });
+    connect(NameListBox, &QListWidget::itemClicked, this, [this] { OnRowClicked(); });
+    connect(NameListBox, &QListWidget::itemDoubleClicked, this, [this] { OnRowDoubleClicked(); });
 
-    Command14 = new QPushButton(QStringLiteral("O.K."), this);
-    Command14->setObjectName(QStringLiteral("Command14"));
-    Place(Command14, 13950, 1395, 1140, 1005, 14);
-    connect(Command14, &QPushButton::clicked, this, [this] { Command14_Click(); });
+    OkButton = new QPushButton(QStringLiteral("O.K."), this);
+    OkButton->setObjectName(QStringLiteral("Command14"));
+    Place(OkButton, 13950, 1395, 1140, 1005, 14);
+    connect(OkButton, &QPushButton::clicked, this, [this] { ConfirmSignIn(); });
 
-    Command7 = new QPushButton(QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"), this);
-    Command7->setObjectName(QStringLiteral("Command7"));
-    Place(Command7, 13320, 45, 1860, 1245, 9);
-    connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
+    ProgramMenuButton = new QPushButton(QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"), this);
+    ProgramMenuButton->setObjectName(QStringLiteral("Command7"));
+    Place(ProgramMenuButton, 13320, 45, 1860, 1245, 9);
+    connect(ProgramMenuButton, &QPushButton::clicked, this, [this] { LeaveForProgramMenu(); });
 
-    Picture5 = new QLabel(QStringLiteral("Just a moment, please."), this);
-    Picture5->setObjectName(QStringLiteral("Picture5"));
-    Picture5->setAlignment(Qt::AlignCenter);
-    Place(Picture5, 0, 0, 6000, 1500, 20);
+    WaitPanel = new QLabel(QStringLiteral("Just a moment, please."), this);
+    WaitPanel->setObjectName(QStringLiteral("Picture5"));
+    WaitPanel->setAlignment(Qt::AlignCenter);
+    Place(WaitPanel, 0, 0, 6000, 1500, 20);
 
-    // The form sees keys before its controls; Label4 answers clicks.
+    // The form sees keys before its controls; TitleLabel answers clicks.
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
 }
@@ -129,151 +118,153 @@ void namesel::Form_Load()
 {
     AppState& s = App();
     SetBackColour(this, s.SeasonColour);
-    SetBackColour(Picture5, s.SeasonColour);
-    Picture5->raise();
-    Picture5->show();
+    SetBackColour(WaitPanel, s.SeasonColour);
+    WaitPanel->raise();
+    WaitPanel->show();
     // The drill's problems depend on this seed.
-    StartupInfo::SeedRandomFromClock();
+    StartupInfo::SeedRandomFromClock(*s.Random, *s.TheClock);
     ShowScreen();
-    // The list itself is built once, on activation, in the mode the screen opens with.
-    Label4->setText(s.ProgramTitle);
-    SetPointSize(Label4, 48);
-    List1->setCurrentRow(0);
+    // The list itself is built on activation, in the mode the screen opens with.
+    TitleLabel->setText(s.ProgramTitle);
+    SetPointSize(TitleLabel, 48);
+    NameListBox->setCurrentRow(0);
 }
 
 void namesel::Form_Activate()
 {
-    Picture8->setVisible(App().DevelopmentLayout);
-    Combo1->blockSignals(true);
-    Combo1->clear();
-    Combo1->addItems(RosterFile::SelectorTexts());
-    Combo1->setCurrentIndex(0);
-    Combo1->blockSignals(false);
+    DevelopmentMark->setVisible(App().DevelopmentLayout);
+    GradeSelector->blockSignals(true);
+    GradeSelector->clear();
+    GradeSelector->addItems(RosterFile::SelectorTexts());
+    GradeSelector->setCurrentIndex(0);
+    GradeSelector->blockSignals(false);
     App().GradeFilterText = QStringLiteral("全学年");
 
-    Option1[1]->blockSignals(true);
-    Option1[1]->setChecked(true);
-    Option1[1]->blockSignals(false);
-    Option1_Click(1);
+    TotalsChoice[1]->blockSignals(true);
+    TotalsChoice[1]->setChecked(true);
+    TotalsChoice[1]->blockSignals(false);
+    OnTotalsChosen(1);
 
-    Label1->setText(ChooseName);
-    Label1->hide();
-    Label1->show();
-    Picture5->hide();
-    List1->setFocus();
+    ChosenNameLabel->setText(SignIn::ChooseName);
+    ChosenNameLabel->hide();
+    ChosenNameLabel->show();
+    WaitPanel->hide();
+    NameListBox->setFocus();
+}
+
+void namesel::changeEvent(QEvent* event)
+{
+    ScaledForm::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !Activated)
+        return;
+    // Coming back to the front (after the version dialog, say) runs the activation again.
+    if (!isActiveWindow()) {
+        WasInactive = true;
+    } else if (WasInactive) {
+        WasInactive = false;
+        Form_Activate();
+    }
 }
 
 void namesel::名簿表示()
 {
-    App().Roster.SchoolYear = RosterFile::SchoolYear();
+    AppState& s = App();
+    s.Roster.SchoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
     try {
-        ResultEvaluation::ComputeResultTables();
+        StateViews::ComputeResultTables(s);
     } catch (const FatalError& e) {
-        ScreenFlow::Fatal(e.Message);
+        emit FatalErrorRaised(e.Message);
         return;
     }
-    const bool found = RosterFile::LoadRoster();
-    Rows.Build(NameListMode);
-    Rows.Select(Combo1->currentText());
+    const bool found = RosterFile::LoadRoster(s.DataRoot, s.RosterOption, s.Roster.SchoolYear, s.Roster);
+    Rows.Build(s.Roster, s.Results, NameListMode);
+    Rows.Select(GradeSelector->currentText());
 
-    List1->setUpdatesEnabled(false);
-    List1->clear();
-    List1->addItems(Rows.VisibleRows());
-    List1->setUpdatesEnabled(true);
+    NameListBox->setUpdatesEnabled(false);
+    NameListBox->clear();
+    NameListBox->addItems(Rows.VisibleRows());
+    NameListBox->setUpdatesEnabled(true);
     List3 = Rows.PupilRows();
-    List1->setCurrentRow(0);
+    NameListBox->setCurrentRow(0);
 
     if (!found) {
         if (!MissingReported) {
             MissingReported = true;
-            ShowMessage(RosterFile::MissingMessage());
+            ShowMessage(RosterFile::MissingMessage(s.DataRoot));
         }
-    } else if (!App().Roster.SkippedLinesReported) {
-        const QString skipped = RosterFile::SkippedMessage();
+    } else if (!s.Roster.SkippedLinesReported) {
+        const QString skipped = RosterFile::SkippedMessage(s.DataRoot, s.Roster);
         if (!skipped.isEmpty()) {
-            App().Roster.SkippedLinesReported = true;
+            s.Roster.SkippedLinesReported = true;
             ShowMessage(skipped);
         }
     }
 }
 
-void namesel::Option1_Click(int index)
+void namesel::OnTotalsChosen(int mode)
 {
-    NameListMode = index;
+    NameListMode = mode;
     名簿表示();
 }
 
-void namesel::Combo1_Click()
+void namesel::OnGradeChosen()
 {
-    App().GradeFilterText = Combo1->currentText();
+    App().GradeFilterText = GradeSelector->currentText();
     名簿表示();
-    List1->setFocus();
+    NameListBox->setFocus();
 }
 
-void namesel::List1_Click()
+void namesel::OnRowClicked()
 {
-    const int r = List1->currentRow();
+    const int r = NameListBox->currentRow();
     if (r <= 0) {
-        Label1->setText(ChooseName);
+        Choice.Choose(-1);
+        ChosenNameLabel->setText(SignIn::ChooseName);
         return;
     }
-    Label1->setText(RosterFile::TrimBlanks(List1->item(r)->text().left(10)));
-    Label2->setText(QString::number(NameList::PupilNumber(List3.value(r - 1))));
+    ChosenNameLabel->setText(SignIn::ClickedName(NameListBox->item(r)->text()));
+    Choice.Choose(NameList::PupilNumber(List3.value(r - 1)));
 }
 
-void namesel::List1_DblClick()
+void namesel::OnRowDoubleClicked()
 {
-    const int r = List1->currentRow();
+    const int r = NameListBox->currentRow();
     if (r <= 0) {
-        Label1->setText(ChooseName);
+        Choice.Choose(-1);
+        ChosenNameLabel->setText(SignIn::ChooseName);
         return;
     }
-    const QString row = List1->item(r)->text();
-    // The totals hold the row's last "/".
-    const qsizetype slash = row.lastIndexOf(u'/');
-    Label1->setText(RosterFile::TrimBlanks(slash < 0 ? row : row.left(slash)));
-    Label2->setText(QString::number(NameList::PupilNumber(List3.value(r - 1))));
-    Command14_Click();
+    ChosenNameLabel->setText(SignIn::DoubleClickedName(NameListBox->item(r)->text()));
+    Choice.Choose(NameList::PupilNumber(List3.value(r - 1)));
+    ConfirmSignIn();
 }
 
-void namesel::Command14_Click()
+void namesel::ConfirmSignIn()
 {
-    const QString shown = Label1->text();
-    bool ok = false;
-    const int pupil = Label2->text().toInt(&ok);
-    if (shown == ChooseName || shown.isEmpty() || !ok || pupil < 0 || pupil > RosterTables::MaxPupil) {
-        SoundCues::Wrong();
-        return;
-    }
     AppState& s = App();
-    s.LoginTime = qint32(std::lround(s.TheClock->SecondsSinceMidnight()));
-    s.CurrentPupil = qint16(pupil);
-    s.CurrentPupilName = s.Roster.PupilName[pupil];
-    s.CurrentGradeLabel = s.Roster.PupilGradeLabel[pupil];
+    const std::optional<SignIn::Pupil> pupil = Choice.Confirm(s.Roster, s.TheClock->SecondsSinceMidnight());
+    if (!pupil) {
+        if (s.Cues)
+            s.Cues->Wrong();
+        return;
+    }
+    s.LoginTime = pupil->LoginTime;
+    s.CurrentPupil = pupil->Number;
+    s.CurrentPupilName = pupil->Name;
+    s.CurrentGradeLabel = pupil->GradeLabel;
 
-    Command14->hide();
-    Picture5->raise();
-    Picture5->show();
-    Picture5->repaint();
+    OkButton->hide();
+    WaitPanel->raise();
+    WaitPanel->show();
+    WaitPanel->repaint();
 
     QPointer<namesel> self(this);
-    if (LevelCatalogueHook)
-        LevelCatalogueHook();
-    else
-        ScreenFlow::BuildLevelCatalogue();
-    if (!self)
-        return;
+    emit PupilSignedIn();
     // The level menu closes this screen as it opens. Should nothing have opened, stay usable
     // rather than leave the pupil without a window.
-    bool handedOver = false;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w != this && w->isVisible() && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog))
-            handedOver = true;
-    if (handedOver) {
-        close();
-    } else {
-        Picture5->hide();
-        Command14->show();
+    if (self && self->isVisible()) {
+        WaitPanel->hide();
+        OkButton->show();
     }
 }
 
@@ -291,48 +282,30 @@ QStringList namesel::ProgramMenuArguments()
     return {QStringLiteral("001")};
 }
 
-void namesel::Command7_Click()
+void namesel::LeaveForProgramMenu()
 {
     const QString program = ProgramMenuPath();
     // Started directly, never through a shell: the path comes from where the program is installed.
     if (!QProcess::startDetached(program, ProgramMenuArguments(), QFileInfo(program).absolutePath()))
         ShowMessage(QStringLiteral("プログラムメニュー「%1」を起動できませんでした。\nこのプログラムは終了します。")
                         .arg(QDir::toNativeSeparators(QDir::cleanPath(program))));
-    if (EndProgramHook) {
-        EndProgramHook();
-        return;
-    }
-    for (QWidget* w : QApplication::topLevelWidgets())
-        w->close();
-    QCoreApplication::quit();
-}
-
-void namesel::Label4_Click()
-{
-    frmver dialog(this);
-    dialog.adjustSize();
-    dialog.move(frameGeometry().center() - dialog.rect().center());
-    dialog.exec();
+    emit LeaveRequested();
 }
 
 void namesel::ShowMessage(const QString& message)
 {
-    if (MessageHook) {
-        MessageHook(message);
-        return;
-    }
     QMessageBox::warning(this, App().ProgramTitle, message);
 }
 
-bool namesel::Form_KeyPress(QKeyEvent* event)
+bool namesel::HandleFormKey(QKeyEvent* event)
 {
     const QString key = event->text();
-    if (key == QStringLiteral("1") && !Command14->isHidden()) {
-        Command14_Click();
+    if (key == QStringLiteral("1") && !OkButton->isHidden()) {
+        ConfirmSignIn();
         return true;
     }
-    if (key == QStringLiteral("0") && !Command7->isHidden()) {
-        Command7_Click();
+    if (key == QStringLiteral("0") && !ProgramMenuButton->isHidden()) {
+        LeaveForProgramMenu();
         return true;
     }
     return false;
@@ -342,15 +315,15 @@ bool namesel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (Form_KeyPress(key))
+        if (HandleFormKey(key))
             return true;
-        if (watched == List1 && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
-                                 || key->key() == Qt::Key_Space)) {
-            Command14_Click();
+        if (watched == NameListBox && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
+                                    || key->key() == Qt::Key_Space)) {
+            ConfirmSignIn();
             return true;
         }
-    } else if (watched == Label4 && event->type() == QEvent::MouseButtonRelease) {
-        Label4_Click();
+    } else if (watched == TitleLabel && event->type() == QEvent::MouseButtonRelease) {
+        emit VersionRequested();
         return true;
     }
     return ScaledForm::eventFilter(watched, event);
@@ -358,6 +331,6 @@ bool namesel::eventFilter(QObject* watched, QEvent* event)
 
 void namesel::keyPressEvent(QKeyEvent* event)
 {
-    if (!Form_KeyPress(event))
+    if (!HandleFormKey(event))
         ScaledForm::keyPressEvent(event);
 }

@@ -1,8 +1,8 @@
 #pragma once
+#include "base/ui/ScaledForm.h"
 #include "roster/NameList.h"
-#include "shell/ui/ScaledForm.h"
+#include "roster/SignIn.h"
 #include <QStringList>
-#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -17,56 +17,61 @@ class namesel : public ScaledForm {
 public:
     explicit namesel(QWidget* parent = nullptr);
 
-    // Rebuilds the roster tables and the lists.
+    // Rebuilds the result tables, the roster tables and the lists.
     void 名簿表示();
-
-    // Every message of the screen goes through here (default: a message box).
-    static std::function<void(const QString&)> MessageHook;
-    // Opens the level menu after a pupil confirms (default: ScreenFlow::BuildLevelCatalogue).
-    static std::function<void()> LevelCatalogueHook;
-    // Ends the program after the pupil leaves (default: closes every window and quits).
-    static std::function<void()> EndProgramHook;
 
     // The program menu started on leaving, and its arguments.
     static QString ProgramMenuPath();
     static QStringList ProgramMenuArguments();
 
     int NameListMode = 0;
-    // List3: for List1 row r ≥ 1, at r − 1, the row's text through "*" and the pupil number.
+    // For list row r ≥ 1, at r − 1: the row's text through "*" and the pupil number.
     QStringList List3;
 
-    void Option1_Click(int index);
-    void Combo1_Click();
-    void List1_Click();
-    void List1_DblClick();
-    void Command14_Click();
-    void Command7_Click();
-    void Label4_Click();
+signals:
+    // The chosen pupil is signed in (the shared state knows the pupil and the sign-in time).
+    void PupilSignedIn();
+    // The pupil left for the school's program menu; the program ends.
+    void LeaveRequested();
+    // The title was clicked: the version dialog.
+    void VersionRequested();
+    // The score file could not be read; the program cannot go on.
+    void FatalErrorRaised(const QString& message);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildControls();
     void Form_Load();
     void Form_Activate();
+    void OnTotalsChosen(int mode);
+    void OnGradeChosen();
+    void OnRowClicked();
+    void OnRowDoubleClicked();
+    void ConfirmSignIn();
+    void LeaveForProgramMenu();
     // Form-wide keys, seen before the control that has the focus. True when handled.
-    bool Form_KeyPress(QKeyEvent* event);
+    bool HandleFormKey(QKeyEvent* event);
+    // Shows a warning and waits for the pupil to close it.
     void ShowMessage(const QString& message);
 
     NameList Rows;
+    SignIn Choice;
     bool MissingReported = false;
+    bool Activated = false;
+    bool WasInactive = false;
 
-    QLabel* Label4 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QListWidget* List1 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QWidget* OptionStrip = nullptr;
-    QRadioButton* Option1[4] = {};
-    QPushButton* Command14 = nullptr;
-    QPushButton* Command7 = nullptr;
-    QLabel* Picture5 = nullptr;
-    QLabel* Picture8 = nullptr;
+    QLabel* TitleLabel = nullptr;
+    QLabel* ChosenNameLabel = nullptr;
+    QListWidget* NameListBox = nullptr;
+    QComboBox* GradeSelector = nullptr;
+    QWidget* TotalsStrip = nullptr;
+    QRadioButton* TotalsChoice[NameList::ModeCount] = {};
+    QPushButton* OkButton = nullptr;
+    QPushButton* ProgramMenuButton = nullptr;
+    QLabel* WaitPanel = nullptr;
+    QLabel* DevelopmentMark = nullptr;
 };

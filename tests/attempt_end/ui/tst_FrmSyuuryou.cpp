@@ -1,13 +1,15 @@
+#include "support/AppCalls.h"
 #include "attempt_end/ui/FrmSyuuryou.h"
-#include "drill/SoundCues.h"
+#include "sound/SoundCues.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
-#include "shell/AppState.h"
-#include "shell/OleDate.h"
-#include "shell/ui/BASEFRM.h"
-#include "shell/ui/LevelMenuPlaceholder.h"
-#include "shell/ui/ScreenFlow.h"
+#include "state/AppState.h"
+#include "base/OleDate.h"
+#include "setup/ui/BASEFRM.h"
+#include "menu/ui/LevelMenuPlaceholder.h"
+#include "app/ScreenFlow.h"
+#include "drill/ui/MainFrm.h"
 #include "support/ManualClock.h"
 #include "support/RecordingPlayer.h"
 #include "support/ScriptedRandom.h"
@@ -49,7 +51,7 @@ void AddScore(qint16 pupil, qint16 level, qint32 seconds, double date = Today)
     r.Pupil = pupil;
     r.Level = level;
     r.Seconds = seconds;
-    ScoreFile::Append(r);
+    AppCalls::File().AppendScoreRecord(r);
 }
 } // namespace
 
@@ -61,6 +63,7 @@ class TestFrmSyuuryou : public QObject {
     std::unique_ptr<TestInstallation> Inst;
     QPointer<FrmSyuuryou> Screen;
     QStringList Fatals;
+    std::unique_ptr<ScreenFlow> Flow;
     int DrillStarts = 0;
     bool WaitScreenAtDrillStart = false;
 
@@ -68,18 +71,30 @@ class TestFrmSyuuryou : public QObject {
     void Attempt(int level, qint32 seconds, bool timedOut = false)
     {
         App().CurrentLevel = qint16(level);
-        ResultEvaluation::ComputeResultTables();
+        AppCalls::ComputeResultTables();
         App().RecordedSeconds = seconds;
         App().TimedOut = timedOut;
-        ResultEvaluation::RecordAttempt(level);
+        AppCalls::RecordAttempt(level);
     }
+    // The screen as the flow opens it after the one-second wait (here no wait).
     void Open()
     {
         Player.Played.clear();
-        Screen = new FrmSyuuryou;
+        Flow->WaitSeconds(0);
+        Screen = Visible<FrmSyuuryou>().value(0);
+        QVERIFY(Screen);
+        connect(Screen.data(), &FrmSyuuryou::FatalErrorRaised, this, [this](const QString& m) { Fatals << m; });
         QSignalSpy done(Screen.data(), &FrmSyuuryou::Activated);
-        Screen->ShowScreen();
         QVERIFY(done.wait(10000));
+    }
+    // Notes the drill screens that open, and whether the wait screen was up when they did.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<MainFrm*>(watched)) {
+            ++DrillStarts;
+            WaitScreenAtDrillStart = Visible<BASEFRM>().size() == 1;
+        }
+        return false;
     }
     QLabel* Line(const char* name) const { return Screen->findChild<QLabel*>(name); }
     QPushButton* Button(const char* name) const { return Screen->findChild<QPushButton*>(name); }
@@ -108,28 +123,28 @@ private slots:
         Inst = std::make_unique<TestInstallation>();
         Inst->ApplyToAppState();
         Inst->WriteCriteria(Criteria);
-        PassCriteriaFile::LoadPassCriteria();
+        AppCalls::LoadPassCriteria();
         TestInstallation::WriteText(Inst->SoundFolder + QStringLiteral("新音ファイル.txt"),
                                     QStringLiteral("自己最高音2,jiko2,*\n不合格音1,fu1,*\n"));
-        SoundCues::LoadSoundTable();
+        Flow = std::make_unique<ScreenFlow>();
+        Flow->Cues().Table = SoundCues::LoadSoundTable(App().SoundFolder);
+        Flow->Cues().Folder = App().SoundFolder;
+        Flow->Cues().Player = &Player;
+        Flow->Cues().Random = &Random;
         App().ProgramTitle = QStringLiteral("ゾメ２");
         App().Catalogue.Build();
         App().CurrentPupil = Pupil;
         App().CurrentPupilName = QStringLiteral(" 山田太郎  ");
         Fatals.clear();
-        ScreenFlow::FatalHook = [this](const QString& m) { Fatals << m; };
         DrillStarts = 0;
         WaitScreenAtDrillStart = false;
-        FrmSyuuryou::StartDrillHook = [this] {
-            ++DrillStarts;
-            WaitScreenAtDrillStart = Visible<BASEFRM>().size() == 1;
-        };
+        qApp->installEventFilter(this);
     }
     void cleanup()
     {
+        qApp->removeEventFilter(this);
         DeleteAllScreens();
-        ScreenFlow::FatalHook = nullptr;
-        FrmSyuuryou::StartDrillHook = nullptr;
+        Flow.reset();
         ScaledForm::Windowed = false;
     }
 
@@ -369,7 +384,7 @@ private slots:
 
     void closesTheWaitScreen()
     {
-        ScreenFlow::ShowWaitScreen();
+        Flow->ShowWaitScreen();
         QPointer<BASEFRM> wait = Visible<BASEFRM>().value(0);
         QVERIFY(wait);
         Attempt(1, 30);

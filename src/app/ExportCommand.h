@@ -1,0 +1,10 @@
+#pragma once
+#include <QString>
+
+// --export-results FILE: reads the configuration, the roster and the score file and writes the
+// result tables to FILE without showing any screen.
+class ExportCommand {
+public:
+    // Returns the process exit code: 0 on success; errors go to standard error.
+    static int Run(const QString& programFolderOverride, const QString& file);
+};

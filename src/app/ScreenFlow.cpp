@@ -1,0 +1,248 @@
+#include "app/ScreenFlow.h"
+#include "attempt_end/ui/FrmSyuuryou.h"
+#include "base/Clock.h"
+#include "base/FatalError.h"
+#include "drill/Attempt.h"
+#include "drill/ui/MainFrm.h"
+#include "menu/ui/LevelMenuPlaceholder.h"
+#include "records/PassCriteriaFile.h"
+#include "records/ResultEvaluation.h"
+#include "records/ScoreFile.h"
+#include "roster/ui/namesel.h"
+#include "setup/Configuration.h"
+#include "setup/ui/BASEFRM.h"
+#include "setup/ui/Firstfrm.h"
+#include "setup/ui/frmver.h"
+#include "sound/SoundCues.h"
+#include "state/AppState.h"
+#include "state/StateViews.h"
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimer>
+
+ScreenFlow::ScreenFlow(QObject* parent) : QObject(parent), OwnCues(new SoundCues)
+{
+    App().Cues = OwnCues;
+}
+
+ScreenFlow::~ScreenFlow()
+{
+    if (App().Cues == OwnCues)
+        App().Cues = nullptr;
+    delete OwnCues;
+}
+
+SoundCues& ScreenFlow::Cues()
+{
+    return *OwnCues;
+}
+
+void ScreenFlow::CloseScreen(QWidget* screen)
+{
+    if (screen)
+        screen->close();
+}
+
+void ScreenFlow::Start()
+{
+    Splash = new Firstfrm;
+    connect(Splash, &Firstfrm::HandOver, this, [this] {
+        OpenNameSelection();
+        CloseScreen(Splash);
+    });
+    Splash->Start();
+}
+
+void ScreenFlow::LoadConfiguration()
+{
+    AppState& s = App();
+    const QString programFolder = Configuration::ProgramFolderPath(s.ProgramFolderOverride);
+    static_cast<Installation&>(s) = Configuration::LoadPathsAndConfiguration(programFolder, s.DevelopmentLayout);
+    PassCriteriaFile::LoadPassCriteria(s.DataFolder, s.Criteria);
+}
+
+void ScreenFlow::OpenNameSelection()
+{
+    try {
+        LoadConfiguration();
+    } catch (const FatalError& e) {
+        Fatal(e.Message);
+        return;
+    }
+    // The wave files assigned to each cue, from the sound folder.
+    AppState& s = App();
+    OwnCues->Table = SoundCues::LoadSoundTable(s.SoundFolder);
+    OwnCues->Folder = s.SoundFolder;
+    OwnCues->Player = s.Player;
+    OwnCues->Random = s.Random;
+    ShowNameSelection();
+}
+
+void ScreenFlow::ShowNameSelection()
+{
+    auto* screen = new namesel;
+    NameScreen = screen;
+    connect(screen, &namesel::FatalErrorRaised, this, &ScreenFlow::Fatal);
+    connect(screen, &namesel::PupilSignedIn, this, &ScreenFlow::BuildLevelCatalogue);
+    connect(screen, &namesel::VersionRequested, screen, [screen] {
+        frmver dialog(screen);
+        dialog.adjustSize();
+        dialog.move(screen->frameGeometry().center() - dialog.rect().center());
+        dialog.exec();
+        // Back to the name screen, which runs its activation again.
+        screen->activateWindow();
+    });
+    connect(screen, &namesel::LeaveRequested, this, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            w->close();
+        QCoreApplication::quit();
+    });
+    screen->ShowScreen();
+}
+
+void ScreenFlow::BuildLevelCatalogue()
+{
+    App().Catalogue.Build();
+    ShowLevelMenu();
+}
+
+void ScreenFlow::ShowLevelMenu()
+{
+    // Until the level menu screen exists, a plain stand-in keeps the flow whole.
+    auto* menu = new LevelMenuPlaceholder;
+    Menu = menu;
+    connect(menu, &LevelMenuPlaceholder::LevelChosen, this, [this](int level) {
+        App().CurrentLevel = qint16(level);
+        ShowWaitScreen();
+        StartDrill();
+    });
+    connect(menu, &LevelMenuPlaceholder::BackChosen, this, [this, menu] {
+        ShowNameSelection();
+        CloseScreen(menu);
+    });
+    menu->ShowScreen();
+    // The menu replaces the name screen.
+    CloseScreen(NameScreen);
+}
+
+void ScreenFlow::ShowWaitScreen()
+{
+    if (!WaitScreen)
+        WaitScreen = new BASEFRM;
+    WaitScreen->ShowCentred();
+    WaitScreen->raise();
+    QCoreApplication::processEvents();
+}
+
+void ScreenFlow::CloseWaitScreen()
+{
+    CloseScreen(WaitScreen);
+}
+
+void ScreenFlow::Fatal(const QString& message)
+{
+    emit Stopped(message);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        w->close();
+}
+
+void ScreenFlow::ShowMessageAndExit(const QString& message)
+{
+    QMessageBox::critical(nullptr, QStringLiteral("ゾメ２"), message);
+    // Closing the last screen must not end the program with status 0.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(1);
+    else // Before exec(): end as soon as the event loop starts.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+}
+
+void ScreenFlow::StartDrill()
+{
+    Attempt::Start(App());
+    QCoreApplication::processEvents();
+    ShowDrill();
+}
+
+void ScreenFlow::ShowDrill()
+{
+    if (!Drill || Drill->isHidden()) {
+        auto* drill = new MainFrm;
+        Drill = drill;
+        connect(drill, &MainFrm::AttemptStarted, this, [this] {
+            CloseScreen(Menu);
+            CloseWaitScreen();
+        });
+        connect(drill, &MainFrm::AttemptEnded, this, &ScreenFlow::EndAttempt);
+    }
+    Drill->ShowScreen();
+    Drill->activateWindow();
+}
+
+void ScreenFlow::EndAttempt()
+{
+    QCoreApplication::processEvents();
+    AppState& s = App();
+    if (!Attempt::BeginEnding(s))
+        return;
+    QPointer<MainFrm> drill = Drill;
+    if (drill)
+        drill->ShowEndOverlay(s.TimedOut);
+    QCoreApplication::processEvents();
+
+    const Attempt::Ending ending = Attempt::Decide(s, s.Catalogue, s.CurrentLevel);
+    switch (ending.What) {
+    case Attempt::Outcome::BackToMenu:
+        ShowWaitScreen();
+        CloseScreen(drill);
+        ShowLevelMenu();
+        QCoreApplication::processEvents();
+        return;
+    case Attempt::Outcome::Nothing:
+        return;
+    case Attempt::Outcome::Record:
+        break;
+    }
+    if (drill)
+        drill->StopClock();
+    s.RecordedSeconds = ending.RecordedSeconds;
+    try {
+        const ScoreRecord record = ScoreFile::AttemptRecord(s.TheClock->Now(), s.CurrentPupil, s.CurrentLevel,
+                                                            s.RecordedSeconds, s.SchoolCode);
+        const ResultEvaluation::Recorded recorded = ResultEvaluation::RecordAttempt(
+            StateViews::Scores(s), record, s.Criteria, s.Results, s.Scores);
+        s.AlreadyPassed = recorded.AlreadyPassed;
+        s.NewPersonalBest = s.NewPersonalBest || recorded.NewPersonalBest;
+        s.NewSchoolBest = s.NewSchoolBest || recorded.NewSchoolBest;
+    } catch (const FatalError& e) {
+        Fatal(e.Message);
+        return;
+    }
+    ShowWaitScreen();
+    QCoreApplication::processEvents();
+    WaitSeconds(1);
+}
+
+void ScreenFlow::WaitSeconds(double seconds)
+{
+    // A timer-driven wait: the screen stays responsive, and the drill ignores what arrives meanwhile.
+    App().Wait(int(seconds * 1000));
+    CloseScreen(Drill);
+    auto* end = new FrmSyuuryou;
+    EndScreen = end;
+    connect(end, &FrmSyuuryou::FatalErrorRaised, this, &ScreenFlow::Fatal);
+    connect(end, &FrmSyuuryou::Activated, this, &ScreenFlow::CloseWaitScreen);
+    connect(end, &FrmSyuuryou::MenuChosen, this, [this, end] {
+        ShowLevelMenu();
+        CloseScreen(end);
+        QCoreApplication::processEvents();
+    });
+    connect(end, &FrmSyuuryou::RetryChosen, this, [this, end] {
+        ShowWaitScreen();
+        CloseScreen(end);
+        QCoreApplication::processEvents();
+        StartDrill();
+    });
+    end->ShowScreen();
+}

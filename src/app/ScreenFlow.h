@@ -1,0 +1,70 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class BASEFRM;
+class Firstfrm;
+class FrmSyuuryou;
+class LevelMenuPlaceholder;
+class MainFrm;
+class namesel;
+class SoundCues;
+
+// Which screen opens which: the only code that knows every screen. The screens announce what
+// happened with signals; the flow answers them, owns the screens' lifetimes and closes them by
+// pointer. It also owns the sound cues the screens play through.
+class ScreenFlow : public QObject {
+    Q_OBJECT
+public:
+    explicit ScreenFlow(QObject* parent = nullptr);
+    ~ScreenFlow() override;
+
+    // Shows the splash screen; 100 ms later the configuration is read and the name screen opens.
+    void Start();
+    // Reads the configuration, the criteria and the sound assignments, then shows the name
+    // selection screen; a configuration error ends the program with its message.
+    void OpenNameSelection();
+    // Reads the configuration files into the shared state. Throws FatalError.
+    static void LoadConfiguration();
+    // Shows a new name selection screen (the configuration is already read).
+    void ShowNameSelection();
+    // Fills the level catalogue and shows the level menu.
+    void BuildLevelCatalogue();
+    void ShowLevelMenu();
+    // One wait screen at a time: showing it again only raises it.
+    void ShowWaitScreen();
+    void CloseWaitScreen();
+
+    // The attempt: resets the attempt state and shows the drill screen.
+    void StartDrill();
+    // Closes the running attempt once: records it and hands over to the attempt end screen.
+    void EndAttempt();
+    // Waits keeping the screen responsive, then closes the drill screen and shows the attempt end screen.
+    void WaitSeconds(double seconds);
+
+    // Reports `message` through Stopped, then closes every screen.
+    void Fatal(const QString& message);
+    // What the program does when it is stopped: the message in a message box, then the event loop
+    // ends with status 1 (at once, or as soon as it starts).
+    static void ShowMessageAndExit(const QString& message);
+
+    // The cues every screen plays through, made from the shared state's table.
+    SoundCues& Cues();
+
+signals:
+    // The program cannot go on; `message` says why.
+    void Stopped(const QString& message);
+
+private:
+    void ShowDrill();
+    void CloseScreen(QWidget* screen);
+
+    QPointer<Firstfrm> Splash;
+    QPointer<namesel> NameScreen;
+    QPointer<LevelMenuPlaceholder> Menu;
+    QPointer<MainFrm> Drill;
+    QPointer<FrmSyuuryou> EndScreen;
+    QPointer<BASEFRM> WaitScreen;
+    SoundCues* OwnCues;
+};

@@ -1,0 +1,94 @@
+#include "base/ui/ScaledForm.h"
+#include <QPalette>
+#include <QResizeEvent>
+#include <algorithm>
+#include <cmath>
+
+bool ScaledForm::Windowed = false;
+
+ScaledForm::ScaledForm(QWidget* parent) : QWidget(parent)
+{
+    resize(1024, 768);
+}
+
+void ScaledForm::Place(QWidget* widget, int left, int top, int width, int height, double pointSize)
+{
+    for (Placement& p : Placements) {
+        if (p.Widget == widget) {
+            p.Twips = QRect(left, top, width, height);
+            if (pointSize > 0)
+                p.PointSize = pointSize;
+            Apply(p);
+            return;
+        }
+    }
+    Placements.append({widget, QRect(left, top, width, height), pointSize});
+    Apply(Placements.back());
+}
+
+void ScaledForm::SetPointSize(QWidget* widget, double pointSize)
+{
+    for (Placement& p : Placements)
+        if (p.Widget == widget) {
+            p.PointSize = pointSize;
+            Apply(p);
+        }
+}
+
+QRect ScaledForm::ToPixels(const QRect& twips) const
+{
+    const double f = CurrentScale / 15.0;
+    const int x = int(std::lround(twips.left() * f));
+    const int y = int(std::lround(twips.top() * f));
+    const int r = int(std::lround((twips.left() + twips.width()) * f));
+    const int b = int(std::lround((twips.top() + twips.height()) * f));
+    return QRect(x, y, std::max(1, r - x), std::max(1, b - y));
+}
+
+void ScaledForm::Apply(const Placement& p)
+{
+    if (!p.Widget)
+        return;
+    QRect r = ToPixels(p.Twips);
+    // Only direct children sit on the centred design area; children of panels are relative.
+    if (p.Widget->parentWidget() == this)
+        r.translate(Offset);
+    p.Widget->setGeometry(r);
+    if (p.PointSize > 0) {
+        QFont f = p.Widget->font();
+        f.setPixelSize(std::max(1, int(std::lround(p.PointSize * 96.0 / 72.0 * CurrentScale))));
+        p.Widget->setFont(f);
+    }
+}
+
+void ScaledForm::resizeEvent(QResizeEvent* event)
+{
+    const QSize s = event->size();
+    CurrentScale = std::min(s.width() / 1024.0, s.height() / 768.0);
+    if (CurrentScale <= 0)
+        CurrentScale = 1.0;
+    Offset = QPoint(int((s.width() - 1024.0 * CurrentScale) / 2), int((s.height() - 768.0 * CurrentScale) / 2));
+    for (const Placement& p : Placements)
+        Apply(p);
+    QWidget::resizeEvent(event);
+}
+
+void ScaledForm::SetBackColour(QWidget* widget, const QColor& colour)
+{
+    if (!colour.isValid())
+        return;
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Window, colour);
+    widget->setPalette(pal);
+    widget->setAutoFillBackground(true);
+}
+
+void ScaledForm::ShowScreen()
+{
+    if (Windowed) {
+        resize(1024, 768);
+        show();
+    } else {
+        showFullScreen();
+    }
+}

@@ -1,0 +1,118 @@
+#include "setup/Configuration.h"
+#include "base/FatalError.h"
+#include "base/ItemReader.h"
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+constexpr int kItemsPerFile = 10;
+
+QString WithSlash(QString folder)
+{
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
+
+// Reads the first ten items of a configuration file; both files must hold at least ten.
+QStringList ReadTenItems(const QString& path, const QString& what)
+{
+    if (!QFileInfo(path).isFile())
+        throw FatalError(QStringLiteral("%1が見つかりません。\n%2").arg(what, path));
+    auto reader = ItemReader::FromFile(path);
+    if (!reader)
+        throw FatalError(QStringLiteral("%1を開けません。\n%2").arg(what, path));
+    QStringList items;
+    while (items.size() < kItemsPerFile) {
+        const auto item = reader->Next();
+        if (!item)
+            throw FatalError(QStringLiteral("%1の項目が足りません（%2 項目必要なところ %3 項目しかありません）。\n%4")
+                                 .arg(what).arg(kItemsPerFile).arg(items.size()).arg(path));
+        items << *item;
+    }
+    return items;
+}
+} // namespace
+
+QString Configuration::ProgramFolderPath(const QString& override)
+{
+    QString folder = override;
+    if (folder.isEmpty())
+        folder = QCoreApplication::applicationDirPath();
+    folder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    return WithSlash(folder);
+}
+
+QString Configuration::DevelopmentDataRoot(const QString& programFolder)
+{
+    const qsizetype first = programFolder.indexOf(u'/');
+    return programFolder.left(first + 1) + QStringLiteral("KD0311/ソルネなし/");
+}
+
+void Configuration::SplitSchoolText(const QString& text, QString* code, QString* name)
+{
+    const QString head = text.left(5);
+    if (ItemReader::LeadingNumber(head) != 0) {
+        *code = head;
+        *name = text.mid(5);
+    } else {
+        code->clear();
+        *name = text;
+    }
+}
+
+Installation Configuration::LoadPathsAndConfiguration(const QString& programFolder, bool developmentLayout)
+{
+
+    const QString parent = WithSlash(QFileInfo(programFolder.chopped(1)).path());
+    const QString pathFile = parent + QStringLiteral("パスデータ.txt");
+    QString dataRoot = ReadTenItems(pathFile, QStringLiteral("パスデータ（パスデータ.txt）")).at(0);
+    if (dataRoot.isEmpty())
+        throw FatalError(QStringLiteral("パスデータ.txt の最初の項目（共有データフォルダ）が空です。\n%1").arg(pathFile));
+    // A path file written on Windows ends the folder with a backslash. One without any trailing
+    // separator is left as it is; the next file name formed from it then fails with its own message.
+    if (dataRoot.endsWith(u'\\'))
+        dataRoot.back() = u'/';
+
+    if (developmentLayout)
+        dataRoot = DevelopmentDataRoot(programFolder);
+
+    const QString commonFile = dataRoot + QStringLiteral("共通データ.txt");
+    const QStringList common = ReadTenItems(commonFile, QStringLiteral("共通データ（共通データ.txt）"));
+    bool isNumber = false;
+    const double month = ItemReader::LeadingNumber(common.at(0), &isNumber);
+    if (!isNumber || month < 1 || month > 12 || month != int(month))
+        throw FatalError(QStringLiteral("共通データ.txt の最初の項目（学年の始まる月）は 1 から 12 の数でなければなりません"
+                                        "（「%1」）。\n%2").arg(common.at(0), commonFile));
+    QString schoolCode;
+    QString schoolName;
+    SplitSchoolText(common.at(1), &schoolCode, &schoolName);
+    const int rosterOption = int(ItemReader::LeadingNumber(common.at(2)));
+
+    const QString programFolderName = QFileInfo(programFolder.chopped(1)).fileName();
+    const QString dataFolder = developmentLayout ? programFolder : dataRoot + programFolderName + u'/';
+    if (!QFileInfo(dataFolder).isDir())
+        throw FatalError(QStringLiteral("このプログラムのデータフォルダがありません。\n%1").arg(dataFolder));
+
+    Installation s;
+    s.ProgramFolder = programFolder;
+    s.DataRoot = dataRoot;
+    s.ProgramFolderName = programFolderName;
+    s.DataFolder = dataFolder;
+    s.SoundFolder = dataRoot + QStringLiteral("音フォルダ/");
+    s.SchoolYearStartMonth = int(month);
+    s.SchoolName = schoolName;
+    s.SchoolCode = schoolCode;
+    s.RosterOption = rosterOption;
+
+    SetProgramIdentity(s);
+    return s;
+}
+
+void Configuration::SetProgramIdentity(Installation& s)
+{
+    s.ProgramTitle = QStringLiteral("ゾメ２");
+    s.MenuPrintAllowed = 0;
+    s.AllLevelsOpen = 1;
+}

@@ -1,6 +1,0 @@
-#include "shell/Clock.h"
-
-double Clock::SecondsSinceMidnight() const
-{
-    return Now().time().msecsSinceStartOfDay() / 1000.0;
-}

@@ -1,0 +1,61 @@
+#pragma once
+#include "base/ResponsiveWait.h"
+#include "drill/AttemptState.h"
+#include "drill/LevelCatalogue.h"
+#include "records/LoadedScores.h"
+#include "records/PassCriteria.h"
+#include "records/ResultTables.h"
+#include "roster/RosterTables.h"
+#include "setup/Installation.h"
+#include <QColor>
+#include <QString>
+
+class Clock;
+class RandomSource;
+class SoundCues;
+class SoundPlayer;
+
+// The record the screens share: who works on which level, the attempt that runs, the folders and
+// settings, the criteria, the loaded scores with their result tables and the roster. Only the
+// application layer and the screens read and write it; the logic below takes what it needs as
+// parameters.
+struct AppState : Installation, AttemptState {
+    LevelCatalogue Catalogue;
+
+    // Current pupil and working period
+    qint16 CurrentPupil = 0;
+    QString CurrentPupilName;
+    QString CurrentGradeLabel;
+    qint16 CurrentLevel = 0;
+    qint32 LoginTime = 0;          // whole seconds since midnight
+    QColor SeasonColour;
+    bool DevelopmentLayout = false;
+    QString GradeFilterText;
+    // --program-folder: the folder the program behaves as if its executable were in.
+    QString ProgramFolderOverride;
+
+    CriteriaTable Criteria;
+
+    // Score file window, best times, result tables and the outcome of the last recorded attempt
+    LoadedScores Scores;
+    ResultTables Results;
+    bool AlreadyPassed = false;
+    bool NewPersonalBest = false;
+    bool NewSchoolBest = false;
+    qint16 FinalLevelCleared = 0;
+
+    RosterTables Roster;
+
+    // What changes with time, chance or hardware, set by main() or by a test. The sound cues are
+    // owned by whoever sets them (the screen flow); without them nothing sounds.
+    Clock* TheClock = nullptr;
+    RandomSource* Random = nullptr;
+    SoundPlayer* Player = nullptr;
+    SoundCues* Cues = nullptr;
+    // Waits for another machine with the screens responsive (score file lock conflicts).
+    WaitFunction Wait;
+};
+
+// The one instance. Tests reset it with ResetAppState().
+AppState& App();
+void ResetAppState();

@@ -1,0 +1,48 @@
+#include "state/StateViews.h"
+#include "base/Clock.h"
+#include "records/ResultEvaluation.h"
+#include "state/AppState.h"
+
+ScoreFile StateViews::Scores(const AppState& s)
+{
+    return ScoreFile(s.DataFolder, s.Wait);
+}
+
+DrillModel::Setting StateViews::DrillSetting(const AppState& s)
+{
+    DrillModel::Setting d;
+    d.Level = s.CurrentLevel;
+    d.Pupil = s.CurrentPupil;
+    d.PupilName = s.CurrentPupilName;
+    d.ProgramTitle = s.ProgramTitle;
+    d.SchoolName = s.SchoolName;
+    d.LoginTime = s.LoginTime;
+    d.Catalogue = &s.Catalogue;
+    d.Criteria = &s.Criteria;
+    d.Results = &s.Results;
+    return d;
+}
+
+AttemptOutcome::Facts StateViews::OutcomeFacts(const AppState& s)
+{
+    AttemptOutcome::Facts f;
+    f.Level = s.CurrentLevel;
+    f.Pupil = s.CurrentPupil;
+    f.PupilName = s.CurrentPupilName;
+    f.ProgramTitle = s.ProgramTitle;
+    f.RecordedSeconds = s.RecordedSeconds;
+    f.TimedOut = s.TimedOut;
+    f.AlreadyPassed = s.AlreadyPassed;
+    f.NewPersonalBest = s.NewPersonalBest;
+    f.NewSchoolBest = s.NewSchoolBest;
+    f.FinalLevelCleared = s.FinalLevelCleared;
+    f.Catalogue = &s.Catalogue;
+    f.Criteria = &s.Criteria;
+    f.Results = &s.Results;
+    return f;
+}
+
+void StateViews::ComputeResultTables(AppState& s)
+{
+    ResultEvaluation::ComputeResultTables(Scores(s), s.Criteria, s.TheClock->Now(), s.Scores, s.Results);
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include "attempt_end/AttemptOutcome.h"
+#include "drill/DrillModel.h"
+#include "records/ScoreFile.h"
+
+struct AppState;
+
+// What the logic takes from the shared state, gathered in one place so that every screen hands the
+// same values down.
+namespace StateViews {
+// The score file of the data folder, waited on with the state's wait.
+ScoreFile Scores(const AppState& s);
+// The drill's setting for the current pupil and level.
+DrillModel::Setting DrillSetting(const AppState& s);
+// The attempt just recorded, for the attempt end screen.
+AttemptOutcome::Facts OutcomeFacts(const AppState& s);
+// Reloads the score file and rebuilds the result tables as of now. Throws FatalError.
+void ComputeResultTables(AppState& s);
+} // namespace StateViews

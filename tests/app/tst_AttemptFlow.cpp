@@ -1,0 +1,235 @@
+#include "support/AppCalls.h"
+#include "attempt_end/ui/FrmSyuuryou.h"
+#include "sound/SoundCues.h"
+#include "drill/ui/MainFrm.h"
+#include "records/PassCriteriaFile.h"
+#include "records/ScoreFile.h"
+#include "state/AppState.h"
+#include "menu/ui/LevelMenuPlaceholder.h"
+#include "roster/ui/namesel.h"
+#include "setup/ui/BASEFRM.h"
+#include "app/ScreenFlow.h"
+#include "support/ManualClock.h"
+#include "support/RecordingPlayer.h"
+#include "support/ScriptedRandom.h"
+#include "support/TestInstallation.h"
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include "support/Screens.h"
+#include <QtTest>
+
+// A whole attempt through the real screens and the real score file: from StartDrill through the
+// drill screen and EndAttempt to the attempt end screen.
+class TestAttemptFlow : public QObject {
+    Q_OBJECT
+    ManualClock Clock;
+    ScriptedRandom Random;
+    RecordingPlayer Player;
+    std::unique_ptr<TestInstallation> Inst;
+    QList<int> Waits;
+    bool OverlayTimeUpSeenDuringWait = false;
+    bool OverlayRecordingSeenDuringWait = false;
+    bool WaitScreenCoveredTheOverlay = false;
+    std::unique_ptr<ScreenFlow> Flow;
+
+    template <typename T>
+    static T* Screen()
+    {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* s = qobject_cast<T*>(w); s && s->isVisible())
+                return s;
+        return nullptr;
+    }
+    static QString Text(QWidget* screen, const char* name)
+    {
+        auto* l = screen->findChild<QLabel*>(QString::fromLatin1(name));
+        return l ? l->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
+    }
+    static QList<ScoreRecord> Records()
+    {
+        QList<ScoreRecord> out;
+        for (qint32 n = 1; n <= AppCalls::File().RecordCount(); ++n)
+            out << AppCalls::File().ReadRecord(n);
+        return out;
+    }
+    // Types the expected value of every asked cell, a space after each, as a pupil would.
+    static void SolveCurrentProblem(MainFrm* drill)
+    {
+        const FractionProblem& p = drill->Model().Problem;
+        QString keys;
+        for (int cell = 1; cell <= 11; ++cell)
+            if (p.IsAsked(cell))
+                keys += p.Expected[std::size_t(cell)] + u' ';
+        QTest::keyClicks(drill, keys);
+    }
+
+private slots:
+    void init()
+    {
+        ResetAppState();
+        Clock = ManualClock();
+        Random = ScriptedRandom({0.3});
+        Player = RecordingPlayer();
+        Inst = std::make_unique<TestInstallation>();
+        Inst->WriteAll();
+        Inst->ApplyToAppState();
+        AppState& s = App();
+        s.TheClock = &Clock;
+        s.Random = &Random;
+        s.Player = &Player;
+        Flow = std::make_unique<ScreenFlow>();
+        Flow->Cues().Folder = s.SoundFolder;
+        Flow->Cues().Player = &Player;
+        Flow->Cues().Random = &Random;
+        s.ProgramTitle = QStringLiteral("ゾメ２");
+        s.Catalogue.Build();
+        s.CurrentPupil = 1;
+        s.CurrentPupilName = QStringLiteral("山田太郎");
+        s.LoginTime = 9 * 3600;
+        AppCalls::LoadPassCriteria(); // levels 1–3: target 60 s, lowest 90 s
+        Waits.clear();
+        OverlayTimeUpSeenDuringWait = OverlayRecordingSeenDuringWait = WaitScreenCoveredTheOverlay = false;
+        s.Wait = [this](int ms) {
+            Waits << ms;
+            if (MainFrm* drill = Screen<MainFrm>()) {
+                auto* overlay = drill->findChild<QWidget*>("EndOverlay");
+                auto* timeUp = drill->findChild<QWidget*>("TimeUpLabel");
+                auto* recording = drill->findChild<QWidget*>("RecordingLabel");
+                OverlayTimeUpSeenDuringWait = overlay->isVisible() && timeUp->isVisible() && !recording->isVisible();
+                OverlayRecordingSeenDuringWait = overlay->isVisible() && recording->isVisible() && !timeUp->isVisible();
+                // The wait screen must leave the overlay in view.
+                const QRect shown(overlay->mapToGlobal(QPoint(0, 0)), overlay->size());
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (qobject_cast<BASEFRM*>(w) && w->isVisible() && w->frameGeometry().intersects(shown))
+                        WaitScreenCoveredTheOverlay = true;
+            }
+        };
+    }
+    void cleanup()
+    {
+        DeleteAllScreens();
+        Flow.reset();
+        ResetAppState();
+    }
+
+    void tenSolvedProblemsRecordTheTimeAndOpenTheEndScreen()
+    {
+        Flow->ShowLevelMenu();
+        QVERIFY(Screen<LevelMenuPlaceholder>());
+        QTest::keyClick(Screen<LevelMenuPlaceholder>(), Qt::Key_2);
+        MainFrm* drill = Screen<MainFrm>();
+        QVERIFY(drill);
+        QVERIFY(QTest::qWaitForWindowExposed(drill));
+        QCOMPARE(App().CurrentLevel, qint16(2));
+        // The drill replaces the menu and the wait screen.
+        QTRY_VERIFY(!Screen<LevelMenuPlaceholder>());
+        QVERIFY(!Screen<BASEFRM>());
+        for (int problem = 1; problem <= 10; ++problem) {
+            QVERIFY2(Screen<MainFrm>(), qPrintable(QString::number(problem)));
+            Clock.AdvanceMs(4000);
+            drill->OneSecondTick();
+            SolveCurrentProblem(drill);
+        }
+        QTRY_VERIFY(Screen<FrmSyuuryou>());
+        QVERIFY(!Screen<MainFrm>());
+        QCOMPARE(Waits, QList<int>{1000});
+        QVERIFY(OverlayRecordingSeenDuringWait);
+        QVERIFY(!WaitScreenCoveredTheOverlay);
+
+        const QList<ScoreRecord> records = Records();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records[0].Pupil, qint16(1));
+        QCOMPARE(records[0].Level, qint16(2));
+        QCOMPARE(records[0].Seconds, 40);
+        QCOMPARE(records[0].SchoolCode, QByteArray("12345"));
+
+        FrmSyuuryou* end = Screen<FrmSyuuryou>();
+        QTRY_COMPARE(Text(end, "TimeLine"), QStringLiteral("今の成績：40秒"));
+        QCOMPARE(Text(end, "LevelLine"), QStringLiteral("レベル２"));
+        // The first attempt on the level is a school best.
+        QTRY_COMPARE(Player.Played.count(App().SoundFolder + QStringLiteral("最高1.wav")), 1);
+    }
+
+    void timeOutRecords99999()
+    {
+        App().CurrentLevel = 1;
+        Flow->StartDrill();
+        MainFrm* drill = Screen<MainFrm>();
+        QVERIFY(QTest::qWaitForWindowExposed(drill));
+        Clock.AdvanceMs(449000);
+        drill->OneSecondTick();
+        QVERIFY(Screen<MainFrm>());
+        QVERIFY(Records().isEmpty());
+        Clock.AdvanceMs(1000); // 450 s = five times the lowest time
+        drill->OneSecondTick();
+        QTRY_VERIFY(Screen<FrmSyuuryou>());
+        QVERIFY(OverlayTimeUpSeenDuringWait);
+        QVERIFY(!WaitScreenCoveredTheOverlay);
+        const QList<ScoreRecord> records = Records();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records[0].Seconds, 99999);
+        QTRY_COMPARE(Text(Screen<FrmSyuuryou>(), "TimeLine"), QStringLiteral("記録なし"));
+        QCOMPARE(Text(Screen<FrmSyuuryou>(), "MessageLine"), QStringLiteral("時間切れ"));
+    }
+
+    void practiceLevelRecordsNothingAndReturnsToTheMenu()
+    {
+        App().CurrentLevel = 7; // "レベル３練習"
+        App().Criteria[7].TargetTime = 60;
+        App().Criteria[7].LowestTime = 90;
+        Flow->StartDrill();
+        MainFrm* drill = Screen<MainFrm>();
+        QVERIFY(QTest::qWaitForWindowExposed(drill));
+        QCOMPARE(Text(drill, "TodayLabel"), QStringLiteral("本日－回目"));
+        Clock.AdvanceMs(450000);
+        drill->OneSecondTick();
+        QTRY_VERIFY(Screen<LevelMenuPlaceholder>());
+        QVERIFY(!Screen<MainFrm>());
+        QVERIFY(!Screen<FrmSyuuryou>());
+        QVERIFY(Waits.isEmpty());
+        QVERIFY(Records().isEmpty());
+    }
+
+    void tryAgainStartsTheSameLevelAfresh()
+    {
+        App().CurrentLevel = 3;
+        Flow->StartDrill();
+        MainFrm* drill = Screen<MainFrm>();
+        QVERIFY(QTest::qWaitForWindowExposed(drill));
+        Clock.AdvanceMs(450000);
+        drill->OneSecondTick();
+        QTRY_VERIFY(Screen<FrmSyuuryou>());
+        auto* retry = Screen<FrmSyuuryou>()->findChild<QPushButton*>("RetryButton");
+        QTRY_VERIFY(retry->isVisible());
+        QTest::mouseClick(retry, Qt::LeftButton);
+        QTRY_VERIFY(Screen<MainFrm>());
+        QVERIFY(!Screen<FrmSyuuryou>());
+        const AppState& s = App();
+        QCOMPARE(s.CurrentLevel, qint16(3));
+        QVERIFY(!s.TimedOut && !s.EndingStarted && !s.AttemptFinished);
+        QCOMPARE(s.SolvedCount, 0);
+        // A timed-out attempt is recorded but not counted.
+        QCOMPARE(Text(Screen<MainFrm>(), "ThisLevelLabel"), QStringLiteral("このレベル1回目"));
+    }
+
+    void emptyConfirmOnTheNameScreenSoundsTheWrongCue()
+    {
+        // The name screen's empty confirm plays 間違い音2 through the same player as the drill.
+        TestInstallation::WriteText(App().SoundFolder + QStringLiteral("新音ファイル.txt"),
+                                    QStringLiteral("間違い音2,bubu,*\n"));
+        Flow->Cues().Table = SoundCues::LoadSoundTable(App().SoundFolder);
+        Flow->ShowNameSelection();
+        QWidget* names = nullptr;
+        QTRY_VERIFY((names = Screen<QWidget>()) != nullptr);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<namesel*>(w))
+                names = w;
+        QTest::mouseClick(names->findChild<QPushButton*>("Command14"), Qt::LeftButton);
+        QCOMPARE(Player.Played, QStringList{App().SoundFolder + QStringLiteral("bubu.wav")});
+    }
+};
+
+QTEST_MAIN(TestAttemptFlow)
+#include "tst_AttemptFlow.moc"

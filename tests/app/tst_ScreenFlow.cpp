@@ -1,0 +1,260 @@
+#include "roster/ui/namesel.h"
+#include "state/AppState.h"
+#include "setup/Configuration.h"
+#include "setup/StartupInfo.h"
+#include "setup/ui/BASEFRM.h"
+#include "setup/ui/Firstfrm.h"
+#include "setup/ui/frmver.h"
+#include "menu/ui/LevelMenuPlaceholder.h"
+#include "app/ScreenFlow.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedRandom.h"
+#include "support/TestInstallation.h"
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include "support/Screens.h"
+#include <QtTest>
+
+namespace {
+template <class T> QList<T*> Visible()
+{
+    QList<T*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = qobject_cast<T*>(w); t && t->isVisible())
+            found << t;
+    return found;
+}
+} // namespace
+
+class TestScreenFlow : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        ResetAppState();
+        Random = ScriptedRandom();
+        App().TheClock = &Clock;
+        App().Random = &Random;
+        ScaledForm::Windowed = true;
+        Fatals.clear();
+        Flow = std::make_unique<ScreenFlow>();
+        connect(Flow.get(), &ScreenFlow::Stopped, this, [this](const QString& m) { Fatals << m; });
+    }
+    void cleanup()
+    {
+        DeleteAllScreens();
+        Flow.reset();
+        App().ProgramFolderOverride.clear();
+        ScaledForm::Windowed = false;
+        ResetAppState();
+    }
+
+    void splashHandsOverToTheNameScreen_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QColor>("season");
+        QTest::newRow("March") << QDateTime(QDate(2026, 3, 5), QTime(8, 0, 1, 500)) << QColor(192, 255, 192);
+        QTest::newRow("July") << QDateTime(QDate(2026, 7, 1), QTime(13, 2, 3)) << QColor(0, 192, 192);
+        QTest::newRow("December") << QDateTime(QDate(2026, 12, 10), QTime(9, 0, 0)) << QColor(192, 255, 192);
+    }
+    void splashHandsOverToTheNameScreen()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(QColor, season);
+        Clock.Set(now);
+        TestInstallation inst;
+        inst.WriteAll();
+        App().ProgramFolderOverride = inst.ProgramFolder;
+
+        Flow->Start();
+        QPointer<Firstfrm> splash = Visible<Firstfrm>().value(0);
+        QVERIFY(splash->isVisible());
+        QCOMPARE(splash->findChild<QLabel*>("Label1")->text(), QStringLiteral("Just a moment, please."));
+        QCOMPARE(splash->findChild<QLabel*>("Label2")->text(), StartupInfo::EraDateText(now.date()));
+        QCOMPARE(App().SeasonColour, season);
+        QVERIFY(!App().DevelopmentLayout);
+        QCOMPARE(Random.SeedCount, 1);
+        QCOMPARE(Random.LastSeed, quint32(now.time().msecsSinceStartOfDay()));
+        // The configuration is read only when the timer fires.
+        QVERIFY(Visible<namesel>().isEmpty());
+        QCOMPARE(App().DataFolder, QString());
+
+        QTRY_COMPARE(Visible<namesel>().size(), 1);
+        QTRY_VERIFY(splash.isNull());
+        QVERIFY(Fatals.isEmpty());
+        QCOMPARE(App().DataFolder, inst.DataFolder);
+        QCOMPARE(App().ProgramTitle, QStringLiteral("ゾメ２"));
+    }
+
+    void configurationErrorReachesFatal()
+    {
+        TestInstallation inst;
+        inst.WriteAll();
+        QVERIFY(QFile::remove(inst.DataRoot + QStringLiteral("共通データ.txt")));
+        App().ProgramFolderOverride = inst.ProgramFolder;
+
+        Flow->Start();
+        QPointer<Firstfrm> splash = Visible<Firstfrm>().value(0);
+        QTRY_COMPARE(Fatals.size(), 1);
+        QVERIFY2(Fatals[0].contains(inst.DataRoot + QStringLiteral("共通データ.txt")), qPrintable(Fatals[0]));
+        QVERIFY(Visible<namesel>().isEmpty());
+    }
+
+    void levelMenuAndBack()
+    {
+        TestInstallation inst;
+        inst.WriteAll();
+        inst.ApplyToAppState();
+        App().CurrentPupilName = QStringLiteral(" 山田太郎 ");
+        Flow->ShowNameSelection();
+        QCOMPARE(Visible<namesel>().size(), 1);
+
+        Flow->BuildLevelCatalogue();
+        QCOMPARE(App().Catalogue.LevelCount, qint16(3));
+        const auto menus = Visible<LevelMenuPlaceholder>();
+        QCOMPARE(menus.size(), 1);
+        QPointer<LevelMenuPlaceholder> menu = menus[0];
+        QTRY_VERIFY(Visible<namesel>().isEmpty());   // the menu replaces the name screen
+        QCOMPARE(menu->findChild<QLabel*>("NameLabel")->text(), QStringLiteral("山田太郎"));
+        QStringList levels;
+        for (int i = 1; i <= 3; ++i)
+            levels << menu->findChild<QLabel*>(QStringLiteral("LevelLabel_%1").arg(i))->text();
+        QCOMPARE(levels, (QStringList{QStringLiteral("レベル１"), QStringLiteral("レベル２"), QStringLiteral("レベル３")}));
+        QCOMPARE(menu->findChild<QPushButton*>("BackButton")->text(), QStringLiteral("戻る(0)"));
+
+        QTest::keyClick(menu.data(), Qt::Key_0);
+        QTRY_VERIFY(menu.isNull());
+        QCOMPARE(Visible<namesel>().size(), 1);
+
+        Flow->ShowLevelMenu();
+        menu = Visible<LevelMenuPlaceholder>().value(0);
+        QVERIFY(menu);
+        QTest::mouseClick(menu->findChild<QPushButton*>("BackButton"), Qt::LeftButton);
+        QTRY_VERIFY(menu.isNull());
+        QCOMPARE(Visible<namesel>().size(), 1);
+    }
+
+    void oneWaitScreen()
+    {
+        Flow->ShowWaitScreen();
+        Flow->ShowWaitScreen();
+        const auto screens = Visible<BASEFRM>();
+        QCOMPARE(screens.size(), 1);
+        QCOMPARE(screens[0]->findChild<QLabel*>("Label1")->text(), QStringLiteral("Just a moment, please."));
+        QPointer<BASEFRM> screen = screens[0];
+        Flow->CloseWaitScreen();
+        QTRY_VERIFY(screen.isNull());
+        Flow->CloseWaitScreen();
+        Flow->ShowWaitScreen();
+        QCOMPARE(Visible<BASEFRM>().size(), 1);
+    }
+
+    // The title of the name screen opens the version dialog over its centre; when the dialog
+    // closes, the name screen runs its activation again.
+    void versionDialogFromTheNameScreen()
+    {
+        TestInstallation inst;
+        inst.WriteAll();
+        inst.ApplyToAppState();
+        App().ProgramTitle = QStringLiteral("ゾメ２");
+        Flow->ShowNameSelection();
+        QPointer<namesel> screen = Visible<namesel>().value(0);
+        QVERIFY(screen);
+        QVERIFY(QTest::qWaitForWindowExposed(screen));
+        QTest::mouseClick(screen->findChild<QRadioButton*>("Option1_3"), Qt::LeftButton);
+        QCOMPARE(screen->NameListMode, 3);
+        bool seen = false;
+        QPoint offCentre;
+        // The dialog runs its own event loop: look for it from a timer until it is up.
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<frmver*>(w); d && d->isVisible() && !seen) {
+                    seen = QApplication::activeModalWidget() == d;
+                    offCentre = d->frameGeometry().center() - screen->frameGeometry().center();
+                    poll.stop();
+                    d->reject();
+                }
+        });
+        poll.start(10);
+        QTest::mouseClick(screen->findChild<QLabel*>("Label4"), Qt::LeftButton);
+        QVERIFY(seen);
+        QVERIFY2(std::abs(offCentre.x()) <= 2 && std::abs(offCentre.y()) <= 2, qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
+        QTRY_COMPARE(screen->NameListMode, 1);
+    }
+
+    // Without a hook the message is shown, every screen closes and the event loop ends with status 1.
+    void fatalEndsTheEventLoop()
+    {
+        connect(Flow.get(), &ScreenFlow::Stopped, &ScreenFlow::ShowMessageAndExit);
+        Flow->ShowWaitScreen();
+        auto* other = new QWidget;
+        other->setAttribute(Qt::WA_DeleteOnClose);
+        other->show();
+        QString shown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&shown] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->accept();
+            }
+        });
+        poll.start(20);
+        QEventLoop loop;
+        QTimer::singleShot(0, this, [this] { Flow->Fatal(QStringLiteral("共通データ.txtが見つかりません。")); });
+        const int status = loop.exec();
+        QGuiApplication::setQuitOnLastWindowClosed(true);
+        QCOMPARE(status, 1);
+        QCOMPARE(shown, QStringLiteral("共通データ.txtが見つかりません。"));
+        QVERIFY(Visible<BASEFRM>().isEmpty());
+        QVERIFY(Visible<QWidget>().isEmpty());
+    }
+
+    // The export needs no display: it must run where a window could not even be opened.
+    void exportRunsWithoutADisplay()
+    {
+        const QString bin = qEnvironmentVariable("ZOME2_BIN_DIR");
+        if (bin.isEmpty())
+            QSKIP("ZOME2_BIN_DIR not set");
+        TestInstallation inst;
+        inst.WriteAll();
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        process.setProcessEnvironment(env);
+        process.start(bin + "/zome2", {"--program-folder", inst.ProgramFolder, "--export-results", inst.Root + "out.txt"});
+        QVERIFY(process.waitForFinished(30000));
+        const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(!errors.contains("display", Qt::CaseInsensitive) && !errors.contains("qt.qpa"), qPrintable(errors));
+    }
+
+    void badOptionIsRefused()
+    {
+        const QString bin = qEnvironmentVariable("ZOME2_BIN_DIR");
+        if (bin.isEmpty())
+            QSKIP("ZOME2_BIN_DIR not set");
+        QProcess process;
+        process.start(bin + "/zome2", {"--no-such-option"});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY(process.exitCode() != 0);
+    }
+
+private:
+    ManualClock Clock;
+    ScriptedRandom Random;
+    QStringList Fatals;
+    std::unique_ptr<ScreenFlow> Flow;
+};
+
+QTEST_MAIN(TestScreenFlow)
+#include "tst_ScreenFlow.moc"
