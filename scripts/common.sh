@@ -1,21 +1,49 @@
 # Shared by ./run and ./test: install what is missing, then build.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
-          libsndfile1-dev libpulse-dev pulseaudio pulseaudio-utils fonts-ipafont-gothic)
+# What building and running the program needs. No sound server: the program is a PulseAudio
+# client and plays through whatever server the desktop runs (PipeWire answers it too).
+BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
+                libsndfile1-dev libpulse-dev fonts-ipafont-gothic)
+# What only the tests need: the sound test starts a PulseAudio server of its own and records
+# its null sink with parec, checking it with pactl.
+TEST_PACKAGES=(pulseaudio pulseaudio-utils)
 
+zome2_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+# zome2_install_missing PACKAGE...
 zome2_install_missing() {
   local missing=()
-  for p in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  for p in "$@"; do
+    zome2_installed "$p" || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+    # --no-remove: never take anything off the machine to make room, e.g. its sound system.
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends --no-remove "${missing[@]}"
   fi
+}
+
+# The test packages, except the PulseAudio server on a desktop that runs PipeWire: installing
+# it there would replace the desktop's sound system. The sound test then reports that it
+# cannot start pulseaudio.
+zome2_install_test_packages() {
+  local wanted=()
+  for p in "${TEST_PACKAGES[@]}"; do
+    if [ "$p" = pulseaudio ] && ! zome2_installed pulseaudio &&
+       { zome2_installed pipewire-pulse || zome2_installed pipewire-audio; }; then
+      echo "Not installing pulseaudio: this machine's sound runs on PipeWire, which it would replace." >&2
+      echo "The sound test needs the pulseaudio program and fails without it." >&2
+      continue
+    fi
+    wanted+=("$p")
+  done
+  zome2_install_missing "${wanted[@]}"
 }
 
 # zome2_build DIR [cmake options...]
