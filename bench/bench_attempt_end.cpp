@@ -1,5 +1,5 @@
-// Time from the key that solves the tenth problem to the attempt end screen shown and filled,
-// less the one-second wait (replaced by no wait here). A real installation with 20000 records in
+// Time from the key that solves the tenth problem to the attempt end screen activated (its
+// outcome shown) and painted after that, less the one-second wait (replaced by no wait here). A real installation with 20000 records in
 // the score file, so the append and the rebuild of the result tables are included. Offscreen.
 #include "support/AppCalls.h"
 #include "attempt_end/ui/FrmSyuuryou.h"
@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -29,6 +30,22 @@ T* Visible()
             return s;
     return nullptr;
 }
+
+// Notes the first paint of the attempt end screen's time line once it shows the attempt's time.
+class PaintWatch : public QObject {
+public:
+    bool Painted = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched->objectName() == QLatin1String("TimeLine"))
+            if (auto* line = qobject_cast<QLabel*>(watched);
+                line && !line->text().isEmpty() && qobject_cast<FrmSyuuryou*>(line->window()))
+                Painted = true;
+        return false;
+    }
+};
 
 QString Answer(const FractionProblem& p)
 {
@@ -93,21 +110,29 @@ int main(int argc, char** argv)
         QTest::keyClicks(drill, last);
         QCoreApplication::processEvents();
 
+        // The end screen opens inside the key's handling; its activation runs from the event loop.
+        PaintWatch watch;
+        qApp->installEventFilter(&watch);
         QElapsedTimer timer;
         timer.start();
         QTest::keyClick(drill, Qt::Key_Space);
         FrmSyuuryou* end = nullptr;
         while (!(end = Visible<FrmSyuuryou>()) && timer.elapsed() < 10000)
             QCoreApplication::processEvents();
-        if (end)
-            QTest::qWaitForWindowExposed(end);
+        if (!end)
+            qFatal("attempt end screen not shown");
+        bool activated = false;
+        QObject::connect(end, &FrmSyuuryou::Activated, [&activated] { activated = true; });
+        while (!(activated && watch.Painted) && timer.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         ms.push_back(timer.nsecsElapsed() / 1e6);
+        qApp->removeEventFilter(&watch);
         if (end)
             end->close();
         QCoreApplication::processEvents();
     }
     std::sort(ms.begin(), ms.end());
-    std::printf("bench_attempt_end: key solving the tenth problem -> attempt end screen shown "
+    std::printf("bench_attempt_end: key solving the tenth problem -> attempt end screen activated and painted "
                 "(20000 records, one-second wait left out)\n"
                 "  median %.2f ms, fastest %.2f ms, slowest %.2f ms over %d attempts\n",
                 ms[ms.size() / 2], ms.front(), ms.back(), Runs);

@@ -172,6 +172,21 @@ private slots:
         QCOMPARE(list.VisibleRows()[3], "小5 いとう" + Fill(3) + "  3回/    5回");
     }
 
+    // Within one year the names sort as Japanese is read: hiragana and katakana by their sound,
+    // not every hiragana before every katakana as their code points would have it.
+    void namesSortAsJapanese()
+    {
+        Inst->WriteRoster(QStringLiteral("1,2015,0,0,うえの,0,,\n2,2015,0,0,イトウ,0,,\n3,2015,0,0,あべ,0,,\n"
+                                         "4,2015,0,0,カトウ,0,,\n"));
+        QVERIFY(AppCalls::LoadRoster());
+        NameList list;
+        list.Build(App().Roster, App().Results, 1);
+        QList<int> order;
+        for (const QString& row : list.HiddenRows())
+            order << NameList::PupilNumber(row);
+        QCOMPARE(order, (QList<int>{3, 2, 1, 4}));
+    }
+
     void selectByGrade_data()
     {
         QTest::addColumn<QString>("selector");

@@ -1,5 +1,9 @@
 #include "base/ui/ScaledForm.h"
+#include <QLabel>
 #include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
@@ -58,7 +62,52 @@ void ScaledForm::Apply(const Placement& p)
         QFont f = p.Widget->font();
         f.setPixelSize(std::max(1, int(std::lround(p.PointSize * 96.0 / 72.0 * CurrentScale))));
         p.Widget->setFont(f);
+        FitText(p.Widget);
     }
+}
+
+namespace {
+// The caption of `w` and the width its style leaves for it; no caption for a control whose text wraps.
+bool Caption(const QWidget* w, QString* text, int* room)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(w)) {
+        if (label->wordWrap() || label->textFormat() == Qt::RichText)
+            return false;
+        *text = label->text();
+        *room = label->contentsRect().width() - 2 * label->margin() - std::max(0, label->indent());
+    } else if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const bool radio = qobject_cast<const QRadioButton*>(w) != nullptr;
+        if (!radio && !qobject_cast<const QPushButton*>(w))
+            return false;
+        *text = button->text().remove(QLatin1Char('&'));
+        *room = button->style()
+                    ->subElementRect(radio ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents, &option, button)
+                    .width();
+    } else {
+        return false;
+    }
+    return !text->isEmpty() && !text->contains(QLatin1Char('\n'));
+}
+} // namespace
+
+void ScaledForm::FitText(QWidget* widget)
+{
+    QString text;
+    int room = 0;
+    if (!Caption(widget, &text, &room) || room <= 0)
+        return;
+    QFont f = widget->font();
+    int size = f.pixelSize();
+    if (size <= 0)
+        return;
+    while (size > 1 && QFontMetrics(f).horizontalAdvance(text) > room) {
+        f.setPixelSize(--size);
+    }
+    if (f.pixelSize() != widget->font().pixelSize())
+        widget->setFont(f);
 }
 
 void ScaledForm::resizeEvent(QResizeEvent* event)

@@ -23,6 +23,10 @@ public:
     // Pixel rectangle of a twips rectangle on this form.
     QRect ToPixels(const QRect& twips) const;
 
+    // Makes the caption of a button, option or single-line label stand whole in its control: the
+    // font is made smaller as far as it needs. A caption set after placing calls this again.
+    static void FitText(QWidget* widget);
+
     // Fills `widget`'s background with `colour` (an invalid colour changes nothing).
     static void SetBackColour(QWidget* widget, const QColor& colour);
 
