@@ -1,8 +1,8 @@
 #include "app/ExportCommand.h"
 #include "app/ScreenFlow.h"
 #include "app/SoundFailure.h"
-#include "base/Version.h"
 #include "base/ui/ScaledForm.h"
+#include "setup/StartupInfo.h"
 #include "sound/PulseSoundPlayer.h"
 #include "state/AppState.h"
 #include <QApplication>
@@ -24,7 +24,7 @@ int main(int argc, char** argv)
     else
         app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zome2"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(ZOME2_VERSION_TEXT));
+    QCoreApplication::setApplicationVersion(StartupInfo::VersionNumber());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("ゾメ２ — 分数の通分ドリル"));

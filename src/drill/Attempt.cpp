@@ -31,7 +31,7 @@ Attempt::Ending Attempt::Decide(const AttemptState& state, const LevelCatalogue&
 {
     if (catalogue.IsPractice(level))
         return {Outcome::BackToMenu, 0};
-    if (!Limits::IsLevelSlot(level) || catalogue.LevelInUse[std::size_t(level)] != 1)
+    if (!Limits::IsLevelSlot(level) || !catalogue.LevelInUse[std::size_t(level)])
         return {Outcome::Nothing, 0};
     return {Outcome::Record, state.TimedOut ? Limits::NoTime : state.ElapsedSeconds};
 }

@@ -457,7 +457,7 @@ void DrillModel::初期設定()
     const int pupil = std::clamp<int>(In.Pupil, 0, Limits::MaxPupil);
     const PassCriteria& criteria = LevelCriteria();
     auto clampToTrack = [this](double width) { return std::clamp(width, 0.0, TrackWidth); };
-    if (In.Catalogue->LevelInUse[std::size_t(level)] == 1) {
+    if (In.Catalogue->LevelInUse[std::size_t(level)]) {
         s.TimeLimit = criteria.LowestTime * 5;
         SecondsFigure = QStringLiteral("0");
         // A level without a lowest time has no time to run: the bar stays empty and the first
@@ -534,7 +534,7 @@ void DrillModel::Tick()
             if (criteria.LowestTime - i == elapsed)
                 MarkerShown[std::size_t(39 - i)] = false;
 
-    if (In.Catalogue->LevelInUse[std::size_t(Level())] == 1) {
+    if (In.Catalogue->LevelInUse[std::size_t(Level())]) {
         SecondsFigure = QString::number(elapsed);
         if (elapsed < s.TimeLimit)
             ElapsedBarWidth = elapsed * s.BarScale;

@@ -13,7 +13,7 @@ void LevelCatalogue::Build()
     FinalLevel = LevelCount;
     for (int slot = 1; slot <= 24; ++slot) {
         LevelName[slot] = QString::fromUtf16(kNames[slot]);
-        LevelInUse[slot] = 1;
+        LevelInUse[slot] = true;
     }
     for (int slot = 1; slot <= 12; ++slot)
         if (LevelName[slot].isEmpty())

@@ -6,7 +6,7 @@
 // The level names and which slots carry a level; the level menu offers the first LevelCount.
 struct LevelCatalogue {
     std::array<QString, Limits::LevelSlots> LevelName;
-    std::array<qint16, Limits::LevelSlots> LevelInUse{};
+    std::array<bool, Limits::LevelSlots> LevelInUse{};
     qint16 LevelCount = 0;
     qint16 FinalLevel = 0;
 

@@ -31,5 +31,9 @@ struct LoadedScores {
     // outside the loader calls NoteBest. Until the first load the table has never been filled.
     std::vector<qint32> BestTouched;
     bool BestFilled = false;
+
+    // The bytes of the last load, kept so that their memory is not handed back and faulted in
+    // again on every load.
+    std::vector<char> ReadBuffer;
     void NoteBest(int level, int pupil) { BestTouched.push_back(level * BestSeconds.Pupils + pupil); }
 };

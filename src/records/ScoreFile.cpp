@@ -21,6 +21,8 @@ constexpr int RecordSize = ScoreRecord::Size;
 constexpr int NotFoundTries = 4;
 constexpr int NotFoundWaitMs = 5000;
 constexpr int LockWaitMs = 1000;
+// The school best counts pupils 1–1000 only.
+constexpr int SchoolBestLastPupil = 1000;
 
 // Where the loader was when something failed; shown in its diagnostic message.
 enum LoadStage { StageOpen = 3, StageRead = 5 };
@@ -207,14 +209,6 @@ qint64 FileSize(int fd)
                          .arg(Native(path)));
 }
 
-// The window of the last load, kept between loads so that its memory is not handed back and
-// faulted in again each time.
-std::vector<char>& WindowBuffer()
-{
-    static std::vector<char> buffer;
-    return buffer;
-}
-
 } // namespace
 
 ScoreFile::ScoreFile(const QString& dataFolder, WaitFunction wait) : DataFolder(dataFolder), Wait(std::move(wait)) {}
@@ -273,7 +267,7 @@ void ScoreFile::LoadScoreRecords(LoadedScores& scores) const
     const auto LoadFailed = [&path, &scores](int stage, int err, qint64 recordNumber) {
         ::LoadFailed(path, scores, stage, err, recordNumber);
     };
-    std::vector<char>& buffer = WindowBuffer();
+    std::vector<char>& buffer = scores.ReadBuffer;
     qint64 count = 0;
     {
         Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString::number(StageOpen), Wait,
@@ -339,7 +333,7 @@ void ScoreFile::LoadScoreRecords(LoadedScores& scores) const
     for (const qint32 cell : scores.BestTouched) {
         const int level = cell / LevelPupilTable<qint32>::Pupils;
         const int pupil = cell % LevelPupilTable<qint32>::Pupils;
-        if (level >= 1 && pupil >= 1 && pupil <= 1000)
+        if (level >= 1 && pupil >= 1 && pupil <= SchoolBestLastPupil)
             scores.SchoolBestSeconds[level] = std::min(scores.SchoolBestSeconds[level], best[cell]);
     }
 }

@@ -57,6 +57,11 @@ QString StartupInfo::VersionText()
     return VersionText(ZOME2_VERSION_MAJOR, ZOME2_VERSION_MINOR, ZOME2_VERSION_PATCH);
 }
 
+QString StartupInfo::VersionNumber()
+{
+    return QStringLiteral(ZOME2_VERSION_TEXT);
+}
+
 QString StartupInfo::VersionText(int major, int minor, int patch)
 {
     return QStringLiteral("Version%1.%2.%3").arg(major).arg(minor).arg(patch);

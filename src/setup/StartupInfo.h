@@ -18,6 +18,8 @@ public:
     static bool IsDevelopmentLayout(const QString& programFolder);
     // "Version" + major.minor.patch of this build.
     static QString VersionText();
+    // major.minor.patch of this build, for --version.
+    static QString VersionNumber();
     static QString VersionText(int major, int minor, int patch);
     // Seeds `random` from the time of day on `clock` (milliseconds since midnight).
     static void SeedRandomFromClock(RandomSource& random, const Clock& clock);

@@ -29,23 +29,23 @@ frmver::frmver(QWidget* parent) : QDialog(parent)
         l->setFont(f);
         return l;
     };
-    Label1 = label("Label1", 20, 56, 36);
-    Label2 = label("Label2", 84, 30, 18);
-    Label3 = label("Label3", 134, 26, 14);
-    Label4 = label("Label4", 162, 26, 14);
-    Label3->setText(QStringLiteral("分数の通分を、手順どおりに何度でも。"));
-    Label4->setText(QStringLiteral("制作　ゾメ２開発グループ"));
+    TitleLabel = label("Label1", 20, 56, 36);
+    VersionLabel = label("Label2", 84, 30, 18);
+    PurposeLabel = label("Label3", 134, 26, 14);
+    CreditLabel = label("Label4", 162, 26, 14);
+    PurposeLabel->setText(QStringLiteral("分数の通分を、手順どおりに何度でも。"));
+    CreditLabel->setText(QStringLiteral("制作　ゾメ２開発グループ"));
 
-    Command1 = new QPushButton(QStringLiteral("O.K."), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(px(180), px(222), px(120), px(50));
-    Command1->setDefault(true);
-    connect(Command1, &QPushButton::clicked, this, &frmver::Command1_Click);
+    OkButton = new QPushButton(QStringLiteral("O.K."), this);
+    OkButton->setObjectName(QStringLiteral("Command1"));
+    OkButton->setGeometry(px(180), px(222), px(120), px(50));
+    OkButton->setDefault(true);
+    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    Command2 = new QPushButton(this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(px(360), px(222), px(100), px(50));
-    Command2->hide();
+    SpareButton = new QPushButton(this);
+    SpareButton->setObjectName(QStringLiteral("Command2"));
+    SpareButton->setGeometry(px(360), px(222), px(100), px(50));
+    SpareButton->hide();
 }
 
 void frmver::showEvent(QShowEvent* event)
@@ -53,8 +53,6 @@ void frmver::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    Label1->setText(App().ProgramTitle);
-    Label2->setText(StartupInfo::VersionText());
+    TitleLabel->setText(App().ProgramTitle);
+    VersionLabel->setText(StartupInfo::VersionText());
 }
-
-void frmver::Command1_Click() { accept(); }

@@ -14,12 +14,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void Command1_Click();
-
-    QLabel* Label1;   // program title
-    QLabel* Label2;   // version
-    QLabel* Label3;   // credit lines
-    QLabel* Label4;
-    QPushButton* Command1;
-    QPushButton* Command2;
+    QLabel* TitleLabel;
+    QLabel* VersionLabel;
+    QLabel* PurposeLabel;
+    QLabel* CreditLabel;
+    QPushButton* OkButton;
+    QPushButton* SpareButton; // present, never shown
 };
