@@ -92,13 +92,7 @@ class TestCaptionsFit : public QObject {
         const QStringList cut = CutCaptions(screen);
         QVERIFY2(cut.isEmpty(), qPrintable(screen->objectName() + QStringLiteral(": ") + cut.join(QStringLiteral("; "))));
     }
-    template <class T> static T* Visible()
-    {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* t = qobject_cast<T*>(w); t && t->isVisible())
-                return t;
-        return nullptr;
-    }
+    template <class T> static T* Visible() { return ::Visible<T>().value(0); }
 
 private slots:
     void init()

@@ -21,17 +21,6 @@
 #include "support/Screens.h"
 #include <QtTest>
 
-namespace {
-template <class T> QList<T*> Visible()
-{
-    QList<T*> found;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* t = qobject_cast<T*>(w); t && t->isVisible())
-            found << t;
-    return found;
-}
-} // namespace
-
 class TestScreenFlow : public QObject {
     Q_OBJECT
 private slots:

@@ -17,3 +17,13 @@ inline void DeleteAllScreens()
     for (const QPointer<QWidget>& w : screens)
         delete w.data();
 }
+
+// The visible top-level windows of type T, in the order Qt lists them.
+template <class T> QList<T*> Visible()
+{
+    QList<T*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = qobject_cast<T*>(w); t && t->isVisible())
+            found << t;
+    return found;
+}

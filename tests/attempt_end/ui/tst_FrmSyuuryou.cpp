@@ -34,14 +34,6 @@ const QString Criteria = QStringLiteral("60,90,100,5,1.5,0,0,7,7,,,\n"
                                         "60,90,20,2,1,0,0,7,7,,,\n"
                                         "1500,1600,20,2,1,0,0,7,7,,,\n");
 
-template <class T> QList<T*> Visible()
-{
-    QList<T*> found;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* t = qobject_cast<T*>(w); t && t->isVisible())
-            found << t;
-    return found;
-}
 
 void AddScore(qint16 pupil, qint16 level, qint32 seconds, double date = Today)
 {
