@@ -4,7 +4,7 @@
 #include "base/FatalError.h"
 #include "drill/Attempt.h"
 #include "drill/ui/MainFrm.h"
-#include "menu/ui/LevelMenuPlaceholder.h"
+#include "menu/ui/seisekitime1.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
@@ -109,15 +109,15 @@ void ScreenFlow::BuildLevelCatalogue()
 
 void ScreenFlow::ShowLevelMenu()
 {
-    // Until the level menu screen exists, a plain stand-in keeps the flow whole.
-    auto* menu = new LevelMenuPlaceholder;
+    auto* menu = new seisekitime1;
     Menu = menu;
-    connect(menu, &LevelMenuPlaceholder::LevelChosen, this, [this](int level) {
+    connect(menu, &seisekitime1::FatalErrorRaised, this, &ScreenFlow::Fatal);
+    // The menu's own wait panel stands while the drill opens; the drill closes the menu.
+    connect(menu, &seisekitime1::LevelChosen, this, [this](int level) {
         App().CurrentLevel = qint16(level);
-        ShowWaitScreen();
         StartDrill();
     });
-    connect(menu, &LevelMenuPlaceholder::BackChosen, this, [this, menu] {
+    connect(menu, &seisekitime1::BackChosen, this, [this, menu] {
         ShowNameSelection();
         CloseScreen(menu);
     });

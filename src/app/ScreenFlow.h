@@ -6,9 +6,9 @@
 class BASEFRM;
 class Firstfrm;
 class FrmSyuuryou;
-class LevelMenuPlaceholder;
 class MainFrm;
 class namesel;
+class seisekitime1;
 class SoundCues;
 
 // Which screen opens which: the only code that knows every screen. The screens announce what
@@ -31,6 +31,7 @@ public:
     void ShowNameSelection();
     // Fills the level catalogue and shows the level menu.
     void BuildLevelCatalogue();
+    // A new level menu for the signed-in pupil; it replaces the name screen.
     void ShowLevelMenu();
     // One wait screen at a time: showing it again only raises it.
     void ShowWaitScreen();
@@ -62,7 +63,7 @@ private:
 
     QPointer<Firstfrm> Splash;
     QPointer<namesel> NameScreen;
-    QPointer<LevelMenuPlaceholder> Menu;
+    QPointer<seisekitime1> Menu;
     QPointer<MainFrm> Drill;
     QPointer<FrmSyuuryou> EndScreen;
     QPointer<BASEFRM> WaitScreen;

@@ -192,21 +192,60 @@ qint64 FileSize(int fd)
                          .arg(what, ErrorDescription(err)).arg(err).arg(Native(path)));
 }
 
-[[noreturn]] void LoadFailed(const QString& path, const LoadedScores& s, int stage, int err, qint64 recordNumber)
+// `shown`: the record the failed read was meant to fill, as it stood before the read.
+[[noreturn]] void LoadFailed(const QString& path, const ScoreRecord& shown, int stage, int err, qint64 recordNumber)
 {
-    // The values shown are what the tables hold at the slot the failed read was meant to fill.
-    const int slot = 1;
     throw FatalError(QStringLiteral("成績ランダムファイル表示%1%2%3%2/date%4/i=%5/time=%6/name=/Bangou=%7/level=%8/time=%9line%1\n%10")
                          .arg(stage)
                          .arg(err)
                          .arg(ErrorDescription(err))
-                         .arg(OleDate::ToDate(s.LoadedDate[slot]).toString(QStringLiteral("yyyy/MM/dd")))
+                         .arg(OleDate::ToDate(shown.Date).toString(QStringLiteral("yyyy/MM/dd")))
                          .arg(recordNumber)
-                         .arg(OleDate::ToTime(s.LoadedTimeOfDay[slot]).toString(QStringLiteral("HH:mm:ss")))
-                         .arg(s.LoadedPupil[slot])
-                         .arg(s.LoadedLevel[slot])
-                         .arg(s.LoadedSeconds[slot])
+                         .arg(OleDate::ToTime(shown.TimeOfDay).toString(QStringLiteral("HH:mm:ss")))
+                         .arg(shown.Pupil)
+                         .arg(shown.Level)
+                         .arg(shown.Seconds)
                          .arg(Native(path)));
+}
+
+// The loader's slot 1, which its message shows.
+ScoreRecord FirstSlot(const LoadedScores& s)
+{
+    ScoreRecord r;
+    r.Date = s.LoadedDate[1];
+    r.TimeOfDay = s.LoadedTimeOfDay[1];
+    r.Pupil = s.LoadedPupil[1];
+    r.Level = s.LoadedLevel[1];
+    r.Seconds = s.LoadedSeconds[1];
+    return r;
+}
+
+// Reads the last `wanted` whole records (fewer when the file holds fewer) into `buffer` with one
+// read under the shared lock, creating the file empty when it is missing; a partial record at the
+// end is left out. Files of more than `mostRecords` records fail with EFBIG. Returns how many
+// records `buffer` holds. `fail(stage, errno, recordNumber)` must throw.
+template <typename Fail>
+qint64 ReadLastWhole(const QString& path, qint64 wanted, qint64 mostRecords, const WaitFunction& wait,
+                     std::vector<char>& buffer, Fail fail)
+{
+    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString::number(StageOpen), wait,
+                             [&fail](int err) { fail(StageOpen, err, 0); }));
+    LockFile(file.Get(), F_RDLCK, wait, [&fail](int err) { fail(StageOpen, err, 0); });
+    const qint64 size = FileSize(file.Get());
+    if (size < 0)
+        fail(StageOpen, int(-size), 0);
+    const qint64 records = size / RecordSize;
+    if (records > mostRecords)
+        fail(StageOpen, EFBIG, 0);
+    const qint64 first = records - std::clamp<qint64>(wanted, 0, records);
+    const qint64 count = records - first;
+    if (qint64(buffer.size()) < count * RecordSize)
+        buffer.resize(size_t(count * RecordSize));
+    const qint64 got = ReadAt(file.Get(), buffer.data(), count * RecordSize, first * RecordSize);
+    if (got < 0)
+        fail(StageRead, int(-got), first + 1);
+    Unlock(file.Get());
+    return got / RecordSize; // shorter only if the file shrank meanwhile
 }
 
 } // namespace
@@ -264,31 +303,11 @@ void ScoreFile::AppendScoreRecord(const ScoreRecord& record) const
 void ScoreFile::LoadScoreRecords(LoadedScores& scores) const
 {
     const QString path = Path();
-    const auto LoadFailed = [&path, &scores](int stage, int err, qint64 recordNumber) {
-        ::LoadFailed(path, scores, stage, err, recordNumber);
-    };
     std::vector<char>& buffer = scores.ReadBuffer;
-    qint64 count = 0;
-    {
-        Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString::number(StageOpen), Wait,
-                                 [&LoadFailed](int err) { LoadFailed(StageOpen, err, 0); }));
-        LockFile(file.Get(), F_RDLCK, Wait, [&LoadFailed](int err) { LoadFailed(StageOpen, err, 0); });
-        const qint64 size = FileSize(file.Get());
-        if (size < 0)
-            LoadFailed(StageOpen, int(-size), 0);
-        const qint64 records = WholeRecords(size);
-        if (records < 0)
-            LoadFailed(StageOpen, EFBIG, 0);
-        const qint64 first = std::max<qint64>(0, records - LoadedScores::Window);
-        count = records - first;
-        if (qint64(buffer.size()) < count * RecordSize)
-            buffer.resize(size_t(count * RecordSize));
-        const qint64 got = ReadAt(file.Get(), buffer.data(), count * RecordSize, first * RecordSize);
-        if (got < 0)
-            LoadFailed(StageRead, int(-got), first + 1);
-        count = got / RecordSize; // shorter only if the file shrank meanwhile
-        Unlock(file.Get());
-    }
+    const qint64 count = ReadLastWhole(path, LoadedScores::Window, std::numeric_limits<qint32>::max(), Wait, buffer,
+                                       [&path, &scores](int stage, int err, qint64 recordNumber) {
+                                           ::LoadFailed(path, FirstSlot(scores), stage, err, recordNumber);
+                                       });
 
     if (!scores.BestFilled) {
         scores.BestSeconds.Fill(Limits::NoTime);
@@ -336,6 +355,21 @@ void ScoreFile::LoadScoreRecords(LoadedScores& scores) const
         if (level >= 1 && pupil >= 1 && pupil <= SchoolBestLastPupil)
             scores.SchoolBestSeconds[level] = std::min(scores.SchoolBestSeconds[level], best[cell]);
     }
+}
+
+std::vector<ScoreRecord> ScoreFile::ReadLastRecords(qint64 count) const
+{
+    const QString path = Path();
+    std::vector<char> buffer;
+    const qint64 got = ReadLastWhole(path, count, std::numeric_limits<qint64>::max(), Wait, buffer,
+                                     [&path](int stage, int err, qint64 recordNumber) {
+                                         ::LoadFailed(path, ScoreRecord(), stage, err, recordNumber);
+                                     });
+    std::vector<ScoreRecord> records;
+    records.reserve(size_t(got));
+    for (qint64 i = 0; i < got; ++i)
+        records.push_back(ScoreRecord::FromBytes(buffer.data() + i * RecordSize));
+    return records;
 }
 
 qint32 ScoreFile::RecordCount() const

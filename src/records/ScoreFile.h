@@ -3,6 +3,7 @@
 #include "records/ScoreRecord.h"
 #include <QDateTime>
 #include <QString>
+#include <vector>
 
 struct LoadedScores;
 
@@ -29,6 +30,11 @@ public:
     // Rebuilds `scores` from the last 20000 whole records (one read). Records whose pupil lies
     // outside 0–5000 or whose level lies outside 0–35 are damaged and left out entirely.
     void LoadScoreRecords(LoadedScores& scores) const;
+    // The last `count` whole records, oldest first (fewer when the file holds fewer), read at once
+    // under the shared lock like the loader, whatever the size of the file; a partial record at the
+    // end is left out. Creates the file empty when it is missing. Throws FatalError with the
+    // loader's message when the file cannot be read.
+    std::vector<ScoreRecord> ReadLastRecords(qint64 count) const;
     qint32 RecordCount() const;
     // Record n counted from 1. Throws FatalError when there is no record n.
     ScoreRecord ReadRecord(qint32 n) const;

@@ -44,6 +44,12 @@ struct AppState : Installation, AttemptState {
     bool NewSchoolBest = false;
     qint16 FinalLevelCleared = 0;
 
+    // What the level menu's result lists show: 1 best results, 2 today's, 3 a period's; the period
+    // (1 this week … 5 ten years) and its days.
+    qint16 ResultView = 0;
+    qint16 ListPeriod = 0;
+    qint32 ListPeriodDays = 0;
+
     RosterTables Roster;
 
     // What changes with time, chance or hardware, set by main() or by a test. The sound cues are

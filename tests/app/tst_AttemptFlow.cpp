@@ -5,7 +5,7 @@
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreFile.h"
 #include "state/AppState.h"
-#include "menu/ui/LevelMenuPlaceholder.h"
+#include "menu/ui/seisekitime1.h"
 #include "roster/ui/namesel.h"
 #include "setup/ui/BASEFRM.h"
 #include "app/ScreenFlow.h"
@@ -16,7 +16,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
+#include <QListView>
+#include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStringListModel>
 #include "support/Screens.h"
 #include <QtTest>
 
@@ -117,14 +121,15 @@ private slots:
     void tenSolvedProblemsRecordTheTimeAndOpenTheEndScreen()
     {
         Flow->ShowLevelMenu();
-        QVERIFY(Screen<LevelMenuPlaceholder>());
-        QTest::keyClick(Screen<LevelMenuPlaceholder>(), Qt::Key_2);
+        QVERIFY(Screen<seisekitime1>());
+        QTRY_VERIFY(Screen<seisekitime1>()->IsReady());
+        QTest::keyClick(Screen<seisekitime1>(), Qt::Key_2);
         MainFrm* drill = Screen<MainFrm>();
         QVERIFY(drill);
         QVERIFY(QTest::qWaitForWindowExposed(drill));
         QCOMPARE(App().CurrentLevel, qint16(2));
         // The drill replaces the menu and the wait screen.
-        QTRY_VERIFY(!Screen<LevelMenuPlaceholder>());
+        QTRY_VERIFY(!Screen<seisekitime1>());
         QVERIFY(!Screen<BASEFRM>());
         for (int problem = 1; problem <= 10; ++problem) {
             QVERIFY2(Screen<MainFrm>(), qPrintable(QString::number(problem)));
@@ -185,7 +190,7 @@ private slots:
         QCOMPARE(Text(drill, "TodayLabel"), QStringLiteral("本日－回目"));
         Clock.AdvanceMs(450000);
         drill->OneSecondTick();
-        QTRY_VERIFY(Screen<LevelMenuPlaceholder>());
+        QTRY_VERIFY(Screen<seisekitime1>());
         QVERIFY(!Screen<MainFrm>());
         QVERIFY(!Screen<FrmSyuuryou>());
         QVERIFY(Waits.isEmpty());
@@ -228,6 +233,53 @@ private slots:
                 names = w;
         QTest::mouseClick(names->findChild<QPushButton*>("Command14"), Qt::LeftButton);
         QCOMPARE(Player.Played, QStringList{App().SoundFolder + QStringLiteral("bubu.wav")});
+    }
+
+    // The whole way: the name screen, the menu, a level, ten problems, the end screen and back to
+    // the menu, which shows the new attempt in today's totals and in today's list.
+    void fromTheNameScreenBackToTheMenu()
+    {
+        Flow->ShowNameSelection();
+        namesel* names = Screen<namesel>();
+        QVERIFY(names);
+        QVERIFY(QTest::qWaitForWindowExposed(names));
+        auto* list = names->findChild<QListWidget*>("List1");
+        QTRY_COMPARE(list->count(), 2); // the dash row and 山田太郎
+        list->setCurrentRow(1);
+        QTest::keyClick(list, '1');
+        QTRY_VERIFY(Screen<seisekitime1>());
+        QTRY_VERIFY(!Screen<namesel>());
+        seisekitime1* menu = Screen<seisekitime1>();
+        QTRY_VERIFY(menu->IsReady());
+        QCOMPARE(Text(menu, "Label18"), QStringLiteral("本日総回数＝0回"));
+        QCOMPARE(Text(menu, "Label14_2"), QStringLiteral("-----"));
+
+        QTest::keyClick(menu, '2');
+        MainFrm* drill = nullptr;
+        QTRY_VERIFY((drill = Screen<MainFrm>()) != nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(drill));
+        QTRY_VERIFY(!Screen<seisekitime1>());
+        for (int problem = 1; problem <= 10; ++problem) {
+            Clock.AdvanceMs(4000);
+            drill->OneSecondTick();
+            SolveCurrentProblem(drill);
+        }
+        QTRY_VERIFY(Screen<FrmSyuuryou>());
+        auto* toMenu = Screen<FrmSyuuryou>()->findChild<QPushButton*>("MenuButton");
+        QTRY_VERIFY(toMenu->isVisible());
+        QTest::mouseClick(toMenu, Qt::LeftButton);
+
+        QTRY_VERIFY(Screen<seisekitime1>());
+        menu = Screen<seisekitime1>();
+        QTRY_VERIFY(menu->IsReady());
+        QCOMPARE(Text(menu, "Label18"), QStringLiteral("本日総回数＝1回"));
+        QCOMPARE(Text(menu, "Label14_2"), QStringLiteral("1回/6点")); // 40 s on a 60 s target
+        QTest::mouseClick(menu->findChild<QRadioButton*>("Option2_0"), Qt::LeftButton);
+        QTest::mouseClick(menu->findChild<QRadioButton*>("Option1_2"), Qt::LeftButton);
+        auto* today = menu->findChild<QListView*>("List5_2");
+        const QStringList rows = qobject_cast<QStringListModel*>(today->model())->stringList();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0], QStringLiteral("  40秒 10:00●山田太郎　●6"));
     }
 };
 

@@ -4,7 +4,7 @@
 #include "attempt_end/ui/FrmSyuuryou.h"
 #include "drill/DrillModel.h"
 #include "drill/ui/MainFrm.h"
-#include "menu/ui/LevelMenuPlaceholder.h"
+#include "menu/ui/seisekitime1.h"
 #include "roster/ui/namesel.h"
 #include "setup/ui/BASEFRM.h"
 #include "setup/ui/Firstfrm.h"
@@ -145,7 +145,9 @@ private slots:
         Check(Visible<namesel>(), size);
 
         Flow->ShowLevelMenu();
-        Check(Visible<LevelMenuPlaceholder>(), size);
+        QVERIFY(Visible<seisekitime1>());
+        QTRY_VERIFY(Visible<seisekitime1>()->IsReady());
+        Check(Visible<seisekitime1>(), size);
 
         Flow->StartDrill();
         MainFrm* drill = Visible<MainFrm>();

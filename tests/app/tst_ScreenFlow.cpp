@@ -5,7 +5,7 @@
 #include "setup/ui/BASEFRM.h"
 #include "setup/ui/Firstfrm.h"
 #include "setup/ui/frmver.h"
-#include "menu/ui/LevelMenuPlaceholder.h"
+#include "menu/ui/seisekitime1.h"
 #include "app/ScreenFlow.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
@@ -106,25 +106,27 @@ private slots:
 
         Flow->BuildLevelCatalogue();
         QCOMPARE(App().Catalogue.LevelCount, qint16(3));
-        const auto menus = Visible<LevelMenuPlaceholder>();
+        const auto menus = Visible<seisekitime1>();
         QCOMPARE(menus.size(), 1);
-        QPointer<LevelMenuPlaceholder> menu = menus[0];
+        QPointer<seisekitime1> menu = menus[0];
         QTRY_VERIFY(Visible<namesel>().isEmpty());   // the menu replaces the name screen
-        QCOMPARE(menu->findChild<QLabel*>("NameLabel")->text(), QStringLiteral("山田太郎"));
+        QTRY_VERIFY(menu->IsReady());
+        QCOMPARE(menu->findChild<QLabel*>("Label12")->text(), QStringLiteral(" 山田太郎"));
         QStringList levels;
         for (int i = 1; i <= 3; ++i)
-            levels << menu->findChild<QLabel*>(QStringLiteral("LevelLabel_%1").arg(i))->text();
+            levels << menu->findChild<QLabel*>(QStringLiteral("Label3_%1").arg(i))->text();
         QCOMPARE(levels, (QStringList{QStringLiteral("レベル１"), QStringLiteral("レベル２"), QStringLiteral("レベル３")}));
-        QCOMPARE(menu->findChild<QPushButton*>("BackButton")->text(), QStringLiteral("戻る(0)"));
+        QCOMPARE(menu->findChild<QPushButton*>("Command1")->text(), QStringLiteral("戻る(0)"));
 
         QTest::keyClick(menu.data(), Qt::Key_0);
         QTRY_VERIFY(menu.isNull());
         QCOMPARE(Visible<namesel>().size(), 1);
 
         Flow->ShowLevelMenu();
-        menu = Visible<LevelMenuPlaceholder>().value(0);
+        menu = Visible<seisekitime1>().value(0);
         QVERIFY(menu);
-        QTest::mouseClick(menu->findChild<QPushButton*>("BackButton"), Qt::LeftButton);
+        QTRY_VERIFY(menu->IsReady());
+        QTest::mouseClick(menu->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         QTRY_VERIFY(menu.isNull());
         QCOMPARE(Visible<namesel>().size(), 1);
     }

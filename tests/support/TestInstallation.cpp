@@ -1,4 +1,5 @@
 #include "support/TestInstallation.h"
+#include "setup/Configuration.h"
 #include "state/AppState.h"
 #include "base/Cp932.h"
 #include <QDir>
@@ -67,4 +68,5 @@ void TestInstallation::ApplyToAppState() const
     s.SchoolYearStartMonth = 4;
     s.SchoolCode = QStringLiteral("12345");
     s.SchoolName = QStringLiteral("テスト小学校");
+    Configuration::SetProgramIdentity(s);
 }

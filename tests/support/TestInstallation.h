@@ -26,7 +26,8 @@ public:
         QStringLiteral("60,90,100,5,1,0,0,7,7,,,\n60,90,100,5,1,0,0,7,7,,,\n60,90,100,5,1,0,0,7,7,,,\n"));
     void WriteRoster(const QString& lines);
     void WriteAll();
-    // Sets the folders and settings of App() as the configuration loader would, without reading files.
+    // Sets the folders, settings and program identity of App() as the configuration loader would,
+    // without reading files.
     void ApplyToAppState() const;
 
 private:

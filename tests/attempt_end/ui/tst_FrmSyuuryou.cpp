@@ -7,7 +7,7 @@
 #include "state/AppState.h"
 #include "base/OleDate.h"
 #include "setup/ui/BASEFRM.h"
-#include "menu/ui/LevelMenuPlaceholder.h"
+#include "menu/ui/seisekitime1.h"
 #include "app/ScreenFlow.h"
 #include "drill/ui/MainFrm.h"
 #include "support/ManualClock.h"
@@ -309,19 +309,19 @@ private slots:
         Open();
         WaitForButtons();
         QPushButton* menu = Button("MenuButton");
-        QVERIFY(Visible<LevelMenuPlaceholder>().isEmpty());
+        QVERIFY(Visible<seisekitime1>().isEmpty());
         if (how == "click")
             QTest::mouseClick(menu, Qt::LeftButton);
         else if (how == "enter")
             QTest::keyClick(menu, Qt::Key_Return);
         else
             QTest::keyClick(menu, Qt::Key_Space);
-        QCOMPARE(Visible<LevelMenuPlaceholder>().size(), 1);
+        QCOMPARE(Visible<seisekitime1>().size(), 1);
         // A second press before the screen is gone opens no second menu.
         if (Screen) {
             QVERIFY(!menu->isEnabled());
             QTest::mouseClick(menu, Qt::LeftButton);
-            QCOMPARE(Visible<LevelMenuPlaceholder>().size(), 1);
+            QCOMPARE(Visible<seisekitime1>().size(), 1);
         }
         QTRY_VERIFY(Screen.isNull());
         QCOMPARE(DrillStarts, 0);
@@ -348,7 +348,7 @@ private slots:
         }
         QCOMPARE(DrillStarts, 1);
         QVERIFY(WaitScreenAtDrillStart);
-        QVERIFY(Visible<LevelMenuPlaceholder>().isEmpty());
+        QVERIFY(Visible<seisekitime1>().isEmpty());
         QTRY_VERIFY(Screen.isNull());
         QCOMPARE(App().CurrentLevel, qint16(1));
     }

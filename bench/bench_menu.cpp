@@ -1,0 +1,146 @@
+// The level menu for a school of 2000 and of 100 listed pupils with 20000 records (file in the
+// page cache), offscreen: the menu activated with every list of the opening view filled and
+// painted; today's list, a ten-year period list and the time history; a switch between the time
+// and the points displays. Figures only.
+#include "base/OleDate.h"
+#include "menu/ui/seisekitime1.h"
+#include "records/ScoreRecord.h"
+#include "state/AppState.h"
+#include "support/AppCalls.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedRandom.h"
+#include "support/Screens.h"
+#include "support/TestInstallation.h"
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListView>
+#include <QRadioButton>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+const QDateTime Now(QDate(2026, 12, 10), QTime(15, 0, 0));
+
+struct Figures {
+    double Median = 0;
+    double Fastest = 0;
+    double Slowest = 0;
+};
+
+Figures Measure(int runs, const std::function<void()>& run)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        run();
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.front(), ms.back()};
+}
+
+void Print(const char* what, const Figures& f, const char* target)
+{
+    std::printf("  %-58s median %7.2f ms, fastest %7.2f, slowest %7.2f (target %s)\n", what, f.Median, f.Fastest,
+                f.Slowest, target);
+}
+
+// Paints the whole menu now, lists included.
+void PaintNow(QWidget* menu)
+{
+    menu->repaint();
+    for (QListView* list : menu->findChildren<QListView*>())
+        if (list->isVisible())
+            list->viewport()->repaint();
+}
+
+void RunSchool(int pupils)
+{
+    TestInstallation inst;
+    inst.WriteAll();
+    ResetAppState();
+    inst.ApplyToAppState();
+    QString roster;
+    for (int p = 1; p <= pupils; ++p)
+        roster += QStringLiteral("%1,%2,0,0,生徒%3,0,,\n").arg(p).arg(2012 + p % 7).arg(p);
+    inst.WriteRoster(roster);
+    {
+        QByteArray bytes;
+        const double today = OleDate::FromDate(Now.date());
+        for (int i = 0; i < 20000; ++i) {
+            ScoreRecord r;
+            r.Date = today - (19999 - i) / 400; // fifty days, the newest last
+            r.TimeOfDay = 0.3 + (i % 400) / 2000.0;
+            r.Pupil = qint16(1 + (i * 7) % pupils);
+            r.Level = qint16(1 + i % 3);
+            r.Seconds = i % 97 == 0 ? 99999 : 40 + i % 200;
+            bytes += r.ToBytes();
+        }
+        QFile f(AppCalls::File().Path());
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+    }
+    ManualClock clock(Now);
+    ScriptedRandom random({0.3});
+    AppState& s = App();
+    s.TheClock = &clock;
+    s.Random = &random;
+    s.Wait = [](int) {};
+    s.ProgramTitle = QStringLiteral("ゾメ２");
+    s.Catalogue.Build();
+    AppCalls::LoadPassCriteria();
+    AppCalls::LoadRoster();
+    s.CurrentPupil = 7;
+    s.CurrentPupilName = QStringLiteral("生徒7");
+    s.GradeFilterText = QStringLiteral("全学年");
+    s.LoginTime = 9 * 3600;
+
+    std::printf("bench_menu: %d listed pupils, 20000 score records\n", pupils);
+    constexpr int Runs = 9;
+    const Figures open = Measure(Runs, [] {
+        auto* menu = new seisekitime1;
+        menu->ShowScreen();
+        while (!menu->IsReady())
+            QCoreApplication::processEvents();
+        PaintNow(menu);
+        menu->close();
+        QCoreApplication::processEvents();
+        DeleteAllScreens();
+    });
+    Print("menu activated, opening view filled and painted", open, "30 ms");
+
+    auto* menu = new seisekitime1;
+    menu->ShowScreen();
+    while (!menu->IsReady())
+        QCoreApplication::processEvents();
+    Print("today's attempts", Measure(Runs, [menu] { menu->Command5_Click(); PaintNow(menu); }), "20 ms");
+    s.ListPeriod = 5;
+    Print("a ten-year period's attempts", Measure(Runs, [menu] { menu->Command7_Click(); PaintNow(menu); }), "20 ms");
+    Print("the pupil's time history", Measure(Runs, [menu] { menu->Command16_Click(); PaintNow(menu); }), "20 ms");
+    auto* time = menu->findChild<QRadioButton*>("Option2_0");
+    auto* points = menu->findChild<QRadioButton*>("Option2_1");
+    bool toTime = true;
+    Print("switch between the time and the points display", Measure(Runs, [&] {
+              QTest::mouseClick(toTime ? time : points, Qt::LeftButton);
+              toTime = !toTime;
+              PaintNow(menu);
+          }), "30 ms");
+    DeleteAllScreens();
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ScaledForm::Windowed = true;
+    RunSchool(2000);
+    RunSchool(100);
+    return 0;
+}

@@ -1,0 +1,302 @@
+#include "menu/ResultLists.h"
+#include "base/OleDate.h"
+#include "records/LoadedScores.h"
+#include "records/Points.h"
+#include "records/ResultEvaluation.h"
+#include "records/ResultTables.h"
+#include "roster/RosterFile.h"
+#include "roster/RosterTables.h"
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The lists show 90000 s or more as a failed attempt, without a time or points.
+constexpr qint32 ListedAsFailed = 90000;
+constexpr int HistoryDays = 3650;
+// A best time that only failed attempts left.
+constexpr qint32 FailedBest = Limits::FailedAbove + 1;
+// OLE dates of 1 January 100 and 1 January 10000: outside them a stored date is damage, and the
+// date texts could not be formed.
+constexpr double FirstOleDate = -657434;
+constexpr double PastLastOleDate = 2958466;
+
+const QString CurrentMark = QStringLiteral("●");
+const QString FailedStart = QStringLiteral("　　× ");
+
+QString TimeText(qint32 seconds) { return QString::number(seconds) + QStringLiteral("秒"); }
+
+QString TimeColumn(qint32 seconds) { return (QStringLiteral("      ") + TimeText(seconds)).right(5); }
+
+QString ClockColumn(double timeOfDay) { return OleDate::ToTime(timeOfDay).toString(QStringLiteral("hh:mm")); }
+
+QString FullDate(double date) { return OleDate::ToDate(date).toString(QStringLiteral("yyyy/MM/dd")).right(10); }
+
+QString DateColumn(double date) { return FullDate(date).right(5); }
+
+QString RankColumn(int rank) { return (QStringLiteral(" ") + QString::number(rank)).right(2); }
+
+QString TrimEndBlanks(const QString& text)
+{
+    qsizetype e = text.size();
+    while (e > 0 && text[e - 1] == u' ')
+        --e;
+    return text.left(e);
+}
+
+QString AttemptNameField(const QString& name)
+{
+    return (RosterFile::TrimBlanks(name) + QStringLiteral("　　　　")).left(5);
+}
+
+QString RankingNameField(const QString& name)
+{
+    return (TrimEndBlanks(name) + QStringLiteral("　　　　　　")).left(5);
+}
+
+QString NameOf(int pupil, const ResultLists::Inputs& in)
+{
+    return Limits::IsPupilSlot(pupil) ? in.Roster->PupilName[std::size_t(pupil)] : QString();
+}
+
+int GradeOf(int pupil, const ResultLists::Inputs& in)
+{
+    const int refYear = Limits::IsPupilSlot(pupil) ? in.Roster->PupilRefYear[std::size_t(pupil)] : 0;
+    return RosterFile::GradeIndex(refYear, in.Roster->SchoolYear);
+}
+
+QString MarkOf(int pupil, const ResultLists::Inputs& in)
+{
+    return pupil == in.CurrentPupil ? CurrentMark : ResultEvaluation::GradeMark(GradeOf(pupil, in));
+}
+
+bool Shown(int pupil, const ResultLists::Inputs& in)
+{
+    return ResultLists::PassesGradeFilter(in.GradeFilterText, GradeOf(pupil, in));
+}
+
+int MenuLevels(const ResultLists::Inputs& in) { return std::clamp(in.LevelCount, 0, Limits::LastLevel); }
+
+// A record the lists of attempts may show: a pupil's attempt on a level that has a column, with a
+// date and time that can be written. Damaged records and those of pupil 0 are left out.
+bool Listable(const ScoreRecord& r, const ResultLists::Inputs& in)
+{
+    return r.Pupil >= 1 && r.Pupil <= Limits::MaxPupil && r.Level >= Limits::FirstLevel && r.Level <= MenuLevels(in)
+        && r.Date >= FirstOleDate && r.Date < PastLastOleDate && std::isfinite(r.TimeOfDay);
+}
+
+// The record's day against the moment `days` days ago: a period of k days is today and the k − 1
+// days before it, whatever the time of day (this week begins on Monday).
+bool Since(const ScoreRecord& r, const QDateTime& now, int days)
+{
+    return r.Date > OleDate::FromDateTime(now) - days;
+}
+
+qint32 RecordPoints(const ScoreRecord& r, const ResultLists::Inputs& in)
+{
+    return ResultLists::ListPoints((*in.Criteria)[std::size_t(r.Level)].TargetTime, r.Seconds);
+}
+
+// `when`: the clock column (today) or the date column (a period).
+QString AttemptRow(const ScoreRecord& r, const QString& when, ResultLists::DisplayMode mode,
+                   const ResultLists::Inputs& in)
+{
+    const QString mark = MarkOf(r.Pupil, in);
+    const QString name = AttemptNameField(NameOf(r.Pupil, in));
+    if (r.Seconds >= ListedAsFailed)
+        return FailedStart + when + mark + name + mark;
+    const QString points = QString::number(RecordPoints(r, in));
+    if (mode == ResultLists::PointsDisplay)
+        return (QStringLiteral("      ") + points).right(5) + QStringLiteral(" ") + when + mark + name + mark
+            + TimeText(r.Seconds);
+    return TimeColumn(r.Seconds) + QStringLiteral(" ") + when + mark + name + mark + points;
+}
+
+void MergeSort(int lo, int hi, qint32* keys, qint16* payload, qint32* tempKeys, qint16* tempPayload)
+{
+    if (lo >= hi)
+        return;
+    const int mid = lo + (hi - lo) / 2;
+    MergeSort(lo, mid, keys, payload, tempKeys, tempPayload);
+    MergeSort(mid + 1, hi, keys, payload, tempKeys, tempPayload);
+    const int left = mid - lo + 1;
+    std::copy(keys + lo, keys + mid + 1, tempKeys);
+    std::copy(payload + lo, payload + mid + 1, tempPayload);
+    int i = 0;
+    int j = mid + 1;
+    int out = lo;
+    // Only a strictly smaller key of the left half goes first: equal keys come from the right.
+    while (i < left && j <= hi) {
+        if (tempKeys[i] < keys[j]) {
+            keys[out] = tempKeys[i];
+            payload[out] = tempPayload[i];
+            ++i;
+        } else {
+            keys[out] = keys[j];
+            payload[out] = payload[j];
+            ++j;
+        }
+        ++out;
+    }
+    for (; i < left; ++i, ++out) {
+        keys[out] = tempKeys[i];
+        payload[out] = tempPayload[i];
+    }
+}
+
+qint32 Clamped32(qint64 value)
+{
+    return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
+}
+
+} // namespace
+
+bool ResultLists::PassesGradeFilter(const QString& selectorText, int gradeIndex)
+{
+    return selectorText == QStringLiteral("家族") || RosterFile::SelectorPasses(selectorText, gradeIndex);
+}
+
+int ResultLists::PeriodDays(int listPeriod, const QDate& today, int previous)
+{
+    // QDate counts Monday 1 … Sunday 7, so a weekday other than Sunday is already the days of
+    // this week up to today.
+    const int weekday = today.dayOfWeek();
+    const bool sunday = weekday == Qt::Sunday;
+    switch (listPeriod) {
+    case 1: return sunday ? 7 : weekday;
+    case 2: return sunday ? 14 : weekday + 7;
+    case 3: return 30;
+    case 4: return 365;
+    case 5: return HistoryDays;
+    default: return previous;
+    }
+}
+
+qint32 ResultLists::ListPoints(qint32 targetTime, qint32 seconds)
+{
+    return Points::RawPoints(targetTime, seconds, Points::Reading::FirstThreeDigits);
+}
+
+void ResultLists::SortByKey(int n, std::vector<qint32>& keys, std::vector<qint16>& payload)
+{
+    const qint64 last = qint64(std::min(keys.size(), payload.size())) - 1;
+    n = int(std::min<qint64>(n, last));
+    if (n < 2)
+        return;
+    std::vector<qint32> tempKeys(std::size_t(n / 2 + 1));
+    std::vector<qint16> tempPayload(std::size_t(n / 2 + 1));
+    MergeSort(1, n, keys.data(), payload.data(), tempKeys.data(), tempPayload.data());
+}
+
+ResultLists::LevelRows ResultLists::TodayRows(const std::vector<ScoreRecord>& records, const Inputs& in)
+{
+    LevelRows rows;
+    const double today = OleDate::FromDate(in.Now.date());
+    for (const ScoreRecord& r : records) {
+        if (!Listable(r, in) || std::floor(r.Date) != today || !Shown(r.Pupil, in))
+            continue;
+        rows[std::size_t(r.Level)] << AttemptRow(r, ClockColumn(r.TimeOfDay), TimeDisplay, in);
+    }
+    return rows;
+}
+
+ResultLists::LevelRows ResultLists::PeriodRows(const std::vector<ScoreRecord>& records, DisplayMode mode,
+                                               int periodDays, const Inputs& in)
+{
+    LevelRows rows;
+    for (const ScoreRecord& r : records) {
+        if (!Listable(r, in) || !Since(r, in.Now, periodDays) || !Shown(r.Pupil, in))
+            continue;
+        rows[std::size_t(r.Level)] << AttemptRow(r, DateColumn(r.Date), mode, in);
+    }
+    return rows;
+}
+
+ResultLists::Ranking ResultLists::LevelRanking(int level, DisplayMode mode, PointsPeriod period, const Inputs& in)
+{
+    Ranking ranking;
+    if (!Limits::IsLevel(level))
+        return ranking;
+    const RosterTables& roster = *in.Roster;
+    const int n = std::clamp(roster.ListedCount, 0, std::min(Limits::MaxPupil, int(roster.ListedPupils.size()) - 1));
+    const bool byPoints = mode == PointsDisplay;
+    const bool todayLead = period == TodayLead;
+
+    const auto best = [&](int p) { return Limits::IsPupilSlot(p) ? in.Scores->BestSeconds(level, p) : Limits::NoTime; };
+    const auto allTime = [&](int p) { return Limits::IsPupilSlot(p) ? in.Results->TotalPoints(level, p) : 0; };
+    const auto today = [&](int p) { return Limits::IsPupilSlot(p) ? in.Results->TodayPoints(level, p) : 0; };
+    const auto lead = [&](int p) { return todayLead ? today(p) : allTime(p); };
+
+    // key(0) stays 0: the first row shares "rank 0" when its key is 0.
+    std::vector<qint32> keys(std::size_t(n) + 1, 0);
+    std::vector<qint16> payload(std::size_t(n) + 1, 0);
+    for (int k = 1; k <= n; ++k) {
+        const int p = roster.ListedPupils[std::size_t(k)];
+        payload[std::size_t(k)] = qint16(p);
+        if (!byPoints) {
+            keys[std::size_t(k)] = best(p);
+        } else {
+            // Descending by the leading points, then the other ones; points beyond what the key holds
+            // stay at its end rather than wrap round.
+            const qint64 other = todayLead ? allTime(p) : today(p);
+            keys[std::size_t(k)] = Clamped32(1000000 - qint64(lead(p)) * 1000 - other);
+        }
+    }
+    SortByKey(n, keys, payload);
+    SortByKey(n, keys, payload);
+
+    int rank = 0;
+    for (int k = 1; k <= n; ++k) {
+        const int p = payload[std::size_t(k)];
+        const bool current = p == in.CurrentPupil;
+        const QString mark = MarkOf(p, in);
+        const QString name = RankingNameField(NameOf(p, in));
+        if (!byPoints) {
+            if (keys[std::size_t(k)] != keys[std::size_t(k) - 1])
+                rank = k;
+            if (!Shown(p, in))
+                continue;
+            const QString second = current ? CurrentMark : QStringLiteral("　");
+            const qint32 time = keys[std::size_t(k)];
+            if (time == FailedBest)
+                ranking.Rows << RankColumn(rank) + mark + name + QStringLiteral("*失敗*") + QStringLiteral(" ") + second;
+            else if (time == Limits::NoTime)
+                ranking.Rows << QStringLiteral("--") + mark + name + QStringLiteral("------") + QStringLiteral(" ") + second;
+            else
+                ranking.Rows << RankColumn(rank) + mark + name
+                        + (QStringLiteral("     ") + QString::number(time)).right(6) + QStringLiteral(" ") + second;
+        } else {
+            if (k == 1 || lead(p) != lead(payload[std::size_t(k) - 1]))
+                rank = k;
+            if (!Shown(p, in) || (todayLead && today(p) == 0))
+                continue;
+            ranking.Rows << RankColumn(rank) + mark + name + (QStringLiteral("    ") + QString::number(today(p))).right(3)
+                    + QStringLiteral("/") + (QStringLiteral("    ") + QString::number(allTime(p))).right(5);
+        }
+    }
+
+    // The last row carrying "●" decides, and the row above it is selected so that the pupil's own
+    // row comes into view; a "●" on the first row selects nothing.
+    for (int row = 0; row < ranking.Rows.size(); ++row)
+        if (ranking.Rows[row].contains(CurrentMark))
+            ranking.SelectedRow = row - 1;
+    return ranking;
+}
+
+ResultLists::LevelRows ResultLists::HistoryRows(const std::vector<ScoreRecord>& records, const Inputs& in)
+{
+    LevelRows rows;
+    if (!Shown(in.CurrentPupil, in))
+        return rows;
+    for (const ScoreRecord& r : records) {
+        if (r.Pupil != in.CurrentPupil || !Listable(r, in) || !Since(r, in.Now, HistoryDays))
+            continue;
+        QString row = FullDate(r.Date) + QStringLiteral(" ")
+            + OleDate::ToTime(r.TimeOfDay).toString(QStringLiteral("h:mm:ss")).right(10);
+        if (r.Seconds < ListedAsFailed)
+            row += TimeColumn(r.Seconds);
+        rows[std::size_t(r.Level)] << row;
+    }
+    return rows;
+}

@@ -1,0 +1,255 @@
+// The level menu on the offscreen platform, over a real installation and score file.
+#include "base/OleDate.h"
+#include "menu/ui/seisekitime1.h"
+#include "records/ScoreRecord.h"
+#include "state/AppState.h"
+#include "support/AppCalls.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedRandom.h"
+#include "support/Screens.h"
+#include "support/TestInstallation.h"
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QStringListModel>
+#include <QtTest>
+
+namespace {
+// Thursday 10 December 2026, 10:00.
+const QDateTime Now(QDate(2026, 12, 10), QTime(10, 0, 0));
+
+ScoreRecord Record(int pupil, int level, int seconds, int daysAgo = 0, double timeOfDay = 0.375)
+{
+    ScoreRecord r;
+    r.Date = OleDate::FromDate(Now.date()) - daysAgo;
+    r.TimeOfDay = timeOfDay;
+    r.Pupil = qint16(pupil);
+    r.Level = qint16(level);
+    r.Seconds = seconds;
+    return r;
+}
+} // namespace
+
+class TestSeisekitime1 : public QObject {
+    Q_OBJECT
+    ManualClock Clock{Now};
+    ScriptedRandom Random;
+    std::unique_ptr<TestInstallation> Inst;
+    QPointer<seisekitime1> Menu;
+
+    void WriteScores(const QList<ScoreRecord>& records)
+    {
+        QByteArray bytes;
+        for (const ScoreRecord& r : records)
+            bytes += r.ToBytes();
+        QFile f(AppCalls::File().Path());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(f.write(bytes), bytes.size());
+    }
+    // The menu as it opens after the name screen or an attempt, whose tables are up to date.
+    void Open()
+    {
+        AppCalls::ComputeResultTables();
+        Menu = new seisekitime1;
+        Menu->ShowScreen();
+        QVERIFY(QTest::qWaitForWindowExposed(Menu));
+        QTRY_VERIFY(Menu->IsReady());
+    }
+    QString Text(const QString& name) const
+    {
+        if (auto* l = Menu->findChild<QLabel*>(name))
+            return l->text();
+        return QStringLiteral("<no %1>").arg(name);
+    }
+    QStringList Rows(int level) const
+    {
+        auto* list = Menu->findChild<QListView*>(QStringLiteral("List5_%1").arg(level));
+        return qobject_cast<QStringListModel*>(list->model())->stringList();
+    }
+    QRadioButton* Option(const QString& name) const { return Menu->findChild<QRadioButton*>(name); }
+    QPushButton* Button(const QString& name) const { return Menu->findChild<QPushButton*>(name); }
+
+private slots:
+    void init()
+    {
+        ResetAppState();
+        AppState& s = App();
+        s.TheClock = &Clock;
+        s.Random = &Random;
+        s.Wait = [](int) {};
+        Inst = std::make_unique<TestInstallation>();
+        Inst->WriteAll();
+        Inst->ApplyToAppState();
+        // Level 1: target 60 s, 2 attempts and 20 points to pass, barred at 3 attempts in 7 days.
+        Inst->WriteCriteria(QStringLiteral("60,90,20,2,1,3,0,7,7,,,\n60,90,9999,5,1.5,0,0,7,7,,,\n60,90,100,5,1,0,0,7,7,,,\n"));
+        Inst->WriteRoster(QStringLiteral("1,2015,0,0,山田太郎,0,,\n2,2015,0,0,佐藤花子,0,,\n3,2014,0,0,鈴木一郎,0,,\n"));
+        AppCalls::LoadPassCriteria();
+        QVERIFY(AppCalls::LoadRoster());
+        s.ProgramTitle = QStringLiteral("ゾメ２");
+        s.Catalogue.Build();
+        s.CurrentPupil = 1;
+        s.CurrentPupilName = QStringLiteral("山田太郎            ");
+        s.CurrentGradeLabel = QStringLiteral("小５");
+        s.GradeFilterText = QStringLiteral("全学年");
+        s.SchoolName = QStringLiteral("テスト小学校");
+        s.LoginTime = 10 * 3600 - 20 * 60;
+        ScaledForm::Windowed = true;
+    }
+    void cleanup()
+    {
+        DeleteAllScreens();
+        ScaledForm::Windowed = false;
+        ResetAppState();
+    }
+
+    void opensOnTheAllTimePointsRanking()
+    {
+        WriteScores({Record(1, 1, 30, 1), Record(2, 1, 60, 1), Record(2, 1, 60), Record(1, 2, 45)});
+        Open();
+        QCOMPARE(Text("Label5"), QStringLiteral("獲得ポイント（今まで順位）"));
+        QCOMPARE(Text("Label11"), QStringLiteral("ゾメ２"));
+        QCOMPARE(Text("Label12"), QStringLiteral("小５ 山田太郎"));
+        QCOMPARE(Text("Label13"), QStringLiteral("テスト小学校:1"));
+        QCOMPARE(Text("Label17"), QStringLiteral("起動後20分"));
+        QCOMPARE(Text("Label18"), QStringLiteral("本日総回数＝1回"));
+        QCOMPARE(Text("Label14_1"), QStringLiteral("-----"));
+        QCOMPARE(Text("Label15_1"), QStringLiteral("1回/11点"));
+        QCOMPARE(Text("Label14_2"), QStringLiteral("1回/7点"));
+        QCOMPARE(Text("Label8_1"), QStringLiteral("最近7日=1回 / 11点"));
+        QCOMPARE(Text("Label7_2"), QStringLiteral("目標=60秒 --------"));
+        QCOMPARE(Text("Label7_3"), QStringLiteral("目標=60秒 5回/100点(×1)"));
+        QCOMPARE(Text("Label9_1"), QStringLiteral("今日"));
+        QCOMPARE(Text("Label10_1"), QStringLiteral("今まで"));
+        QVERIFY(Option("Option2_1")->isChecked());
+        QVERIFY(Option("Option1_1")->isChecked());
+        QCOMPARE(Option("Option1_1")->text(), QStringLiteral("累計順"));
+        QCOMPARE(Option("Option1_2")->text(), QStringLiteral("本日順"));
+        QCOMPARE(Option("Option1_3")->text(), QStringLiteral("オール表示"));
+        // Every listed pupil, the leader first: 11 points, 10, none; pupil 1 carries the marks.
+        const QStringList level1 = Rows(1);
+        QCOMPARE(level1.size(), 3);
+        QVERIFY2(level1[0].contains(QStringLiteral("●山田")), qPrintable(level1.join('|')));
+        QVERIFY2(level1[1].contains(QStringLiteral("佐藤")), qPrintable(level1.join('|')));
+        QVERIFY2(level1[2].contains(QStringLiteral("鈴木")), qPrintable(level1.join('|')));
+        for (int i = 1; i <= 3; ++i) {
+            QVERIFY(Button(QStringLiteral("Command4_%1").arg(i))->isEnabled());
+            QCOMPARE(Button(QStringLiteral("Command4_%1").arg(i))->text(), QStringLiteral("ｽﾀｰﾄ(&%1)").arg(i));
+            QVERIFY(Menu->findChild<QListView*>(QStringLiteral("List5_%1").arg(i))->isVisible());
+        }
+        QVERIFY(!Menu->findChild<QWidget*>("Picture2")->isVisible());
+        QVERIFY(Button("Command1")->isEnabled());
+        QVERIFY(!Button("Command17")->isVisible());
+        QCOMPARE(QFontInfo(Menu->findChild<QListView*>("List5_1")->font()).family(), QStringLiteral("IPAGothic"));
+    }
+
+    void noAttemptAtAll()
+    {
+        Open();
+        QCOMPARE(Text("Label18"), QStringLiteral("本日総回数＝0回"));
+        for (int i = 1; i <= 3; ++i) {
+            QCOMPARE(Text(QStringLiteral("Label14_%1").arg(i)), QStringLiteral("-----"));
+            QCOMPARE(Text(QStringLiteral("Label15_%1").arg(i)), QStringLiteral("------"));
+            QCOMPARE(Text(QStringLiteral("Label8_%1").arg(i)), QStringLiteral("最近7日=0回 / 0点"));
+        }
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("level"); // 0: no level starts
+        QTest::addColumn<bool>("back");
+        QTest::newRow("2 starts level 2") << "2" << 2 << false;
+        QTest::newRow("1 starts level 1") << "1" << 1 << false;
+        QTest::newRow("4 is beyond the levels") << "4" << 0 << false;
+        QTest::newRow("a is level 10") << "a" << 0 << false;
+        QTest::newRow("0 goes back") << "0" << 0 << true;
+    }
+    void keys()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, level);
+        QFETCH(bool, back);
+        Open();
+        QSignalSpy started(Menu.data(), &seisekitime1::LevelChosen);
+        QSignalSpy backed(Menu.data(), &seisekitime1::BackChosen);
+        QTest::keyClicks(Menu.data(), key);
+        QCOMPARE(started.size(), level ? 1 : 0);
+        if (level) {
+            QCOMPARE(started[0][0].toInt(), level);
+            QVERIFY(Menu->findChild<QWidget*>("Picture2")->isVisible());
+            // Once a level is starting the menu takes no more keys.
+            QTest::keyClicks(Menu.data(), key);
+            QCOMPARE(started.size(), 1);
+        }
+        QCOMPARE(backed.size(), back ? 1 : 0);
+    }
+
+    // The name label starts a level like its button, without the wait panel; a barred level
+    // starts from neither.
+    void barredLevelDoesNotStart()
+    {
+        WriteScores({Record(1, 1, 300), Record(1, 1, 300), Record(1, 1, 300, 1)});
+        Open();
+        auto* mark = Menu->findChild<QLineEdit*>("Text1_1");
+        QVERIFY(mark->isVisible());
+        QCOMPARE(mark->text(), QStringLiteral("やりすぎ禁止"));
+        QVERIFY(!Button("Command4_1")->isEnabled());
+        QSignalSpy started(Menu.data(), &seisekitime1::LevelChosen);
+        QTest::keyClick(Menu.data(), '1');
+        QTest::mouseClick(Menu->findChild<QLabel*>("Label3_1"), Qt::LeftButton);
+        QCOMPARE(started.size(), 0);
+        QTest::mouseClick(Menu->findChild<QLabel*>("Label3_2"), Qt::LeftButton);
+        QCOMPARE(started.size(), 1);
+        QVERIFY(!Menu->findChild<QWidget*>("Picture2")->isVisible());
+    }
+
+    void viewsThroughTheOptions()
+    {
+        // Pupil 2's attempt was last Sunday: inside thirty days, outside this week.
+        WriteScores({Record(2, 1, 50, 4), Record(1, 1, 40), Record(3, 1, 99999)});
+        Open();
+        QTest::mouseClick(Option("Option2_0"), Qt::LeftButton); // ﾀｲﾑ表示 with the first order: best times
+        QTRY_VERIFY(Button("Command1")->isEnabled());
+        QCOMPARE(Text("Label5"), QStringLiteral("ベスト成績"));
+        QCOMPARE(Option("Option1_1")->text(), QStringLiteral("BEST表示"));
+        QCOMPARE(Option("Option1_3")->text(), QStringLiteral("オール表示"));
+        QVERIFY2(Rows(1).value(0).contains(QStringLiteral("40")), qPrintable(Rows(1).join('|')));
+
+        QTest::mouseClick(Option("Option1_2"), Qt::LeftButton); // 本日のみ
+        QCOMPARE(Text("Label5"), QStringLiteral("本日の成績"));
+        QCOMPARE(Rows(1).size(), 2);
+        QVERIFY(Rows(1)[1].startsWith(QStringLiteral("　　× ")));
+
+        QTest::mouseClick(Option("Option1_3"), Qt::LeftButton); // a period: thirty days at first
+        QCOMPARE(App().ListPeriod, qint16(3));
+        QCOMPARE(App().ListPeriodDays, 30);
+        QCOMPARE(Rows(1).size(), 3);
+        auto* period = Menu->findChild<QComboBox*>("Combo2");
+        QVERIFY(period->isVisible());
+        period->setCurrentIndex(0); // this week: Monday to today, Thursday
+        emit period->activated(0);
+        QCOMPARE(App().ListPeriod, qint16(1));
+        QCOMPARE(App().ListPeriodDays, 4);
+        QCOMPARE(Rows(1).size(), 2);
+
+        QTest::mouseClick(Option("Option2_2"), Qt::LeftButton); // the pupil's own times
+        QCOMPARE(Text("Label5"), QStringLiteral("個人別ﾀｲﾑ"));
+        QCOMPARE(Rows(1), QStringList{QStringLiteral("2026/12/10 9:00:00  40秒")});
+        QVERIFY(Button("Command17")->isVisible());
+
+        // Another grade gives way to the points display.
+        auto* grade = Menu->findChild<QComboBox*>("Combo1");
+        grade->setCurrentText(QStringLiteral("小６"));
+        emit grade->textActivated(QStringLiteral("小６"));
+        QVERIFY(Option("Option2_1")->isChecked());
+        QVERIFY(!Button("Command17")->isVisible());
+        QCOMPARE(Rows(1).size(), 1); // only the sixth-grader
+    }
+};
+
+QTEST_MAIN(TestSeisekitime1)
+#include "tst_seisekitime1.moc"
