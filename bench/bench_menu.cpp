@@ -121,6 +121,21 @@ void RunSchool(int pupils)
     Print("today's attempts", Measure(Runs, [menu] { menu->Command5_Click(); PaintNow(menu); }), "20 ms");
     s.ListPeriod = 5;
     Print("a ten-year period's attempts", Measure(Runs, [menu] { menu->Command7_Click(); PaintNow(menu); }), "20 ms");
+    std::vector<ScoreRecord> window;
+    Print("  of which reading the last 20000 records",
+          Measure(Runs, [&window] { window = AppCalls::File().ReadLastRecords(ResultLists::PeriodWindow); }), "-");
+    ResultLists::Inputs in;
+    in.Roster = &s.Roster;
+    in.Scores = &s.Scores;
+    in.Results = &s.Results;
+    in.Criteria = &s.Criteria;
+    in.Catalogue = &s.Catalogue;
+    in.LevelCount = 3;
+    in.CurrentPupil = s.CurrentPupil;
+    in.GradeFilterText = QStringLiteral("全学年");
+    in.Now = Now;
+    Print("  of which building the rows",
+          Measure(Runs, [&] { ResultLists::PeriodRows(window, ResultLists::TimeDisplay, 3650, in); }), "-");
     Print("the pupil's time history", Measure(Runs, [menu] { menu->Command16_Click(); PaintNow(menu); }), "20 ms");
     auto* time = menu->findChild<QRadioButton*>("Option2_0");
     auto* points = menu->findChild<QRadioButton*>("Option2_1");

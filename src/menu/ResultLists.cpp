@@ -27,7 +27,15 @@ const QString FailedStart = QStringLiteral("　　× ");
 
 QString TimeText(qint32 seconds) { return QString::number(seconds) + QStringLiteral("秒"); }
 
-QString TimeColumn(qint32 seconds) { return (QStringLiteral("      ") + TimeText(seconds)).right(5); }
+// The last `width` characters of blanks followed by `text`.
+QString RightColumn(const QString& text, int width)
+{
+    if (text.size() >= width)
+        return text.right(width);
+    return QString(width - text.size(), u' ') + text;
+}
+
+QString TimeColumn(qint32 seconds) { return RightColumn(TimeText(seconds), 5); }
 
 QString ClockColumn(double timeOfDay) { return OleDate::ToTime(timeOfDay).toString(QStringLiteral("hh:mm")); }
 
@@ -86,12 +94,52 @@ bool Listable(const ScoreRecord& r, const ResultLists::Inputs& in)
         && r.Date >= FirstOleDate && r.Date < PastLastOleDate && std::isfinite(r.TimeOfDay);
 }
 
-// The record's day against the moment `days` days ago: a period of k days is today and the k − 1
-// days before it, whatever the time of day (this week begins on Monday).
-bool Since(const ScoreRecord& r, const QDateTime& now, int days)
+// The moment `days` days ago; a record is in the period when its day is later: a period of k days
+// is today and the k − 1 days before it, whatever the time of day (this week begins on Monday).
+double PeriodStart(const QDateTime& now, int days)
 {
-    return r.Date > OleDate::FromDateTime(now) - days;
+    return OleDate::FromDateTime(now) - days;
 }
+
+// What the lists of attempts show of a pupil and of a day, worked out once per pupil and per day:
+// a window holds thousands of records of a few hundred pupils and days.
+class RowParts {
+public:
+    explicit RowParts(const ResultLists::Inputs& in) : In(in), Pupils(std::size_t(Limits::PupilSlots)) {}
+
+    struct Pupil {
+        bool Known = false;
+        bool Shown = false;
+        QString Mark;
+        QString Name; // the name field of the lists of attempts
+    };
+    const Pupil& Of(int pupil)
+    {
+        Pupil& p = Pupils[std::size_t(pupil)];
+        if (!p.Known) {
+            p.Known = true;
+            p.Shown = Shown(pupil, In);
+            p.Mark = MarkOf(pupil, In);
+            p.Name = AttemptNameField(NameOf(pupil, In));
+        }
+        return p;
+    }
+    // The date column of a period's list.
+    const QString& DateColumnOf(double date)
+    {
+        if (date != LastDate || LastDateText.isNull()) {
+            LastDate = date;
+            LastDateText = DateColumn(date);
+        }
+        return LastDateText;
+    }
+
+private:
+    const ResultLists::Inputs& In;
+    std::vector<Pupil> Pupils;
+    double LastDate = 0;
+    QString LastDateText;
+};
 
 qint32 RecordPoints(const ScoreRecord& r, const ResultLists::Inputs& in)
 {
@@ -100,17 +148,26 @@ qint32 RecordPoints(const ScoreRecord& r, const ResultLists::Inputs& in)
 
 // `when`: the clock column (today) or the date column (a period).
 QString AttemptRow(const ScoreRecord& r, const QString& when, ResultLists::DisplayMode mode,
-                   const ResultLists::Inputs& in)
+                   const ResultLists::Inputs& in, const RowParts::Pupil& pupil)
 {
-    const QString mark = MarkOf(r.Pupil, in);
-    const QString name = AttemptNameField(NameOf(r.Pupil, in));
-    if (r.Seconds >= ListedAsFailed)
-        return FailedStart + when + mark + name + mark;
+    // Appended piece by piece: a period's list makes twenty thousand of these.
+    QString row;
+    row.reserve(32);
+    if (r.Seconds >= ListedAsFailed) {
+        row.append(FailedStart).append(when).append(pupil.Mark).append(pupil.Name).append(pupil.Mark);
+        return row;
+    }
     const QString points = QString::number(RecordPoints(r, in));
     if (mode == ResultLists::PointsDisplay)
-        return (QStringLiteral("      ") + points).right(5) + QStringLiteral(" ") + when + mark + name + mark
-            + TimeText(r.Seconds);
-    return TimeColumn(r.Seconds) + QStringLiteral(" ") + when + mark + name + mark + points;
+        row.append(RightColumn(points, 5)).append(u' ');
+    else
+        row.append(TimeColumn(r.Seconds)).append(u' ');
+    row.append(when).append(pupil.Mark).append(pupil.Name).append(pupil.Mark);
+    if (mode == ResultLists::PointsDisplay)
+        row.append(TimeText(r.Seconds));
+    else
+        row.append(points);
+    return row;
 }
 
 void MergeSort(int lo, int hi, qint32* keys, qint16* payload, qint32* tempKeys, qint16* tempPayload)
@@ -192,11 +249,14 @@ void ResultLists::SortByKey(int n, std::vector<qint32>& keys, std::vector<qint16
 ResultLists::LevelRows ResultLists::TodayRows(const std::vector<ScoreRecord>& records, const Inputs& in)
 {
     LevelRows rows;
+    RowParts parts(in);
     const double today = OleDate::FromDate(in.Now.date());
     for (const ScoreRecord& r : records) {
-        if (!Listable(r, in) || std::floor(r.Date) != today || !Shown(r.Pupil, in))
+        if (!Listable(r, in) || std::floor(r.Date) != today)
             continue;
-        rows[std::size_t(r.Level)] << AttemptRow(r, ClockColumn(r.TimeOfDay), TimeDisplay, in);
+        const RowParts::Pupil& pupil = parts.Of(r.Pupil);
+        if (pupil.Shown)
+            rows[std::size_t(r.Level)] << AttemptRow(r, ClockColumn(r.TimeOfDay), TimeDisplay, in, pupil);
     }
     return rows;
 }
@@ -205,10 +265,14 @@ ResultLists::LevelRows ResultLists::PeriodRows(const std::vector<ScoreRecord>& r
                                                int periodDays, const Inputs& in)
 {
     LevelRows rows;
+    RowParts parts(in);
+    const double start = PeriodStart(in.Now, periodDays);
     for (const ScoreRecord& r : records) {
-        if (!Listable(r, in) || !Since(r, in.Now, periodDays) || !Shown(r.Pupil, in))
+        if (!Listable(r, in) || !(r.Date > start))
             continue;
-        rows[std::size_t(r.Level)] << AttemptRow(r, DateColumn(r.Date), mode, in);
+        const RowParts::Pupil& pupil = parts.Of(r.Pupil);
+        if (pupil.Shown)
+            rows[std::size_t(r.Level)] << AttemptRow(r, parts.DateColumnOf(r.Date), mode, in, pupil);
     }
     return rows;
 }
@@ -289,8 +353,9 @@ ResultLists::LevelRows ResultLists::HistoryRows(const std::vector<ScoreRecord>& 
     LevelRows rows;
     if (!Shown(in.CurrentPupil, in))
         return rows;
+    const double start = PeriodStart(in.Now, HistoryDays);
     for (const ScoreRecord& r : records) {
-        if (r.Pupil != in.CurrentPupil || !Listable(r, in) || !Since(r, in.Now, HistoryDays))
+        if (r.Pupil != in.CurrentPupil || !Listable(r, in) || !(r.Date > start))
             continue;
         QString row = FullDate(r.Date) + QStringLiteral(" ")
             + OleDate::ToTime(r.TimeOfDay).toString(QStringLiteral("h:mm:ss")).right(10);

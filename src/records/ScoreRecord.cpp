@@ -4,6 +4,20 @@
 
 static QByteArray Fixed5(const QByteArray& b) { return b.left(5).leftJustified(5, ' '); }
 
+QByteArray ScoreRecord::Blanks()
+{
+    static const QByteArray blanks(5, ' ');
+    return blanks;
+}
+
+namespace {
+// The five bytes at `p`; the common texts share one copy instead of each record holding its own.
+QByteArray Text5(const char* p, const QByteArray& common)
+{
+    return std::memcmp(p, common.constData(), 5) == 0 ? common : QByteArray(p, 5);
+}
+} // namespace
+
 QByteArray ScoreRecord::ToBytes() const
 {
     QByteArray out(Size, '\0');
@@ -28,9 +42,10 @@ ScoreRecord ScoreRecord::FromBytes(const char* p)
     r.Pupil = qFromLittleEndian<qint16>(p + 16);
     r.Level = qFromLittleEndian<qint16>(p + 18);
     r.Seconds = qFromLittleEndian<qint32>(p + 20);
+    static const QByteArray zero = QByteArrayLiteral("0    ");
     r.SchoolCode = QByteArray(p + 24, 5);
-    r.Text2 = QByteArray(p + 29, 5);
-    r.Text3 = QByteArray(p + 34, 5);
-    r.Text4 = QByteArray(p + 39, 5);
+    r.Text2 = Text5(p + 29, Blanks());
+    r.Text3 = Text5(p + 34, zero);
+    r.Text4 = Text5(p + 39, Blanks());
     return r;
 }

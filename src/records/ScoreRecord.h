@@ -11,12 +11,14 @@ struct ScoreRecord {
     qint16 Pupil = 0;
     qint16 Level = 0;
     qint32 Seconds = 0;
-    QByteArray SchoolCode = QByteArray(5, ' '); // CP932 bytes, exactly 5
-    QByteArray Text2 = QByteArray(5, ' ');
-    QByteArray Text3 = QByteArray("0    ");
-    QByteArray Text4 = QByteArray(5, ' ');
+    QByteArray SchoolCode = Blanks(); // CP932 bytes, exactly 5
+    QByteArray Text2 = Blanks();
+    QByteArray Text3 = QByteArrayLiteral("0    ");
+    QByteArray Text4 = Blanks();
 
     QByteArray ToBytes() const;
+    // Five blanks, shared by every record that holds them (a window holds twenty thousand).
+    static QByteArray Blanks();
     // `bytes` must hold at least Size bytes.
     static ScoreRecord FromBytes(const char* bytes);
 };
