@@ -49,6 +49,9 @@ struct AppState : Installation, AttemptState {
     qint16 ResultView = 0;
     qint16 ListPeriod = 0;
     qint32 ListPeriodDays = 0;
+    // Whose times on which level the graph shows; the time history points it at its own pupil.
+    qint16 GraphLevel = 0;
+    qint16 GraphPupil = 0;
 
     RosterTables Roster;
 

@@ -514,6 +514,8 @@ void seisekitime1::Command6_Click()
 void seisekitime1::Command16_Click()
 {
     AppState& s = App();
+    s.GraphLevel = 1;
+    s.GraphPupil = s.CurrentPupil;
     s.ResultView = 3;
     回数など表示();
     s.ListPeriodDays = 3650;
