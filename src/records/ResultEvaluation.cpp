@@ -88,15 +88,15 @@ void ResultEvaluation::ComputeResultTables(const ScoreFile& file, const Criteria
         throw;
     } catch (const std::exception& e) {
         const qint32 k = std::clamp<qint32>(slot, 0, LoadedScores::Window);
-        throw FatalError(QStringLiteral("回数求%1%2/date%3/i=%4/time=%5/name=/Bangou=%6/level=%7/time=%8errline%1")
-                             .arg(progress)
-                             .arg(QString::fromLocal8Bit(e.what()))
-                             .arg(OleDate::ToDate(s.LoadedDate[k]).toString(QStringLiteral("yyyy/MM/dd")))
-                             .arg(slot)
-                             .arg(OleDate::ToTime(s.LoadedTimeOfDay[k]).toString(QStringLiteral("HH:mm:ss")))
-                             .arg(s.LoadedPupil[k])
-                             .arg(s.LoadedLevel[k])
-                             .arg(s.LoadedSeconds[k]));
+        const QString progressText = QString::number(progress);
+        throw FatalError(QStringLiteral("回数求") + progressText + QString::fromLocal8Bit(e.what())
+                         + QStringLiteral("/date") + OleDate::ToDate(s.LoadedDate[k]).toString(QStringLiteral("yyyy/MM/dd"))
+                         + QStringLiteral("/i=") + QString::number(slot)
+                         + QStringLiteral("/time=") + OleDate::ToTime(s.LoadedTimeOfDay[k]).toString(QStringLiteral("HH:mm:ss"))
+                         + QStringLiteral("/name=/Bangou=") + QString::number(s.LoadedPupil[k])
+                         + QStringLiteral("/level=") + QString::number(s.LoadedLevel[k])
+                         + QStringLiteral("/time=") + QString::number(s.LoadedSeconds[k])
+                         + QStringLiteral("errline") + progressText);
     }
 }
 

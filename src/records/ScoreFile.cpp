@@ -6,6 +6,7 @@
 #include "records/LoadedScores.h"
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
@@ -42,6 +43,7 @@ QString ErrorDescription(int err)
     case ENOLCK: return QStringLiteral("ファイルをロックできません");
     case ESTALE: return QStringLiteral("ネットワーク上のファイルが使えなくなりました");
     case EFBIG: return QStringLiteral("ファイルが大きすぎます");
+    case EISDIR: return QStringLiteral("フォルダです");
     default: return QStringLiteral("エラーが起きました（%1）").arg(QString::fromLocal8Bit(std::strerror(err)));
     }
 }
@@ -73,21 +75,56 @@ private:
     int Fd;
 };
 
-// `fail` builds the message for an error other than a missing file; it must throw.
+enum class Access { Read, Write };
+
+[[noreturn]] void CannotWrite(const QString& path, int err)
+{
+    throw FatalError(QStringLiteral("成績ファイルに書き込めません（%1）。\n%2")
+                         .arg(ErrorDescription(err), Native(path)));
+}
+
+[[noreturn]] void CannotCreate(const QString& path, int err)
+{
+    throw FatalError(QStringLiteral("成績ファイルがなく、このフォルダには作れません（%1）。\n%2")
+                         .arg(ErrorDescription(err), Native(QFileInfo(path).absolutePath())));
+}
+
+[[noreturn]] void NotAFile(const QString& path)
+{
+    throw FatalError(QStringLiteral("成績ファイルの場所にあるのは普通のファイルではありません。\n%1").arg(Native(path)));
+}
+
+// Opens the score file, creating it empty when it is missing. Readers fall back to reading only (a
+// read-only share); a writer that cannot write is told so at once, naming the file. `fail` builds
+// the message for any other error; it must throw.
 template <typename Fail>
-int OpenFile(const QString& path, int flags, const QString& stageText, const WaitFunction& wait, Fail fail)
+int OpenFile(const QString& path, Access access, const QString& stageText, const WaitFunction& wait, Fail fail)
 {
     const QByteArray name = QFile::encodeName(path);
     int tries = 0;
     for (;;) {
-        int fd = ::open(name.constData(), flags | O_CLOEXEC, 0666);
-        if (fd < 0 && (flags & O_ACCMODE) == O_RDWR && (errno == EACCES || errno == EROFS))
-            fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC); // readers may live on a read-only share
-        if (fd >= 0)
+        int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        int err = fd < 0 ? errno : 0;
+        if (fd < 0 && (err == EACCES || err == EROFS || err == EPERM)) {
+            if (access == Access::Write)
+                CannotWrite(path, err);
+            fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0 && errno == ENOENT && QFileInfo(QFileInfo(path).absolutePath()).isDir())
+                CannotCreate(path, err); // the folder is there but takes no new file
+            err = fd < 0 ? errno : 0;
+        }
+        if (fd >= 0) {
+            struct stat st {};
+            if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+                ::close(fd);
+                NotAFile(path);
+            }
             return fd;
-        const int err = errno;
+        }
         if (err == EINTR)
             continue;
+        if (err == EISDIR)
+            NotAFile(path);
         if (err == ENOENT) {
             // The data folder is gone, typically a share that dropped out; give it time to return.
             if (++tries >= NotFoundTries)
@@ -195,17 +232,17 @@ qint64 FileSize(int fd)
 // `shown`: the record the failed read was meant to fill, as it stood before the read.
 [[noreturn]] void LoadFailed(const QString& path, const ScoreRecord& shown, int stage, int err, qint64 recordNumber)
 {
-    throw FatalError(QStringLiteral("成績ランダムファイル表示%1%2%3%2/date%4/i=%5/time=%6/name=/Bangou=%7/level=%8/time=%9line%1\n%10")
-                         .arg(stage)
-                         .arg(err)
-                         .arg(ErrorDescription(err))
-                         .arg(OleDate::ToDate(shown.Date).toString(QStringLiteral("yyyy/MM/dd")))
-                         .arg(recordNumber)
-                         .arg(OleDate::ToTime(shown.TimeOfDay).toString(QStringLiteral("HH:mm:ss")))
-                         .arg(shown.Pupil)
-                         .arg(shown.Level)
-                         .arg(shown.Seconds)
-                         .arg(Native(path)));
+    // Put together piece by piece: a chain of arg() would read "%3" after an error number as "%23".
+    const QString stageText = QString::number(stage);
+    const QString errText = QString::number(err);
+    throw FatalError(QStringLiteral("成績ランダムファイル表示") + stageText + errText + ErrorDescription(err) + errText
+                     + QStringLiteral("/date") + OleDate::ToDate(shown.Date).toString(QStringLiteral("yyyy/MM/dd"))
+                     + QStringLiteral("/i=") + QString::number(recordNumber)
+                     + QStringLiteral("/time=") + OleDate::ToTime(shown.TimeOfDay).toString(QStringLiteral("HH:mm:ss"))
+                     + QStringLiteral("/name=/Bangou=") + QString::number(shown.Pupil)
+                     + QStringLiteral("/level=") + QString::number(shown.Level)
+                     + QStringLiteral("/time=") + QString::number(shown.Seconds)
+                     + QStringLiteral("line") + stageText + u'\n' + Native(path));
 }
 
 // The loader's slot 1, which its message shows.
@@ -228,7 +265,7 @@ template <typename Fail>
 qint64 ReadLastWhole(const QString& path, qint64 wanted, qint64 mostRecords, const WaitFunction& wait,
                      std::vector<char>& buffer, Fail fail)
 {
-    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString::number(StageOpen), wait,
+    Descriptor file(OpenFile(path, Access::Read, QString::number(StageOpen), wait,
                              [&fail](int err) { fail(StageOpen, err, 0); }));
     LockFile(file.Get(), F_RDLCK, wait, [&fail](int err) { fail(StageOpen, err, 0); });
     const qint64 size = FileSize(file.Get());
@@ -259,7 +296,7 @@ QString ScoreFile::TempPath() const { return DataFolder + QStringLiteral("成績
 void ScoreFile::OpenScoreFile() const
 {
     const QString path = Path();
-    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait,
+    Descriptor file(OpenFile(path, Access::Read, QString(), Wait,
                              [&path](int err) { EditFailed(path, QStringLiteral("作成"), err); }));
 }
 
@@ -284,7 +321,7 @@ void ScoreFile::AppendScoreRecord(const ScoreRecord& record) const
     const QString path = Path();
     const auto RecordingFailed = [&path](int err) { ::RecordingFailed(path, err); };
     const QByteArray bytes = record.ToBytes();
-    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait, RecordingFailed));
+    Descriptor file(OpenFile(path, Access::Write, QString(), Wait, RecordingFailed));
     LockFile(file.Get(), F_WRLCK, Wait, RecordingFailed);
     // Positioned under the lock: right after the last whole record, over any partial tail.
     const qint64 size = FileSize(file.Get());
@@ -376,7 +413,7 @@ qint32 ScoreFile::RecordCount() const
 {
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("読み込み"), err); };
-    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait, fail));
+    Descriptor file(OpenFile(path, Access::Read, QString(), Wait, fail));
     const qint64 size = FileSize(file.Get());
     if (size < 0)
         fail(int(-size));
@@ -390,7 +427,7 @@ ScoreRecord ScoreFile::ReadRecord(qint32 n) const
 {
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("読み込み"), err); };
-    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait, fail));
+    Descriptor file(OpenFile(path, Access::Read, QString(), Wait, fail));
     LockFile(file.Get(), F_RDLCK, Wait, fail);
     char bytes[RecordSize];
     const qint64 got = n >= 1 ? ReadAt(file.Get(), bytes, RecordSize, qint64(n - 1) * RecordSize) : 0;
@@ -407,7 +444,7 @@ void ScoreFile::WriteRecord(qint32 n, const ScoreRecord& record) const
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("書き込み"), err); };
     const QByteArray bytes = record.ToBytes();
-    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait, fail));
+    Descriptor file(OpenFile(path, Access::Write, QString(), Wait, fail));
     LockFile(file.Get(), F_WRLCK, Wait, fail);
     const qint64 size = FileSize(file.Get());
     if (size < 0)
@@ -425,7 +462,7 @@ void ScoreFile::RemoveRecord(qint32 n) const
 {
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("記録の削除"), err); };
-    Descriptor file(OpenFile(path, O_RDWR | O_CREAT, QString(), Wait, fail));
+    Descriptor file(OpenFile(path, Access::Write, QString(), Wait, fail));
     LockFile(file.Get(), F_WRLCK, Wait, fail);
     const qint64 size = FileSize(file.Get());
     if (size < 0)

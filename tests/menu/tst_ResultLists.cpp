@@ -709,7 +709,8 @@ private slots:
             file.ReadLastRecords(10);
             QFAIL("no error");
         } catch (const FatalError& e) {
-            QVERIFY2(e.Message.startsWith(QStringLiteral("成績ランダムファイル表示3")), qPrintable(e.Message));
+            QVERIFY2(e.Message.startsWith(QStringLiteral("成績ファイルの場所にあるのは普通のファイルではありません")),
+                     qPrintable(e.Message));
             QVERIFY2(e.Message.contains(QDir::toNativeSeparators(file.Path())), qPrintable(e.Message));
         }
     }

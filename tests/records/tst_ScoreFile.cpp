@@ -7,6 +7,8 @@
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QProcess>
+#include <QTemporaryFile>
+#include <limits>
 #include <QtTest>
 
 namespace {
@@ -48,32 +50,43 @@ bool BestEverywhereElseEmpty(const QList<QPair<int, int>>& except)
 }
 } // namespace
 
-// Makes a file read-only for this process: by its permissions, and where those do not bind
+// Makes a file or a folder read-only for this process: by its permissions, and where those do not bind
 // (running as root, as CI does) by a read-only bind mount of the file onto itself.
 class ReadOnlyFile {
 public:
     explicit ReadOnlyFile(const QString& path) : Path(path)
     {
-        QFile::setPermissions(Path, QFile::ReadOwner);
-        if (!QFile(Path).open(QIODevice::WriteOnly | QIODevice::Append))
+        if (!QFileInfo(Path).isDir())
+            QFile::setPermissions(Path, QFile::ReadOwner);
+        if (!Writable())
             return;
         if (!Run({"mount", "--bind", Path, Path})) {
             Error = QStringLiteral("the rights of this process ignore file permissions and it cannot bind-mount");
             return;
         }
         Mounted = true;
-        if (!Run({"mount", "-o", "remount,ro,bind", Path, Path}) || QFile(Path).open(QIODevice::WriteOnly | QIODevice::Append))
+        if (!Run({"mount", "-o", "remount,ro,bind", Path, Path}) || Writable())
             Error = QStringLiteral("a read-only bind mount does not keep this process from writing");
     }
     ~ReadOnlyFile()
     {
         if (Mounted)
             Run({"umount", Path});
-        QFile::setPermissions(Path, QFile::ReadOwner | QFile::WriteOwner);
+        if (!QFileInfo(Path).isDir())
+            QFile::setPermissions(Path, QFile::ReadOwner | QFile::WriteOwner);
     }
     QString Error;
 
 private:
+    // A file takes an appended byte; a folder takes a new file.
+    bool Writable() const
+    {
+        if (QFileInfo(Path).isDir()) {
+            QTemporaryFile probe(Path + QStringLiteral("/probe"));
+            return probe.open();
+        }
+        return QFile(Path).open(QIODevice::WriteOnly | QIODevice::Append);
+    }
     static bool Run(const QStringList& command)
     {
         QProcess p;
@@ -330,9 +343,54 @@ private slots:
             AppCalls::File().AppendScoreRecord(Record(2, 2, 2));
             QFAIL("appended to a read-only file");
         } catch (const FatalError& e) {
-            QVERIFY2(e.Message.startsWith(QStringLiteral("成績ランダムファイル記録")), qPrintable(e.Message));
+            // What is true, at once: the file cannot be written.
+            QVERIFY2(e.Message.startsWith(QStringLiteral("成績ファイルに書き込めません")), qPrintable(e.Message));
+            QVERIFY2(e.Message.contains(QDir::toNativeSeparators(AppCalls::File().Path())), qPrintable(e.Message));
         }
+        QVERIFY(Waits.isEmpty());
         QCOMPARE(FileBytes(), Record(1, 1, 1).ToBytes());
+    }
+
+    // A folder that takes no new file, and no score file in it: said at once, naming the folder.
+    void readOnlyFolderWithoutTheFile()
+    {
+        const QString folder = Install->DataFolder;
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        const ReadOnlyFile readOnly(folder.chopped(1));
+        if (!readOnly.Error.isEmpty()) {
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP(qPrintable(readOnly.Error));
+        }
+        try {
+            AppCalls::LoadScoreRecords();
+            QFAIL("loaded a file that is not there");
+        } catch (const FatalError& e) {
+            QVERIFY2(e.Message.startsWith(QStringLiteral("成績ファイルがなく、このフォルダには作れません")), qPrintable(e.Message));
+            QVERIFY2(e.Message.contains(QDir::toNativeSeparators(folder.chopped(1))), qPrintable(e.Message));
+        }
+        QVERIFY(Waits.isEmpty());
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // Every value of the loader's diagnostic stands after its own label.
+    void diagnosticMessage()
+    {
+        // More records than record numbers count: a sparse file, no disk space taken.
+        QFile f(AppCalls::File().Path());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (!f.resize(qint64(std::numeric_limits<qint32>::max()) * ScoreRecord::Size + ScoreRecord::Size))
+            QSKIP("no sparse file of that size here");
+        f.close();
+        try {
+            AppCalls::LoadScoreRecords();
+            QFAIL("no error");
+        } catch (const FatalError& e) {
+            QFile::remove(AppCalls::File().Path());
+            QCOMPARE(e.Message, QStringLiteral("成績ランダムファイル表示327ファイルが大きすぎます27/date1899/12/30/i=0"
+                                               "/time=00:00:00/name=/Bangou=0/level=0/time=0line3\n")
+                                    + QDir::toNativeSeparators(AppCalls::File().Path()));
+        }
+        QFile::remove(AppCalls::File().Path());
     }
 
     void removeRecord()
