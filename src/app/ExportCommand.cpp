@@ -23,7 +23,8 @@ int ExportCommand::Run(const QString& programFolderOverride, const QString& file
         ScreenFlow::LoadConfiguration();
         const int schoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
         if (!RosterFile::LoadRoster(s.DataRoot, s.RosterOption, schoolYear, s.Roster))
-            PrintError(QStringLiteral("名簿ファイルがありません（名前は空欄で出力します）: ") + RosterFile::Path(s.DataRoot));
+            PrintError(QStringLiteral("名簿ファイル") + s.Roster.ReadProblem + QStringLiteral("（名前は空欄で出力します）: ")
+                       + RosterFile::Path(s.DataRoot));
         StateViews::ComputeResultTables(s);
     } catch (const FatalError& e) {
         PrintError(e.Message);

@@ -59,7 +59,10 @@ void ScreenFlow::LoadConfiguration()
     AppState& s = App();
     const QString programFolder = Configuration::ProgramFolderPath(s.ProgramFolderOverride);
     static_cast<Installation&>(s) = Configuration::LoadPathsAndConfiguration(programFolder, s.DevelopmentLayout);
-    PassCriteriaFile::LoadPassCriteria(s.DataFolder, s.Criteria);
+    // Every level the menu will offer needs its row.
+    LevelCatalogue offered;
+    offered.Build();
+    PassCriteriaFile::LoadPassCriteria(s.DataFolder, s.Criteria, offered.LevelCount);
 }
 
 void ScreenFlow::OpenNameSelection()

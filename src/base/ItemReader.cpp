@@ -1,18 +1,22 @@
 #include "base/ItemReader.h"
-#include "base/Cp932.h"
-#include <QFile>
+#include <limits>
 
 static bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
 static bool IsLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
 
 ItemReader::ItemReader(QString text) : Text(std::move(text)) {}
 
-std::optional<ItemReader> ItemReader::FromFile(const QString& path)
+std::optional<ItemReader> ItemReader::FromFile(const QString& path, TextFile::Contents* contents)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return ItemReader(Cp932::Decode(file.readAll()));
+    TextFile::Contents read = TextFile::Read(path);
+    std::optional<ItemReader> reader;
+    if (read.What == TextFile::Status::Read)
+        reader = ItemReader(std::move(read.Text));
+    if (contents) {
+        read.Text.clear();
+        *contents = std::move(read);
+    }
+    return reader;
 }
 
 bool ItemReader::AtEnd() const
@@ -93,5 +97,8 @@ double ItemReader::LeadingNumber(const QString& text, bool* isNumber)
         return 0.0;
     bool ok = false;
     const double value = number.toDouble(&ok);
-    return ok ? value : 0.0;
+    if (ok)
+        return value;
+    // Digits beyond what a double holds: too large, never 0.
+    return number.startsWith(u'-') ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "base/TextFile.h"
 #include <QString>
 #include <optional>
 
@@ -10,8 +11,9 @@ class ItemReader {
 public:
     explicit ItemReader(QString text);
 
-    // Reads a CP932 file. Returns nothing when the file cannot be opened.
-    static std::optional<ItemReader> FromFile(const QString& path);
+    // Reads a CP932 file (see TextFile). Returns nothing when it is missing or cannot be read;
+    // `contents` then says which.
+    static std::optional<ItemReader> FromFile(const QString& path, TextFile::Contents* contents = nullptr);
 
     // True when nothing but blanks and line ends is left.
     bool AtEnd() const;
@@ -20,7 +22,8 @@ public:
     // Line (from 1) on which the last item read began.
     int Line() const { return ItemLine; }
 
-    // The number an item begins with (blanks before it skipped); 0 when it does not begin with one.
+    // The number an item begins with (blanks before it skipped); 0 when it does not begin with one,
+    // an infinity when it has more digits than a double holds.
     // `isNumber` tells whether any digit was found.
     static double LeadingNumber(const QString& text, bool* isNumber = nullptr);
 

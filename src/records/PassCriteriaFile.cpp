@@ -1,7 +1,9 @@
 #include "records/PassCriteriaFile.h"
 #include "base/FatalError.h"
 #include "base/ItemReader.h"
+#include "base/TextFile.h"
 #include <QDir>
+#include <QRegularExpression>
 #include <cmath>
 #include <limits>
 
@@ -31,37 +33,56 @@ Int IntegerItem(const QString& item, const QString& path, int line, const QStrin
 
 QString PassCriteriaFile::Path(const QString& dataFolder) { return dataFolder + QStringLiteral("タイム回数データ.txt"); }
 
-void PassCriteriaFile::LoadPassCriteria(const QString& dataFolder, CriteriaTable& criteria)
+void PassCriteriaFile::LoadPassCriteria(const QString& dataFolder, CriteriaTable& criteria, int requiredLevels)
 {
     const QString path = Path(dataFolder);
-    std::optional<ItemReader> reader = ItemReader::FromFile(path);
-    if (!reader)
-        throw FatalError(QStringLiteral("合格基準のファイルがありません。\n%1").arg(QDir::toNativeSeparators(path)));
+    const QString shown = QDir::toNativeSeparators(path);
+    const TextFile::Contents contents = TextFile::Read(path);
+    if (contents.What == TextFile::Status::Missing)
+        throw FatalError(QStringLiteral("合格基準のファイルがありません。\n%1").arg(shown));
+    if (contents.What != TextFile::Status::Read)
+        throw FatalError(QStringLiteral("合格基準のファイル") + TextFile::Problem(contents) + QStringLiteral("。\n") + shown);
+
+    // One row a line: a blank line or an item too many would move every later level's values.
+    QStringList lines = contents.Text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    while (!lines.isEmpty() && lines.back().trimmed().isEmpty())
+        lines.removeLast(); // the line ends after the last row
+    if (lines.isEmpty())
+        Damaged(path, 1, QStringLiteral("ファイルが空です"));
 
     // Filled in a copy so that a damaged file leaves the table as it was.
     CriteriaTable table = criteria;
-    int row = 0;
-    while (!reader->AtEnd()) {
-        QString items[ItemsPerRow];
-        int lines[ItemsPerRow] = {};
-        for (int i = 0; i < ItemsPerRow; ++i) {
-            std::optional<QString> item = reader->Next();
-            if (!item)
-                Damaged(path, reader->Line(),
-                        QStringLiteral("行の途中でファイルが終わっています（項目が%1個しかありません。1行に%2個必要です）")
-                            .arg(i).arg(ItemsPerRow));
-            items[i] = *item;
-            lines[i] = reader->Line();
-        }
+    for (int row = 0; row < lines.size(); ++row) {
+        const int line = row + 1;
         if (row >= Rows)
-            Damaged(path, lines[0],
-                    QStringLiteral("行が多すぎます（見出しとレベル%1までの%2行まで）").arg(Rows - 1).arg(Rows));
-        PassCriteria& c = table[row];
-        c.TargetTime = IntegerItem<qint32>(items[0], path, lines[0], QStringLiteral("目標Time"));
-        c.LowestTime = IntegerItem<qint32>(items[1], path, lines[1], QStringLiteral("最低Time"));
-        c.ClearPoints = IntegerItem<qint32>(items[2], path, lines[2], QStringLiteral("ｸﾘｱﾎﾟｲﾝﾄ"));
-        c.ClearCount = IntegerItem<qint16>(items[3], path, lines[3], QStringLiteral("ｸﾘｱ回数"));
-        c.PointRate = float(ItemReader::LeadingNumber(items[4]));
+            Damaged(path, line, QStringLiteral("行が多すぎます（見出しとレベル%1までの%2行まで）").arg(Rows - 1).arg(Rows));
+        ItemReader reader(lines[row]);
+        QString items[ItemsPerRow];
+        int count = 0;
+        while (const std::optional<QString> item = reader.Next()) {
+            if (count < ItemsPerRow)
+                items[count] = *item;
+            ++count;
+        }
+        // The header's texts are kept as they are; every level row holds exactly twelve items.
+        if (row > 0 && count != ItemsPerRow)
+            Damaged(path, line, count == 0 ? QStringLiteral("空の行です（1行に%1個の項目が必要です）").arg(ItemsPerRow)
+                                           : QStringLiteral("項目が%1個あります（1行に%2個必要です）").arg(count).arg(ItemsPerRow));
+        for (int i = 0; i < ItemsPerRow; ++i) {
+            bool isNumber = false;
+            const double value = ItemReader::LeadingNumber(items[i], &isNumber);
+            if (isNumber && !std::isfinite(value))
+                Damaged(path, line, QStringLiteral("%1番目の値「%2」が大きすぎます").arg(i + 1).arg(items[i].trimmed()));
+        }
+        PassCriteria& c = table[std::size_t(row)];
+        c.TargetTime = IntegerItem<qint32>(items[0], path, line, QStringLiteral("目標Time"));
+        c.LowestTime = IntegerItem<qint32>(items[1], path, line, QStringLiteral("最低Time"));
+        c.ClearPoints = IntegerItem<qint32>(items[2], path, line, QStringLiteral("ｸﾘｱﾎﾟｲﾝﾄ"));
+        c.ClearCount = IntegerItem<qint16>(items[3], path, line, QStringLiteral("ｸﾘｱ回数"));
+        const double rate = ItemReader::LeadingNumber(items[4]);
+        if (std::abs(rate) > double(std::numeric_limits<float>::max()))
+            Damaged(path, line, QStringLiteral("「ﾎﾟｲﾝﾄ倍率」の値 %1 が大きすぎます").arg(items[4].trimmed()));
+        c.PointRate = float(rate);
         c.BanCount = CriteriaValue::FromItem(items[5]);
         c.BanPoints = CriteriaValue::FromItem(items[6]);
         c.JudgeDays = CriteriaValue::FromItem(items[7]);
@@ -69,7 +90,12 @@ void PassCriteriaFile::LoadPassCriteria(const QString& dataFolder, CriteriaTable
         c.Extra10 = CriteriaValue::FromItem(items[9]);
         c.Extra11 = CriteriaValue::FromItem(items[10]);
         c.Extra12 = CriteriaValue::FromItem(items[11]);
-        ++row;
     }
+    const int levels = int(lines.size()) - 1;
+    if (levels < 1)
+        Damaged(path, int(lines.size()) + 1, QStringLiteral("レベルの行がありません"));
+    if (levels < requiredLevels)
+        Damaged(path, int(lines.size()) + 1,
+                QStringLiteral("レベル%1の行がありません（メニューのレベル%2まで必要です）").arg(levels + 1).arg(requiredLevels));
     criteria = table;
 }

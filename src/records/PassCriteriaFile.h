@@ -10,8 +10,9 @@ public:
 
     // `dataFolder` ends with "/".
     static QString Path(const QString& dataFolder);
-    // Reads the file of `dataFolder` into `table`, row by row. A missing or damaged file throws
-    // FatalError with a Japanese message naming the file and what is wrong; the table is then left
-    // as it was.
-    static void LoadPassCriteria(const QString& dataFolder, CriteriaTable& table);
+    // Reads the file of `dataFolder` into `table`, one row a line: the header, then levels 1, 2, …
+    // each with exactly twelve items, at least up to `requiredLevels` (the levels the menu offers).
+    // A missing or damaged file throws FatalError with a Japanese message naming the file, the line
+    // and what is wrong; the table is then left as it was.
+    static void LoadPassCriteria(const QString& dataFolder, CriteriaTable& table, int requiredLevels);
 };

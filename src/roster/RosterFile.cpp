@@ -1,6 +1,7 @@
 #include "roster/RosterFile.h"
 #include "base/Cp932.h"
 #include "base/ItemReader.h"
+#include "base/TextFile.h"
 #include "roster/RosterEntry.h"
 #include "roster/RosterTables.h"
 #include <QDir>
@@ -103,11 +104,11 @@ bool RosterFile::LoadRoster(const QString& dataRoot, int rosterOption, int schoo
     r.OverflowCount = 0;
     r.ListedCount = 0;
 
-    QFile file(Path(dataRoot));
-    if (!file.open(QIODevice::ReadOnly))
+    const TextFile::Contents contents = TextFile::Read(Path(dataRoot));
+    r.ReadProblem = TextFile::Problem(contents);
+    if (contents.What != TextFile::Status::Read)
         return false;
-    const QString text = Cp932::Decode(file.readAll());
-    file.close();
+    const QString& text = contents.Text;
 
     const int option = rosterOption;
     int p = 0;
@@ -218,10 +219,11 @@ QStringList RosterFile::SelectorTexts()
             QStringLiteral("小３"),   QStringLiteral("小２"),       QStringLiteral("小１")};
 }
 
-QString RosterFile::MissingMessage(const QString& dataRoot)
+QString RosterFile::MissingMessage(const QString& dataRoot, const RosterTables& roster)
 {
-    return QStringLiteral("名簿ファイル「%1」が見つかりません。\n名前の一覧は空になります。")
-        .arg(QDir::toNativeSeparators(Path(dataRoot)));
+    const QString problem = roster.ReadProblem.isEmpty() ? QStringLiteral("が見つかりません") : roster.ReadProblem;
+    return QStringLiteral("名簿ファイル「%1」%2。\n名前の一覧は空になります。")
+        .arg(QDir::toNativeSeparators(Path(dataRoot)), problem);
 }
 
 QString RosterFile::SkippedMessage(const QString& dataRoot, const RosterTables& r)

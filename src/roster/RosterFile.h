@@ -39,6 +39,7 @@ public:
     static QString TrimBlanks(const QString& text);
 
     // The warnings the name screen shows; empty when there is nothing to say.
-    static QString MissingMessage(const QString& dataRoot);
+    // After a load that found no roster to read: that it is missing, or why it cannot be read.
+    static QString MissingMessage(const QString& dataRoot, const RosterTables& roster);
     static QString SkippedMessage(const QString& dataRoot, const RosterTables& roster);
 };

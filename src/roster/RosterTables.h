@@ -21,6 +21,8 @@ struct RosterTables {
     std::vector<int> SkippedLineNumbers;
     // Listed lines beyond MaxPupil that the last load left out.
     int OverflowCount = 0;
+    // Why the last load read no roster ("が見つかりません", "を読めません（…）"); empty after a read.
+    QString ReadProblem;
     // The name screen reports skipped lines once per run.
     bool SkippedLinesReported = false;
 };

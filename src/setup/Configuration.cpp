@@ -15,14 +15,15 @@ QString WithSlash(QString folder)
     return folder;
 }
 
-// Reads the first ten items of a configuration file; both files must hold at least ten.
-QStringList ReadTenItems(const QString& path, const QString& what)
+// Reads the first ten items of a configuration file; both files must hold at least ten. `note` is
+// added to a message that the file is missing.
+QStringList ReadTenItems(const QString& path, const QString& what, const QString& note = QString())
 {
-    if (!QFileInfo(path).isFile())
-        throw FatalError(QStringLiteral("%1が見つかりません。\n%2").arg(what, path));
-    auto reader = ItemReader::FromFile(path);
+    TextFile::Contents contents;
+    auto reader = ItemReader::FromFile(path, &contents);
     if (!reader)
-        throw FatalError(QStringLiteral("%1を開けません。\n%2").arg(what, path));
+        throw FatalError(what + TextFile::Problem(contents) + QStringLiteral("。\n") + path
+                         + (contents.What == TextFile::Status::Missing ? note : QString()));
     QStringList items;
     while (items.size() < kItemsPerFile) {
         const auto item = reader->Next();
@@ -77,9 +78,22 @@ Installation Configuration::LoadPathsAndConfiguration(const QString& programFold
 
     if (developmentLayout)
         dataRoot = DevelopmentDataRoot(programFolder);
+    // A relative data root is where the program is, not where it was started from.
+    if (QDir::isRelativePath(dataRoot))
+        dataRoot = WithSlash(QDir::cleanPath(programFolder + dataRoot));
+    // CP932 has one wave dash; a folder made on this machine may carry the other one.
+    QString note;
+    if (!QFileInfo(dataRoot).isDir() && dataRoot.contains(QChar(0xFF5E))) {
+        QString other = dataRoot;
+        other.replace(QChar(0xFF5E), QChar(0x301C));
+        if (QFileInfo(other).isDir())
+            dataRoot = other;
+        else
+            note = QStringLiteral("\n（「～」を「〜」にした %1 もありません）").arg(other);
+    }
 
     const QString commonFile = dataRoot + QStringLiteral("共通データ.txt");
-    const QStringList common = ReadTenItems(commonFile, QStringLiteral("共通データ（共通データ.txt）"));
+    const QStringList common = ReadTenItems(commonFile, QStringLiteral("共通データ（共通データ.txt）"), note);
     bool isNumber = false;
     const double month = ItemReader::LeadingNumber(common.at(0), &isNumber);
     if (!isNumber || month < 1 || month > 12 || month != int(month))
@@ -88,7 +102,11 @@ Installation Configuration::LoadPathsAndConfiguration(const QString& programFold
     QString schoolCode;
     QString schoolName;
     SplitSchoolText(common.at(1), &schoolCode, &schoolName);
-    const int rosterOption = int(ItemReader::LeadingNumber(common.at(2)));
+    const double option = ItemReader::LeadingNumber(common.at(2));
+    if (!(option >= -32768 && option <= 32767))
+        throw FatalError(QStringLiteral("共通データ.txt の3番目の項目（名簿の設定）が大きすぎます（「%1」）。\n%2")
+                             .arg(common.at(2), commonFile));
+    const int rosterOption = int(option);
 
     const QString programFolderName = QFileInfo(programFolder.chopped(1)).fileName();
     const QString dataFolder = developmentLayout ? programFolder : dataRoot + programFolderName + u'/';

@@ -1,6 +1,7 @@
 #include "support/AppCalls.h"
 #include "records/PassCriteriaFile.h"
 #include "state/AppState.h"
+#include "base/Cp932.h"
 #include "base/FatalError.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
@@ -65,8 +66,29 @@ private slots:
             << Rows(24) << QString() << 24 << 240 << 90 << 5 << 1.0f << number << 7.0 << 25;
         QTest::newRow("36 lines fill every level")
             << Rows(35) << QString() << 35 << 350 << 90 << 5 << 1.0f << number << 7.0 << 36;
-        QTest::newRow("a row split over two lines reads the same")
-            << Header + "60,90,100\n5,1,0,0,7,7,,,\n" << QString() << 1 << 60 << 90 << 5 << 1.0f << number << 7.0 << 2;
+        QTest::newRow("a row split over two lines is refused")
+            << Header + "60,90,100\n5,1,0,0,7,7,,,\n" << QStringLiteral("2行目|3個|12個") << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("blank line between rows")
+            << Header + "60,90,100,5,1,0,0,7,7,,,\n\n45,80,120,6,1.5,3,200,14,3,,,\n" << QStringLiteral("3行目|空の行")
+            << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("one comma too many")
+            << Header + "60,90,100,5,1,0,0,7,7,,,,\n" << QStringLiteral("2行目|13個") << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("header only") << Header << QStringLiteral("2行目|レベルの行がありません")
+                                     << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("empty file") << QString() << QStringLiteral("1行目|空") << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("cut before the menu's last level")
+            << Rows(2) << QStringLiteral("4行目|レベル3の行がありません") << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 3;
+        QTest::newRow("400-digit number") << Header + QString(400, u'9') + ",90,100,5,1,0,0,7,7,,,\n"
+                                          << QStringLiteral("2行目|大きすぎ") << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("400-digit number in a variant field") << Header + "60,90,100,5,1," + QString(400, u'9') + ",0,7,7,,,\n"
+                                          << QStringLiteral("2行目|6番目|大きすぎ") << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("rate beyond single precision") << Header + "60,90,100,5," + QString(40, u'9') + ",0,0,7,7,,,\n"
+                                          << QStringLiteral("2行目|ﾎﾟｲﾝﾄ倍率") << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
+        QTest::newRow("end-of-file byte at the end")
+            << Header + "60,90,100,5,1,0,0,7,7,,,\n\x1a" << QString() << 1 << 60 << 90 << 5 << 1.0f << number << 7.0 << 2;
+        QTest::newRow("end-of-file byte in the middle ends the file")
+            << Header + "60,90,100,5,1,0,0,7,7,,,\n\x1a" "45,80,120,6,1.5,3,200,14,3,,,\n" << QString()
+            << 1 << 60 << 90 << 5 << 1.0f << number << 7.0 << 2;
         QTest::newRow("integer fields take the leading number")
             << Header + "60秒,90.6,100,5回,1.25倍,2,0,7,7,,,\n" << QString() << 1 << 60 << 91 << 5 << 1.25f << number << 7.0 << 2;
         QTest::newRow("no line end after the last row")
@@ -79,7 +101,7 @@ private slots:
 
         QTest::newRow("missing file") << Missing << QStringLiteral("ありません") << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
         QTest::newRow("short last row")
-            << Header + "60,90,100,5,1,0,0,7,7,,,\n60,90,100\n" << QStringLiteral("3行目|途中")
+            << Header + "60,90,100,5,1,0,0,7,7,,,\n60,90,100\n" << QStringLiteral("3行目|3個")
             << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
         QTest::newRow("more than 36 rows")
             << Rows(36) << QStringLiteral("37行目|多すぎ") << 0 << 0 << 0 << 0 << 0.0f << 0 << 0.0 << 0;
@@ -99,13 +121,28 @@ private slots:
         QFETCH(QString, error);
         QFETCH(int, row);
         QFETCH(int, firstKeptRow);
-        if (text != Missing)
+        // The menu's three levels need their rows only where a case says so.
+        const int required = QByteArray(QTest::currentDataTag()).startsWith("cut before") ? 3 : 1;
+        if (text.contains(QChar(0x1a))) {
+            // The CP932 encoder has no 0x1A byte to give, so the file is put together around it.
+            const QStringList parts = text.split(QChar(0x1a));
+            QByteArray bytes;
+            for (qsizetype i = 0; i < parts.size(); ++i) {
+                if (i > 0)
+                    bytes += '\x1a';
+                bytes += Cp932::Encode(QString(parts[i]).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
+            }
+            QFile f(PassCriteriaFile::Path(App().DataFolder));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        } else if (text != Missing) {
             TestInstallation::WriteText(PassCriteriaFile::Path(App().DataFolder), text);
+        }
 
         if (!error.isEmpty()) {
             const auto before = App().Criteria;
             try {
-                AppCalls::LoadPassCriteria();
+                AppCalls::LoadPassCriteria(required);
                 QFAIL("a damaged file was accepted");
             } catch (const FatalError& e) {
                 QVERIFY2(e.Message.contains(QDir::toNativeSeparators(PassCriteriaFile::Path(App().DataFolder))), qPrintable(e.Message));
@@ -119,7 +156,7 @@ private slots:
             return;
         }
 
-        AppCalls::LoadPassCriteria();
+        AppCalls::LoadPassCriteria(required);
         const PassCriteria& c = App().Criteria[row];
         QTEST(int(c.TargetTime), "targetTime");
         QTEST(int(c.LowestTime), "lowestTime");
@@ -139,7 +176,7 @@ private slots:
     void variantFieldsKeepTheirItems()
     {
         TestInstallation::WriteText(PassCriteriaFile::Path(App().DataFolder), Header + "60,90,100,5,1,10,,abc,07.50,x,,3\n");
-        AppCalls::LoadPassCriteria();
+        AppCalls::LoadPassCriteria(1);
         const PassCriteria& c = App().Criteria[1];
         QCOMPARE(c.BanCount.Number(), 10.0);
         QCOMPARE(c.BanPoints.GetKind(), CriteriaValue::Kind::Empty);

@@ -47,7 +47,7 @@ private slots:
         inst.WriteCommonFile();
         // Level 1: target 60, lowest 90, pass at 10 points and 2 attempts within 7 days,
         // barred at 3 attempts within 1 day.
-        inst.WriteCriteria("60,90,10,2,1,3,0,7,1,,,\n100,150,10,2,1,0,0,7,1,,,\n");
+        inst.WriteCriteria("60,90,10,2,1,3,0,7,1,,,\n100,150,10,2,1,0,0,7,1,,,\n100,150,10,2,1,0,0,7,1,,,\n");
         const QDate today = QDate::currentDate();
         const int schoolYear = today.year() - (today.month() < 4 ? 1 : 0);
         const int refYear = schoolYear - 6 - 3; // third year of primary school

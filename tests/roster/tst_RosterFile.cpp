@@ -124,7 +124,7 @@ private slots:
         App().Roster.ListedCount = 3;
         QVERIFY(!AppCalls::LoadRoster());
         QCOMPARE(App().Roster.ListedCount, 0);
-        const QString message = RosterFile::MissingMessage(App().DataRoot);
+        const QString message = RosterFile::MissingMessage(App().DataRoot, App().Roster);
         QVERIFY(message.contains(QDir::toNativeSeparators(Inst->DataRoot + QStringLiteral("新名簿.txt"))));
         QVERIFY(message.contains(QStringLiteral("見つかりません")));
     }

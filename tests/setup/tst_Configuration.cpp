@@ -130,7 +130,7 @@ private slots:
         QTest::newRow("no data folder") << 7 << QStringLiteral("share/prog/") << QStringLiteral("データフォルダがありません");
         QTest::newRow("start month out of range") << 8 << QStringLiteral("share/共通データ.txt")
                                                    << QStringLiteral("1 から 12");
-        QTest::newRow("path file is a folder") << 9 << QStringLiteral("パスデータ.txt") << QStringLiteral("見つかりません");
+        QTest::newRow("path file is a folder") << 9 << QStringLiteral("パスデータ.txt") << QStringLiteral("普通のファイルではありません");
     }
     void failures()
     {

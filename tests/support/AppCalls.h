@@ -51,7 +51,11 @@ inline AttemptOutcome::AfterPause DecideAfterPause()
     return AttemptOutcome::DecideAfterPause(StateViews::OutcomeFacts(App()));
 }
 
-inline void LoadPassCriteria() { PassCriteriaFile::LoadPassCriteria(App().DataFolder, App().Criteria); }
+// The criteria with a row for each of the `requiredLevels` first levels (the menu offers three).
+inline void LoadPassCriteria(int requiredLevels = 3)
+{
+    PassCriteriaFile::LoadPassCriteria(App().DataFolder, App().Criteria, requiredLevels);
+}
 
 inline int SchoolYear() { return RosterFile::SchoolYear(App().TheClock->Today(), App().SchoolYearStartMonth); }
 

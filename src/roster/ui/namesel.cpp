@@ -190,7 +190,7 @@ void namesel::名簿表示()
     if (!found) {
         if (!MissingReported) {
             MissingReported = true;
-            ShowMessage(RosterFile::MissingMessage(s.DataRoot));
+            ShowMessage(RosterFile::MissingMessage(s.DataRoot, s.Roster));
         }
     } else if (!s.Roster.SkippedLinesReported) {
         const QString skipped = RosterFile::SkippedMessage(s.DataRoot, s.Roster);
