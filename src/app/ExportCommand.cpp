@@ -35,7 +35,7 @@ int ExportCommand::Run(const QString& programFolderOverride, const QString& file
     const QString error = ResultExport::Save(file, bytes);
     if (!error.isEmpty()) {
         PrintError(error);
-        return 2;
+        return 1;
     }
     return 0;
 }

@@ -4,6 +4,10 @@
 #include <QDate>
 #include <QFile>
 #include <QProcess>
+#include <cstring>
+#include <cerrno>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // The export runs as its own process, on a real installation, with no display.
@@ -22,6 +26,13 @@ class TestResultExport : public QObject {
         r.Seconds = seconds;
         r.SchoolCode = "12345";
         file += r.ToBytes();
+    }
+
+    static bool RunCommand(const QStringList& command)
+    {
+        QProcess p;
+        p.start(command.first(), command.mid(1));
+        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     }
 
     static int Run(const TestInstallation& inst, const QString& out, QString* stdErr = nullptr)
@@ -81,6 +92,45 @@ private slots:
                   "1200,,,1,1,19,1,19,1,19,1,19,20,30,0,0\r\n")
                   .toUtf8();
         QCOMPARE(QString::fromUtf8(result.readAll()).split("\r\n"), QString::fromUtf8(expected).split("\r\n"));
+    }
+
+    // A disk that fills up while the export writes: exit status 1, the file and the system's reason
+    // named, the previous export as it was and no half-written file left.
+    void fullDiskLeavesThePreviousFile()
+    {
+        TestInstallation inst;
+        inst.WriteAll();
+        QTemporaryDir disk;
+        if (!RunCommand({"mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", disk.path()}))
+            QSKIP("cannot mount a small file system here (needs root)");
+        const QString out = disk.path() + "/results.csv";
+        const QByteArray previous("pupil,name\r\n1,previous\r\n");
+        {
+            QFile f(out);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QCOMPARE(f.write(previous), previous.size());
+        }
+        {
+            QFile filler(disk.path() + "/filler");
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        }
+        QString err;
+        const int status = Run(inst, out, &err);
+        QFile::remove(disk.path() + "/filler");
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray after = f.readAll();
+        f.close();
+        const QStringList left = QDir(disk.path()).entryList(QDir::Files);
+        RunCommand({"umount", disk.path()});
+        QCOMPARE(status, 1);
+        QVERIFY2(err.contains(QDir::toNativeSeparators(out)), qPrintable(err));
+        QVERIFY2(err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))), qPrintable(err));
+        QCOMPARE(after, previous);
+        QCOMPARE(left, QStringList{QStringLiteral("results.csv")});
     }
 
     void configurationErrorGoesToStandardError()
