@@ -15,10 +15,15 @@ void PrintError(const QString& message)
 }
 } // namespace
 
-int ExportCommand::Run(const QString& programFolderOverride, const QString& file)
+int ExportCommand::Run(const QString& programFolderOverride, const QString& file, int giveUpSeconds)
 {
     AppState& s = App();
     s.ProgramFolderOverride = programFolderOverride;
+    s.LockGiveUpSeconds = giveUpSeconds;
+    s.WaitNotice = [](int seconds) {
+        if (seconds == 3)
+            PrintError(QStringLiteral("ほかのパソコンが成績ファイルを使っています。空くのを待っています。"));
+    };
     try {
         ScreenFlow::LoadConfiguration();
         const int schoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);

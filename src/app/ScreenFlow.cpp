@@ -1,4 +1,5 @@
 #include "app/ScreenFlow.h"
+#include "app/LockNotice.h"
 #include "attempt_end/ui/FrmSyuuryou.h"
 #include "base/Clock.h"
 #include "base/FatalError.h"
@@ -21,15 +22,21 @@
 #include <QThread>
 #include <QTimer>
 
-ScreenFlow::ScreenFlow(QObject* parent) : QObject(parent), OwnCues(new SoundCues)
+ScreenFlow::ScreenFlow(QObject* parent) : QObject(parent), Notice(new LockNotice), OwnCues(new SoundCues)
 {
     App().Cues = OwnCues;
+    App().WaitNotice = [notice = QPointer<LockNotice>(Notice)](int seconds) {
+        if (notice)
+            notice->Waited(seconds);
+    };
 }
 
 ScreenFlow::~ScreenFlow()
 {
     if (App().Cues == OwnCues)
         App().Cues = nullptr;
+    App().WaitNotice = nullptr;
+    delete Notice.data();
     delete OwnCues;
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 class BASEFRM;
+class LockNotice;
 class Firstfrm;
 class FrmSyuuryou;
 class MainFrm;
@@ -67,5 +68,6 @@ private:
     QPointer<MainFrm> Drill;
     QPointer<FrmSyuuryou> EndScreen;
     QPointer<BASEFRM> WaitScreen;
+    QPointer<LockNotice> Notice;
     SoundCues* OwnCues;
 };

@@ -138,21 +138,35 @@ int OpenFile(const QString& path, Access access, const QString& stageText, const
 }
 
 template <typename Fail>
-void LockFile(int fd, short type, const WaitFunction& wait, Fail fail)
+void LockFile(int fd, short type, const ScoreFile& owner, Fail fail)
 {
+    int waited = 0; // seconds
     for (;;) {
         struct flock lock {};
         lock.l_type = type;
         lock.l_whence = SEEK_SET;
         lock.l_start = 0;
         lock.l_len = 0; // the whole file, however far it grows
-        if (::fcntl(fd, F_SETLK, &lock) == 0)
+        if (::fcntl(fd, F_SETLK, &lock) == 0) {
+            if (waited > 0 && owner.Notice)
+                owner.Notice(0);
             return;
+        }
         const int err = errno;
         if (err == EINTR)
             continue;
-        if (err == EACCES || err == EAGAIN) { // another machine holds it
-            Wait(wait, LockWaitMs);
+        if (err == EACCES || err == EAGAIN) { // another machine holds it; normally for a moment
+            if (owner.GiveUpSeconds > 0 && waited >= owner.GiveUpSeconds) {
+                if (owner.Notice)
+                    owner.Notice(0);
+                throw FatalError(QStringLiteral("ほかのパソコンが成績ファイルを使ったままです。%1秒待ちましたが空きませんでした。\n%2")
+                                     .arg(waited)
+                                     .arg(Native(owner.Path())));
+            }
+            Wait(owner.WaitFor(), LockWaitMs);
+            waited += LockWaitMs / 1000;
+            if (owner.Notice)
+                owner.Notice(waited);
             continue;
         }
         fail(err);
@@ -262,12 +276,12 @@ ScoreRecord FirstSlot(const LoadedScores& s)
 // end is left out. Files of more than `mostRecords` records fail with EFBIG. Returns how many
 // records `buffer` holds. `fail(stage, errno, recordNumber)` must throw.
 template <typename Fail>
-qint64 ReadLastWhole(const QString& path, qint64 wanted, qint64 mostRecords, const WaitFunction& wait,
-                     std::vector<char>& buffer, Fail fail)
+qint64 ReadLastWhole(const ScoreFile& owner, qint64 wanted, qint64 mostRecords, std::vector<char>& buffer, Fail fail)
 {
-    Descriptor file(OpenFile(path, Access::Read, QString::number(StageOpen), wait,
+    const QString path = owner.Path();
+    Descriptor file(OpenFile(path, Access::Read, QString::number(StageOpen), owner.WaitFor(),
                              [&fail](int err) { fail(StageOpen, err, 0); }));
-    LockFile(file.Get(), F_RDLCK, wait, [&fail](int err) { fail(StageOpen, err, 0); });
+    LockFile(file.Get(), F_RDLCK, owner, [&fail](int err) { fail(StageOpen, err, 0); });
     const qint64 size = FileSize(file.Get());
     if (size < 0)
         fail(StageOpen, int(-size), 0);
@@ -288,6 +302,18 @@ qint64 ReadLastWhole(const QString& path, qint64 wanted, qint64 mostRecords, con
 } // namespace
 
 ScoreFile::ScoreFile(const QString& dataFolder, WaitFunction wait) : DataFolder(dataFolder), Wait(std::move(wait)) {}
+
+ScoreFile& ScoreFile::NoticeWaiting(std::function<void(int)> notice)
+{
+    Notice = std::move(notice);
+    return *this;
+}
+
+ScoreFile& ScoreFile::GiveUpAfter(int seconds)
+{
+    GiveUpSeconds = seconds;
+    return *this;
+}
 
 QString ScoreFile::Path() const { return DataFolder + QStringLiteral("成績累積データ.dat"); }
 
@@ -322,7 +348,7 @@ void ScoreFile::AppendScoreRecord(const ScoreRecord& record) const
     const auto RecordingFailed = [&path](int err) { ::RecordingFailed(path, err); };
     const QByteArray bytes = record.ToBytes();
     Descriptor file(OpenFile(path, Access::Write, QString(), Wait, RecordingFailed));
-    LockFile(file.Get(), F_WRLCK, Wait, RecordingFailed);
+    LockFile(file.Get(), F_WRLCK, *this, RecordingFailed);
     // Positioned under the lock: right after the last whole record, over any partial tail.
     const qint64 size = FileSize(file.Get());
     if (size < 0)
@@ -341,7 +367,7 @@ void ScoreFile::LoadScoreRecords(LoadedScores& scores) const
 {
     const QString path = Path();
     std::vector<char>& buffer = scores.ReadBuffer;
-    const qint64 count = ReadLastWhole(path, LoadedScores::Window, std::numeric_limits<qint32>::max(), Wait, buffer,
+    const qint64 count = ReadLastWhole(*this, LoadedScores::Window, std::numeric_limits<qint32>::max(), buffer,
                                        [&path, &scores](int stage, int err, qint64 recordNumber) {
                                            ::LoadFailed(path, FirstSlot(scores), stage, err, recordNumber);
                                        });
@@ -398,7 +424,7 @@ std::vector<ScoreRecord> ScoreFile::ReadLastRecords(qint64 count) const
 {
     const QString path = Path();
     std::vector<char> buffer;
-    const qint64 got = ReadLastWhole(path, count, std::numeric_limits<qint64>::max(), Wait, buffer,
+    const qint64 got = ReadLastWhole(*this, count, std::numeric_limits<qint64>::max(), buffer,
                                      [&path](int stage, int err, qint64 recordNumber) {
                                          ::LoadFailed(path, ScoreRecord(), stage, err, recordNumber);
                                      });
@@ -428,7 +454,7 @@ ScoreRecord ScoreFile::ReadRecord(qint32 n) const
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("読み込み"), err); };
     Descriptor file(OpenFile(path, Access::Read, QString(), Wait, fail));
-    LockFile(file.Get(), F_RDLCK, Wait, fail);
+    LockFile(file.Get(), F_RDLCK, *this, fail);
     char bytes[RecordSize];
     const qint64 got = n >= 1 ? ReadAt(file.Get(), bytes, RecordSize, qint64(n - 1) * RecordSize) : 0;
     if (got < 0)
@@ -445,7 +471,7 @@ void ScoreFile::WriteRecord(qint32 n, const ScoreRecord& record) const
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("書き込み"), err); };
     const QByteArray bytes = record.ToBytes();
     Descriptor file(OpenFile(path, Access::Write, QString(), Wait, fail));
-    LockFile(file.Get(), F_WRLCK, Wait, fail);
+    LockFile(file.Get(), F_WRLCK, *this, fail);
     const qint64 size = FileSize(file.Get());
     if (size < 0)
         fail(int(-size));
@@ -463,7 +489,7 @@ void ScoreFile::RemoveRecord(qint32 n) const
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("記録の削除"), err); };
     Descriptor file(OpenFile(path, Access::Write, QString(), Wait, fail));
-    LockFile(file.Get(), F_WRLCK, Wait, fail);
+    LockFile(file.Get(), F_WRLCK, *this, fail);
     const qint64 size = FileSize(file.Get());
     if (size < 0)
         fail(int(-size));

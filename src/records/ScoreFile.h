@@ -3,6 +3,7 @@
 #include "records/ScoreRecord.h"
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <vector>
 
 struct LoadedScores;
@@ -15,6 +16,11 @@ class ScoreFile {
 public:
     // `dataFolder` ends with "/".
     explicit ScoreFile(const QString& dataFolder, WaitFunction wait = {});
+    // While another machine holds the lock, `notice` hears the seconds waited after each second of
+    // waiting, and 0 once the wait is over.
+    ScoreFile& NoticeWaiting(std::function<void(int secondsWaited)> notice);
+    // Gives up (FatalError) once the lock has been waited for this many seconds; 0 waits on.
+    ScoreFile& GiveUpAfter(int seconds);
 
     QString Path() const;
     // "成績累積データtemp.dat": a copy of the file kept while a record is being removed.
@@ -41,6 +47,10 @@ public:
     void WriteRecord(qint32 n, const ScoreRecord& record) const;
     // Records after n move up by one; a partial record at the end is dropped.
     void RemoveRecord(qint32 n) const;
+
+    const WaitFunction& WaitFor() const { return Wait; }
+    std::function<void(int)> Notice;
+    int GiveUpSeconds = 0;
 
 private:
     QString DataFolder;

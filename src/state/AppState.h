@@ -63,6 +63,10 @@ struct AppState : Installation, AttemptState {
     SoundCues* Cues = nullptr;
     // Waits for another machine with the screens responsive (score file lock conflicts).
     WaitFunction Wait;
+    // Hears how long the wait for another machine's lock has lasted (0: over), to tell the pupil.
+    std::function<void(int secondsWaited)> WaitNotice;
+    // Seconds after which a wait for the lock gives up; 0 waits on (the screens do).
+    int LockGiveUpSeconds = 0;
 };
 
 // The one instance. Tests reset it with ResetAppState().

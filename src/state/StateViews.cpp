@@ -5,7 +5,9 @@
 
 ScoreFile StateViews::Scores(const AppState& s)
 {
-    return ScoreFile(s.DataFolder, s.Wait);
+    ScoreFile file(s.DataFolder, s.Wait);
+    file.NoticeWaiting(s.WaitNotice).GiveUpAfter(s.LockGiveUpSeconds);
+    return file;
 }
 
 DrillModel::Setting StateViews::DrillSetting(const AppState& s)

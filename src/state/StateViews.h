@@ -8,7 +8,7 @@ struct AppState;
 // What the logic takes from the shared state, gathered in one place so that every screen hands the
 // same values down.
 namespace StateViews {
-// The score file of the data folder, waited on with the state's wait.
+// The score file of the data folder, waited on with the state's wait, notice and limit.
 ScoreFile Scores(const AppState& s);
 // The drill's setting for the current pupil and level.
 DrillModel::Setting DrillSetting(const AppState& s);
