@@ -5,6 +5,7 @@
 #include "base/FatalError.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 const QString Header = QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\n");
@@ -170,6 +171,34 @@ private slots:
             QCOMPARE(App().Criteria[r].TargetTime, 7000 + r);
             QCOMPARE(App().Criteria[r].ClearCount, qint16(77));
         }
+    }
+
+    // A pipe in place of the file would hang start-up; a file without read permission is not
+    // "missing".
+    void fileThatCannotBeRead()
+    {
+        const QString path = PassCriteriaFile::Path(App().DataFolder);
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        try {
+            AppCalls::LoadPassCriteria(1);
+            QFAIL("read a pipe");
+        } catch (const FatalError& e) {
+            QVERIFY2(e.Message.contains(QStringLiteral("普通のファイルではありません")), qPrintable(e.Message));
+        }
+        QFile::remove(path);
+        TestInstallation::WriteText(path, Rows(3));
+        QFile::setPermissions(path, QFileDevice::Permissions());
+        if (QFile(path).open(QIODevice::ReadOnly)) {
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+            QSKIP("this process reads files whatever their permissions (root)");
+        }
+        try {
+            AppCalls::LoadPassCriteria(1);
+            QFAIL("read a file without permission");
+        } catch (const FatalError& e) {
+            QVERIFY2(e.Message.contains(QStringLiteral("読めません")), qPrintable(e.Message));
+        }
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     }
 
     // The variant fields keep what the editor shows again: a number, an empty cell or the text.

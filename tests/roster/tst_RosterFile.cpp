@@ -4,6 +4,7 @@
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
+#include <sys/stat.h>
 
 class TestRosterFile : public QObject {
     Q_OBJECT
@@ -127,6 +128,36 @@ private slots:
         const QString message = RosterFile::MissingMessage(App().DataRoot, App().Roster);
         QVERIFY(message.contains(QDir::toNativeSeparators(Inst->DataRoot + QStringLiteral("新名簿.txt"))));
         QVERIFY(message.contains(QStringLiteral("見つかりません")));
+    }
+
+    // A roster that is there but cannot be read says so, not that it is missing; a pipe in its
+    // place is refused at once instead of hanging the name screen.
+    void rosterThatCannotBeRead_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("a pipe") << true << QStringLiteral("普通のファイルではありません");
+        QTest::newRow("no read permission") << false << QStringLiteral("読めません");
+    }
+    void rosterThatCannotBeRead()
+    {
+        QFETCH(bool, pipe);
+        const QString path = Inst->DataRoot + QStringLiteral("新名簿.txt");
+        QFile::remove(path);
+        if (pipe) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        } else {
+            Inst->WriteRoster(QStringLiteral("1,2015,0,0,山田太郎,0,,\n"));
+            QFile::setPermissions(path, QFileDevice::Permissions());
+            if (QFile(path).open(QIODevice::ReadOnly))
+                QSKIP("this process reads files whatever their permissions (root)");
+        }
+        QVERIFY(!AppCalls::LoadRoster());
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        const QString message = RosterFile::MissingMessage(App().DataRoot, App().Roster);
+        QFETCH(QString, words);
+        QVERIFY2(message.contains(words), qPrintable(message));
+        QVERIFY2(message.contains(QDir::toNativeSeparators(path)), qPrintable(message));
     }
 
     void moreThan5000Listed()

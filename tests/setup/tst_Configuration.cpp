@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 // Every file under `root` with its bytes, to prove a failed start-up wrote nothing.
@@ -110,6 +111,35 @@ private slots:
         QCOMPARE(Configuration::ProgramFolderPath(App().ProgramFolderOverride), QCoreApplication::applicationDirPath() + "/");
     }
 
+    // A folder named with "〜" (U+301C) is found although CP932 gives the path file's "～" (U+FF5E).
+    void otherWaveDash()
+    {
+        TestInstallation inst;
+        inst.WriteAll();
+        const QString root = inst.Root + QStringLiteral("share〜x/");
+        QVERIFY(QDir().rename(inst.DataRoot, root));
+        TestInstallation::WriteText(inst.Root + QStringLiteral("パスデータ.txt"), TenItems(inst.Root + QStringLiteral("share～x/")));
+        App().ProgramFolderOverride = inst.ProgramFolder;
+        AppCalls::LoadPathsAndConfiguration();
+        QCOMPARE(App().DataRoot, root);
+        QCOMPARE(App().DataFolder, root + QStringLiteral("prog/"));
+    }
+
+    // A relative data root is where the program is, wherever it was started from.
+    void relativeDataRoot()
+    {
+        TestInstallation inst;
+        inst.WriteAll();
+        TestInstallation::WriteText(inst.Root + QStringLiteral("パスデータ.txt"), TenItems(QStringLiteral("../share/")));
+        App().ProgramFolderOverride = inst.ProgramFolder;
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(QDir::rootPath());
+        AppCalls::LoadPathsAndConfiguration();
+        QDir::setCurrent(before);
+        QCOMPARE(App().DataRoot, inst.DataRoot);
+        QCOMPARE(App().DataFolder, inst.DataFolder);
+    }
+
     void failures_data()
     {
         QTest::addColumn<int>("fault");
@@ -131,6 +161,12 @@ private slots:
         QTest::newRow("start month out of range") << 8 << QStringLiteral("share/共通データ.txt")
                                                    << QStringLiteral("1 から 12");
         QTest::newRow("path file is a folder") << 9 << QStringLiteral("パスデータ.txt") << QStringLiteral("普通のファイルではありません");
+        QTest::newRow("roster option beyond any whole number") << 10 << QStringLiteral("share/共通データ.txt")
+                                                                << QStringLiteral("大きすぎます");
+        // A pipe would hang the reading; it is refused at once.
+        QTest::newRow("path file is a pipe") << 11 << QStringLiteral("パスデータ.txt") << QStringLiteral("普通のファイルではありません");
+        QTest::newRow("no data root under either wave dash") << 12 << QStringLiteral("share～x/共通データ.txt")
+                                                              << QStringLiteral("share〜x");
     }
     void failures()
     {
@@ -152,6 +188,14 @@ private slots:
         case 7: QVERIFY(QDir(inst.DataFolder).removeRecursively()); break;
         case 8: inst.WriteCommonFile(QStringLiteral("12345学校"), 13); break;
         case 9: QVERIFY(QFile::remove(pathFile)); QVERIFY(QDir().mkdir(pathFile)); break;
+        case 10:
+            TestInstallation::WriteText(commonFile, QStringLiteral("4,\"12345学校\",100000000000000000000,0,0,0,0,0,0,0\n"));
+            break;
+        case 11:
+            QVERIFY(QFile::remove(pathFile));
+            QCOMPARE(::mkfifo(QFile::encodeName(pathFile).constData(), 0644), 0);
+            break;
+        case 12: TestInstallation::WriteText(pathFile, TenItems(inst.Root + QStringLiteral("share～x/"))); break;
         }
         const auto before = Snapshot(inst.Root);
         App().ProgramFolderOverride = inst.ProgramFolder;

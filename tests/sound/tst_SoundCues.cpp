@@ -3,6 +3,7 @@
 #include "support/ScriptedRandom.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
+#include <sys/stat.h>
 #include <memory>
 
 namespace {
@@ -222,6 +223,15 @@ private slots:
         QCOMPARE(Player.Played.size(), 20);
         QCOMPARE(Cues.Failures, 3);
         QCOMPARE(HookCalls.size(), 0);
+    }
+
+    // A pipe in place of the list would hang start-up: it is left alone and no cue has a file.
+    void pipeInPlaceOfTheList()
+    {
+        QCOMPARE(::mkfifo(QFile::encodeName(Install->SoundFolder + QStringLiteral("新音ファイル.txt")).constData(), 0644), 0);
+        LoadSoundTable();
+        for (int c = 1; c <= 10; ++c)
+            QCOMPARE(Cues.Table.Cell[c][21], QString());
     }
 
     // Without a player (the unit tests, the export) the cues are silent and never fail.
