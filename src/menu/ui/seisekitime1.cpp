@@ -253,6 +253,13 @@ void seisekitime1::PlaceColumns()
     }
 }
 
+void seisekitime1::HideResults(Column& c)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{c.List, c.Targets, c.JudgeWindow, c.TodayTotals, c.AllTimeTotals,
+                                                     c.TodayHeader, c.AllTimeHeader})
+        w->hide();
+}
+
 bool seisekitime1::IsPracticeLevel(int level) const
 {
     return App().Catalogue.IsPractice(level);
@@ -351,13 +358,8 @@ void seisekitime1::Form_Activate()
         Column& c = Columns[std::size_t(i)];
         SetBackColour(c.Targets, LightGrey);
         SetBackColour(c.JudgeWindow, LightGrey);
-        if (IsPracticeLevel(i)) {
-            for (QWidget* w : {static_cast<QWidget*>(c.List), static_cast<QWidget*>(c.Targets),
-                               static_cast<QWidget*>(c.JudgeWindow), static_cast<QWidget*>(c.TodayTotals),
-                               static_cast<QWidget*>(c.AllTimeTotals), static_cast<QWidget*>(c.TodayHeader),
-                               static_cast<QWidget*>(c.AllTimeHeader)})
-                w->hide();
-        }
+        if (IsPracticeLevel(i))
+            HideResults(c);
         c.AllTimeTotals->setText(MenuTexts::AllTimeTotals(s.Results.AttemptCount(i, p), s.Results.TotalPoints(i, p)));
         c.TodayTotals->setText(MenuTexts::TodayTotals(s.Results.TodayCount(i, p), s.Results.TodayPoints(i, p)));
     }
@@ -498,11 +500,7 @@ void seisekitime1::Command6_Click()
         ListProgress->setValue(i);
         Column& c = Columns[std::size_t(i)];
         if (c.Name->text().contains(u'練')) {
-            for (QWidget* w : {static_cast<QWidget*>(c.List), static_cast<QWidget*>(c.Targets),
-                               static_cast<QWidget*>(c.JudgeWindow), static_cast<QWidget*>(c.TodayTotals),
-                               static_cast<QWidget*>(c.AllTimeTotals), static_cast<QWidget*>(c.TodayHeader),
-                               static_cast<QWidget*>(c.AllTimeHeader)})
-                w->hide();
+            HideResults(c);
         } else {
             Command3_Click(i);
         }

@@ -97,6 +97,8 @@ private:
     bool ReadRecords(int count, std::vector<ScoreRecord>* records);
     ResultLists::Inputs ListInputs() const;
     bool IsPracticeLevel(int level) const;
+    // A practice level shows no results or targets.
+    static void HideResults(Column& column);
     static void PumpEvents();
 
     int LevelCount = 0;
