@@ -148,25 +148,23 @@ void LockFile(int fd, short type, const ScoreFile& owner, Fail fail)
         lock.l_start = 0;
         lock.l_len = 0; // the whole file, however far it grows
         if (::fcntl(fd, F_SETLK, &lock) == 0) {
-            if (waited > 0 && owner.Notice)
-                owner.Notice(0);
+            if (waited > 0)
+                owner.TellWaited(0);
             return;
         }
         const int err = errno;
         if (err == EINTR)
             continue;
         if (err == EACCES || err == EAGAIN) { // another machine holds it; normally for a moment
-            if (owner.GiveUpSeconds > 0 && waited >= owner.GiveUpSeconds) {
-                if (owner.Notice)
-                    owner.Notice(0);
+            if (owner.GiveUpAfterSeconds() > 0 && waited >= owner.GiveUpAfterSeconds()) {
+                owner.TellWaited(0);
                 throw FatalError(QStringLiteral("ほかのパソコンが成績ファイルを使ったままです。%1秒待ちましたが空きませんでした。\n%2")
                                      .arg(waited)
                                      .arg(Native(owner.Path())));
             }
             Wait(owner.WaitFor(), LockWaitMs);
             waited += LockWaitMs / 1000;
-            if (owner.Notice)
-                owner.Notice(waited);
+            owner.TellWaited(waited);
             continue;
         }
         fail(err);

@@ -48,11 +48,18 @@ public:
     // Records after n move up by one; a partial record at the end is dropped.
     void RemoveRecord(qint32 n) const;
 
+    // How this file is waited on while another machine holds its lock.
     const WaitFunction& WaitFor() const { return Wait; }
-    std::function<void(int)> Notice;
-    int GiveUpSeconds = 0;
+    void TellWaited(int seconds) const
+    {
+        if (Notice)
+            Notice(seconds);
+    }
+    int GiveUpAfterSeconds() const { return GiveUpSeconds; }
 
 private:
     QString DataFolder;
     WaitFunction Wait;
+    std::function<void(int)> Notice;
+    int GiveUpSeconds = 0;
 };
