@@ -7,29 +7,22 @@
 #include "state/AppState.h"
 #include <QApplication>
 #include <QCommandLineParser>
-#include <cstring>
-#include <memory>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
-    // The export runs without a display, so it must not create a QApplication.
-    bool exporting = false;
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--export-results") == 0 || std::strncmp(argv[i], "--export-results=", 17) == 0)
-            exporting = true;
-
-    std::unique_ptr<QCoreApplication> app;
-    if (exporting)
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    else
-        app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zome2"));
     QCoreApplication::setApplicationVersion(StartupInfo::VersionNumber());
 
+    // The command line is read before any application object exists: a wrong option, --help and
+    // --version need no display, and the export must not create a QApplication.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("ゾメ２ — 分数の通分ドリル"));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption programFolder(QStringLiteral("program-folder"),
         QStringLiteral("Behave as if the executable were in DIR."), QStringLiteral("DIR"));
     const QCommandLineOption windowed(QStringLiteral("windowed"),
@@ -37,15 +30,30 @@ int main(int argc, char** argv)
     const QCommandLineOption exportResults(QStringLiteral("export-results"),
         QStringLiteral("Write the results to FILE and exit, without showing any screen."), QStringLiteral("FILE"));
     parser.addOptions({programFolder, windowed, exportResults});
-    parser.process(*app);
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "zome2: %s\nzome2 --help で使い方を表示します。\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("zome2 %s\n", qPrintable(StartupInfo::VersionNumber()));
+        return 0;
+    }
     if (!parser.positionalArguments().isEmpty()) {
-        fprintf(stderr, "zome2: unexpected argument: %s\n", qPrintable(parser.positionalArguments().first()));
+        std::fprintf(stderr, "zome2: 余分な引数があります: %s\nzome2 --help で使い方を表示します。\n",
+                     qPrintable(parser.positionalArguments().first()));
         return 2;
     }
 
-    if (exporting)
+    if (parser.isSet(exportResults)) {
+        QCoreApplication app(argc, argv);
         return ExportCommand::Run(parser.value(programFolder), parser.value(exportResults));
+    }
 
+    QApplication app(argc, argv);
     ScaledForm::Windowed = parser.isSet(windowed);
     // App().TheClock, App().Random and App().Wait start with the system clock, the system random
     // generator and a responsive wait; the sounds go to the session's sound server.
@@ -56,5 +64,5 @@ int main(int argc, char** argv)
     QObject::connect(&flow, &ScreenFlow::Stopped, &ScreenFlow::ShowMessageAndExit);
     SoundFailure::Install(flow.Cues());
     flow.Start();
-    return app->exec();
+    return app.exec();
 }

@@ -228,16 +228,39 @@ private slots:
         QVERIFY2(!errors.contains("display", Qt::CaseInsensitive) && !errors.contains("qt.qpa"), qPrintable(errors));
     }
 
-    void badOptionIsRefused()
+    // The command line needs no display: a wrong option or a missing value is refused with a
+    // message and status 2; --help and --version answer and end.
+    void commandLine_data()
     {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output"); // standard output for 0, standard error otherwise
+        QTest::newRow("unknown option") << QStringList{"--no-such-option"} << 2 << "no-such-option";
+        QTest::newRow("missing value") << QStringList{"--program-folder"} << 2 << "program-folder";
+        QTest::newRow("extra argument") << QStringList{"extra"} << 2 << "extra";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--export-results";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "zome2 1.";
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, output);
         const QString bin = qEnvironmentVariable("ZOME2_BIN_DIR");
         if (bin.isEmpty())
             QSKIP("ZOME2_BIN_DIR not set");
         QProcess process;
-        process.start(bin + "/zome2", {"--no-such-option"});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        process.setProcessEnvironment(env);
+        process.start(bin + "/zome2", arguments);
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QVERIFY(process.exitCode() != 0);
+        QTEST(process.exitCode(), "status");
+        const QString said = QString::fromLocal8Bit(process.exitCode() == 0 ? process.readAllStandardOutput()
+                                                                            : process.readAllStandardError());
+        QVERIFY2(said.contains(output), qPrintable(said));
     }
 
 private:
