@@ -122,6 +122,15 @@ void ScaledForm::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
 }
 
+QLabel* ScaledForm::NewLabel(QWidget* parent, const QString& name, const QString& text, Qt::Alignment align)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAlignment(align);
+    label->setFocusPolicy(Qt::NoFocus);
+    return label;
+}
+
 void ScaledForm::SetBackColour(QWidget* widget, const QColor& colour)
 {
     if (!colour.isValid())

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QWidget>
 
+class QLabel;
+
 // A top-level screen laid out in twips for 15360 × 11520 (1024 × 768 at 15 twips a pixel).
 // One scale factor from the window's size keeps the 4:3 layout, fonts included, centred on any screen.
 class ScaledForm : public QWidget {
@@ -26,6 +28,10 @@ public:
     // Makes the caption of a button, option or single-line label stand whole in its control: the
     // font is made smaller as far as it needs. A caption set after placing calls this again.
     static void FitText(QWidget* widget);
+
+    // A label named `name` (its control name) on `parent`, taking no focus.
+    static QLabel* NewLabel(QWidget* parent, const QString& name, const QString& text = QString(),
+                            Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
 
     // Fills `widget`'s background with `colour` (an invalid colour changes nothing).
     static void SetBackColour(QWidget* widget, const QColor& colour);

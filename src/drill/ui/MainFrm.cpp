@@ -71,16 +71,6 @@ void SetShown(QWidget* w, bool shown)
         w->setVisible(shown);
 }
 
-QLabel* NewLabel(QWidget* parent, const QString& name, const QString& text = QString(),
-                 Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setAlignment(align);
-    label->setFocusPolicy(Qt::NoFocus);
-    return label;
-}
-
 QFrame* NewBox(QWidget* parent, const QString& name, const QColor& colour)
 {
     auto* box = new QFrame(parent);

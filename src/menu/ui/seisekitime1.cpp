@@ -27,15 +27,6 @@ constexpr int ViewHeaderHeight = 405;
 const QColor LightGrey(224, 224, 224);
 const QString WaitText = QStringLiteral("Just a moment, please.");
 
-QLabel* NewLabel(QWidget* parent, const QString& name, const QString& text = QString(),
-                 Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setAlignment(align);
-    return label;
-}
-
 QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text)
 {
     auto* button = new QPushButton(text, parent);
@@ -171,27 +162,10 @@ void seisekitime1::BuildControls()
         c.Ranking->hide();
     }
 
-    ListWaitPanel = new QWidget(this);
-    ListWaitPanel->setObjectName(QStringLiteral("Picture6"));
-    Place(ListWaitPanel, 4800, 4800, 5760, 1440);
-    auto* listWaitLabel = NewLabel(ListWaitPanel, QStringLiteral("Label6"), WaitText, Qt::AlignCenter);
-    Place(listWaitLabel, 0, 0, 5760, 960, 16);
-    ListProgress = new QProgressBar(ListWaitPanel);
-    ListProgress->setObjectName(QStringLiteral("ProgressBar2"));
-    ListProgress->setTextVisible(false);
-    Place(ListProgress, 240, 1020, 5280, 300);
-    ListWaitPanel->hide();
-
-    WaitPanel = new QWidget(this);
-    WaitPanel->setObjectName(QStringLiteral("Picture2"));
-    Place(WaitPanel, 0, 0, DesignWidth, DesignHeight);
-    auto* waitLabel = NewLabel(WaitPanel, QStringLiteral("Label2"), WaitText, Qt::AlignCenter);
-    Place(waitLabel, 1680, 4860, 12000, 1200, 24);
-    WaitProgress = new QProgressBar(WaitPanel);
-    WaitProgress->setObjectName(QStringLiteral("ProgressBar1"));
-    WaitProgress->setTextVisible(false);
-    Place(WaitProgress, 3840, 6240, 7680, 300);
-    WaitPanel->hide();
+    ListWaitPanel = NewWaitPanel({"Picture6", "Label6", "ProgressBar2", QRect(4800, 4800, 5760, 1440),
+                                  QRect(0, 0, 5760, 960), 16, QRect(240, 1020, 5280, 300)}, &ListProgress);
+    WaitPanel = NewWaitPanel({"Picture2", "Label2", "ProgressBar1", QRect(0, 0, DesignWidth, DesignHeight),
+                              QRect(1680, 4860, 12000, 1200), 24, QRect(3840, 6240, 7680, 300)}, &WaitProgress);
 
     // The form sees keys before its controls.
     for (QWidget* child : findChildren<QWidget*>())
@@ -258,6 +232,21 @@ void seisekitime1::HideResults(Column& c)
     for (QWidget* w : std::initializer_list<QWidget*>{c.List, c.Targets, c.JudgeWindow, c.TodayTotals, c.AllTimeTotals,
                                                      c.TodayHeader, c.AllTimeHeader})
         w->hide();
+}
+
+QWidget* seisekitime1::NewWaitPanel(const WaitPanelPlace& place, QProgressBar** progress)
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QLatin1String(place.Panel));
+    Place(panel, place.Area.x(), place.Area.y(), place.Area.width(), place.Area.height());
+    QLabel* label = NewLabel(panel, QLatin1String(place.Label), WaitText, Qt::AlignCenter);
+    Place(label, place.Text.x(), place.Text.y(), place.Text.width(), place.Text.height(), place.PointSize);
+    *progress = new QProgressBar(panel);
+    (*progress)->setObjectName(QLatin1String(place.Bar));
+    (*progress)->setTextVisible(false);
+    Place(*progress, place.Progress.x(), place.Progress.y(), place.Progress.width(), place.Progress.height());
+    panel->hide();
+    return panel;
 }
 
 bool seisekitime1::IsPracticeLevel(int level) const

@@ -77,6 +77,17 @@ private:
     };
 
     void BuildControls();
+    // A wait panel, "Just a moment, please." over a progress bar; places in twips.
+    struct WaitPanelPlace {
+        const char* Panel;
+        const char* Label;
+        const char* Bar;
+        QRect Area;
+        QRect Text;
+        double PointSize;
+        QRect Progress;
+    };
+    QWidget* NewWaitPanel(const WaitPanelPlace& place, QProgressBar** progress);
     void Form_Load();
     void PlaceColumns();
     // Starts level `level` unless the button is disabled: through the button with the wait panel,
