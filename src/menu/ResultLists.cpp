@@ -79,20 +79,10 @@ QString MarkOf(int pupil, const ResultLists::Inputs& in)
     return pupil == in.CurrentPupil ? CurrentMark : ResultEvaluation::GradeMark(GradeOf(pupil, in));
 }
 
-bool Shown(int pupil, const ResultLists::Inputs& in)
-{
-    return ResultLists::PassesGradeFilter(in.GradeFilterText, GradeOf(pupil, in));
-}
+bool Shown(int pupil, const ResultLists::Inputs& in) { return ResultLists::PupilShown(pupil, in); }
 
 int MenuLevels(const ResultLists::Inputs& in) { return std::clamp(in.LevelCount, 0, Limits::LastLevel); }
 
-// A record the lists of attempts may show: a pupil's attempt on a level that has a column, with a
-// date and time that can be written. Damaged records and those of pupil 0 are left out.
-bool Listable(const ScoreRecord& r, const ResultLists::Inputs& in)
-{
-    return r.Pupil >= 1 && r.Pupil <= Limits::MaxPupil && r.Level >= Limits::FirstLevel && r.Level <= MenuLevels(in)
-        && r.Date >= FirstOleDate && r.Date < PastLastOleDate && std::isfinite(r.TimeOfDay);
-}
 
 // The moment `days` days ago; a record is in the period when its day is later: a period of k days
 // is today and the k − 1 days before it, whatever the time of day (this week begins on Monday).
@@ -209,6 +199,20 @@ qint32 Clamped32(qint64 value)
 
 } // namespace
 
+// Damaged records and those of pupil 0 are left out.
+bool ResultLists::Listable(const ScoreRecord& r, const Inputs& in)
+{
+    return r.Pupil >= 1 && r.Pupil <= Limits::MaxPupil && r.Level >= Limits::FirstLevel && r.Level <= MenuLevels(in)
+        && r.Date >= FirstOleDate && r.Date < PastLastOleDate && std::isfinite(r.TimeOfDay);
+}
+
+bool ResultLists::PupilShown(int pupil, const Inputs& in)
+{
+    return PassesGradeFilter(in.GradeFilterText, GradeOf(pupil, in));
+}
+
+QString ResultLists::DateText(double date) { return FullDate(date); }
+
 bool ResultLists::PassesGradeFilter(const QString& selectorText, int gradeIndex)
 {
     return selectorText == QStringLiteral("家族") || RosterFile::SelectorPasses(selectorText, gradeIndex);
@@ -321,6 +325,8 @@ ResultLists::Ranking ResultLists::LevelRanking(int level, DisplayMode mode, Poin
                 rank = k;
             if (!Shown(p, in))
                 continue;
+            ranking.Pupils.push_back(p);
+            ranking.Ranks.push_back(keys[std::size_t(k)] == Limits::NoTime ? Ranking::NoRank : rank);
             const QString second = current ? CurrentMark : QStringLiteral("　");
             const qint32 time = keys[std::size_t(k)];
             if (time == FailedBest)
@@ -335,6 +341,8 @@ ResultLists::Ranking ResultLists::LevelRanking(int level, DisplayMode mode, Poin
                 rank = k;
             if (!Shown(p, in) || (todayLead && today(p) == 0))
                 continue;
+            ranking.Pupils.push_back(p);
+            ranking.Ranks.push_back(rank);
             ranking.Rows << RankColumn(rank) + mark + name + (QStringLiteral("    ") + QString::number(today(p))).right(3)
                     + QStringLiteral("/") + (QStringLiteral("    ") + QString::number(allTime(p))).right(5);
         }

@@ -37,16 +37,27 @@ public:
     // Rows per level (index = level number; 0 unused).
     using LevelRows = std::array<QStringList, Limits::LevelSlots>;
 
-    // One level's ranking and the row to bring into view (-1: none).
+    // One level's ranking and the row to bring into view (-1: none); per row, the pupil and the
+    // rank (NoRank for a pupil without an attempt).
     struct Ranking {
+        static constexpr int NoRank = -1;
         QStringList Rows;
         int SelectedRow = -1;
+        std::vector<int> Pupils;
+        std::vector<int> Ranks;
     };
 
     // How many records each list looks at, counted back from the end of the score file.
     static constexpr int TodayWindow = 1000;
     static constexpr int PeriodWindow = 20000;
 
+    // A record the lists may show: a pupil's attempt on a level of the menu, with a date and time
+    // that can be written.
+    static bool Listable(const ScoreRecord& record, const Inputs& in);
+    // Whether the grade selector lets `pupil` be listed.
+    static bool PupilShown(int pupil, const Inputs& in);
+    // The date of a record as yyyy/MM/dd.
+    static QString DateText(double date);
     // The grade selector's verdict for a grade index; "家族" passes everyone.
     static bool PassesGradeFilter(const QString& selectorText, int gradeIndex);
     // The days of ListPeriod 1–5 (this week … ten years) on `today`; `previous` for any other value.

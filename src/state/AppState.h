@@ -12,6 +12,7 @@
 
 class Clock;
 class RandomSource;
+class SheetPrinter;
 class SoundCues;
 class SoundPlayer;
 
@@ -61,6 +62,8 @@ struct AppState : Installation, AttemptState {
     RandomSource* Random = nullptr;
     SoundPlayer* Player = nullptr;
     SoundCues* Cues = nullptr;
+    // Where the graph's result sheets go; without it nothing can be printed.
+    SheetPrinter* Printer = nullptr;
     // Waits for another machine with the screens responsive (score file lock conflicts).
     WaitFunction Wait;
     // Hears how long the wait for another machine's lock has lasted (0: over), to tell the pupil.

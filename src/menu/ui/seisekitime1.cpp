@@ -3,6 +3,7 @@
 #include "base/FatalError.h"
 #include "menu/LevelUnlock.h"
 #include "menu/MenuTexts.h"
+#include "menu/ui/GraphPanel.h"
 #include "roster/RosterFile.h"
 #include "state/AppState.h"
 #include "state/StateViews.h"
@@ -116,7 +117,7 @@ void seisekitime1::BuildControls()
     GraphButton = NewButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"));
     Place(GraphButton, 9600, 1260, 1200, 405, 10);
     GraphButton->hide();
-    connect(GraphButton, &QPushButton::clicked, this, &seisekitime1::GraphRequested);
+    connect(GraphButton, &QPushButton::clicked, this, &seisekitime1::Command17_Click);
 
     PrintButton = NewButton(this, QStringLiteral("Command27"), QStringLiteral("印刷"));
     Place(PrintButton, 10920, 1260, 1200, 405, 10);
@@ -164,6 +165,16 @@ void seisekitime1::BuildControls()
 
     ListWaitPanel = NewWaitPanel({"Picture6", "Label6", "ProgressBar2", QRect(4800, 4800, 5760, 1440),
                                   QRect(0, 0, 5760, 960), 16, QRect(240, 1020, 5280, 300)}, &ListProgress);
+    Graph = new GraphPanel(this, [this] {
+        TimeGraph::Inputs in;
+        in.Lists = ListInputs();
+        in.Period = ResultLists::PointsPeriod(PointsPeriod == 0 ? ResultLists::AllTimeLead : PointsPeriod);
+        in.ProgramTitle = App().ProgramTitle;
+        return in;
+    });
+    connect(Graph, &GraphPanel::BandsDrawn, this, [this] { OrderPanel->setEnabled(true); });
+    connect(Graph, &GraphPanel::FatalErrorRaised, this, &seisekitime1::FatalErrorRaised);
+
     WaitPanel = NewWaitPanel({"Picture2", "Label2", "ProgressBar1", QRect(0, 0, DesignWidth, DesignHeight),
                               QRect(1680, 4860, 12000, 1200), 24, QRect(3840, 6240, 7680, 300)}, &WaitProgress);
 
@@ -295,6 +306,7 @@ void seisekitime1::Form_Activate()
     const int p = s.CurrentPupil;
 
     PrintButton->setVisible(s.MenuPrintAllowed == 1 && s.CurrentPupilName.contains(QStringLiteral("先生")));
+    Graph->SetPrintAllowed(s.CurrentPupilName.contains(QStringLiteral("先生")));
     MinutesLabel->setText(MenuTexts::MinutesSinceSignIn(s.TheClock->SecondsSinceMidnight(), s.LoginTime));
 
     MenuReady = false;
@@ -501,6 +513,7 @@ void seisekitime1::Command6_Click()
 void seisekitime1::Command16_Click()
 {
     AppState& s = App();
+    Graph->Prepare(LevelCount);
     s.GraphLevel = 1;
     s.GraphPupil = s.CurrentPupil;
     s.ResultView = 3;
@@ -537,6 +550,11 @@ void seisekitime1::Command9_Click()
     ListWaitPanel->raise();
 }
 
+void seisekitime1::Command17_Click()
+{
+    Graph->Command17_Click();
+}
+
 // ---- options and selectors
 
 void seisekitime1::BeginBuilding()
@@ -560,6 +578,7 @@ void seisekitime1::ShowLists()
 void seisekitime1::OnDisplayChosen(int index)
 {
     GraphButton->hide();
+    Graph->hide();
     BeginBuilding();
     PumpEvents();
     if (Activating)

@@ -4,6 +4,7 @@
 #include "menu/ResultLists.h"
 #include <array>
 
+class GraphPanel;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -38,6 +39,7 @@ public:
     void Command6_Click();       // every level's ranking by best time
     void Command16_Click();      // the pupil's own history
     void Command9_Click();       // which levels may start, which are barred
+    void Command17_Click();      // the graph of the pupil's times
 
     // True once the activation has finished and the menu takes keys.
     bool IsReady() const { return MenuReady; }
@@ -48,8 +50,6 @@ signals:
     void LevelChosen(int level);
     // Back to the name screen.
     void BackChosen();
-    // "グラフ": the graph of the pupil's times.
-    void GraphRequested();
     // The score file could not be read; the program cannot go on.
     void FatalErrorRaised(const QString& message);
 
@@ -136,6 +136,7 @@ private:
     QComboBox* PeriodSelector = nullptr; // Combo2
     QPushButton* BackButton = nullptr;   // Command1
     QPushButton* GraphButton = nullptr;  // Command17
+    GraphPanel* Graph = nullptr;         // Picture11
     QPushButton* PrintButton = nullptr;  // Command27, never shown here
     QPushButton* FirstViewButton = nullptr; // Command26
     QWidget* WaitPanel = nullptr;        // Picture2
