@@ -2,6 +2,7 @@
 #include "app/ScreenFlow.h"
 #include "app/SoundFailure.h"
 #include "base/ui/ScaledForm.h"
+#include "menu/ui/SystemSheetPrinter.h"
 #include "setup/StartupInfo.h"
 #include "sound/PulseSoundPlayer.h"
 #include "state/AppState.h"
@@ -60,6 +61,9 @@ int main(int argc, char** argv)
     App().ProgramFolderOverride = parser.value(programFolder);
     PulseSoundPlayer player;
     App().Player = &player;
+    // Result sheets go to the default printer, or become PDF files in the documents folder.
+    SystemSheetPrinter printer;
+    App().Printer = &printer;
     ScreenFlow flow;
     QObject::connect(&flow, &ScreenFlow::Stopped, &ScreenFlow::ShowMessageAndExit);
     SoundFailure::Install(flow.Cues());

@@ -1,0 +1,283 @@
+// The graph panel of the level menu on the offscreen platform, over a real installation and score
+// file; its bands painted into a picture, and its sheets printed to real PDF files.
+#include "base/OleDate.h"
+#include "menu/TimeGraph.h"
+#include "menu/ui/GraphPainter.h"
+#include "menu/ui/GraphSurface.h"
+#include "menu/ui/SystemSheetPrinter.h"
+#include "menu/ui/seisekitime1.h"
+#include "records/ScoreRecord.h"
+#include "state/AppState.h"
+#include "support/AppCalls.h"
+#include "support/ManualClock.h"
+#include "support/MessageWatch.h"
+#include "support/ScriptedRandom.h"
+#include "support/Screens.h"
+#include "support/TestInstallation.h"
+#include "SheetPages.h"
+#include <QDir>
+#include <QImage>
+#include <QListView>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardItemModel>
+#include <QtTest>
+
+namespace {
+// Thursday 10 December 2026, 10:00.
+const QDateTime Now(QDate(2026, 12, 10), QTime(10, 0, 0));
+const int Levels = 7;
+
+ScoreRecord Record(int pupil, int level, int seconds, int daysAgo)
+{
+    ScoreRecord r;
+    r.Date = OleDate::FromDate(Now.date()) - daysAgo;
+    r.TimeOfDay = 0.375;
+    r.Pupil = qint16(pupil);
+    r.Level = qint16(level);
+    r.Seconds = seconds;
+    return r;
+}
+
+bool IsRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80; }
+bool IsBlue(QRgb c) { return qBlue(c) > 200 && qRed(c) < 80 && qGreen(c) < 80; }
+} // namespace
+
+class TestGraphPanel : public QObject {
+    Q_OBJECT
+    ManualClock Clock{Now};
+    ScriptedRandom Random;
+    std::unique_ptr<TestInstallation> Inst;
+    QPointer<seisekitime1> Menu;
+
+    void WriteScores(const QList<ScoreRecord>& records)
+    {
+        QByteArray bytes;
+        for (const ScoreRecord& r : records)
+            bytes += r.ToBytes();
+        QFile f(AppCalls::File().Path());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(f.write(bytes), bytes.size());
+    }
+    // The menu on the pupil's own times, with the graph open.
+    void OpenGraph()
+    {
+        AppCalls::ComputeResultTables();
+        Menu = new seisekitime1;
+        Menu->ShowScreen();
+        QVERIFY(QTest::qWaitForWindowExposed(Menu));
+        QTRY_VERIFY(Menu->IsReady());
+        auto* graphButton = Button("Command17");
+        QVERIFY(!graphButton->isVisible());
+        Menu->findChild<QRadioButton*>(QStringLiteral("Option2_2"))->click();
+        QTRY_VERIFY(graphButton->isVisible());
+        graphButton->click();
+        QVERIFY(Panel()->isVisible());
+    }
+    QWidget* Panel() const { return Menu->findChild<QWidget*>(QStringLiteral("Picture11")); }
+    GraphSurface* Surface() const { return Menu->findChild<GraphSurface*>(QStringLiteral("Picture12")); }
+    QPushButton* Button(const char* name) const { return Menu->findChild<QPushButton*>(QLatin1String(name)); }
+    QListView* List(const char* name) const { return Menu->findChild<QListView*>(QLatin1String(name)); }
+    void SelectRows(QListView* list, const QList<int>& rows)
+    {
+        list->clearSelection();
+        for (int row : rows)
+            list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
+    }
+    QList<int> BandLevels() const
+    {
+        QList<int> levels;
+        for (const GraphBand& b : Surface()->Bands())
+            levels << b.Level;
+        return levels;
+    }
+    int PupilRow(int pupil) const
+    {
+        const QAbstractItemModel* m = List("List2")->model();
+        for (int row = 0; row < m->rowCount(); ++row)
+            if (m->index(row, 0).data().toString().endsWith(QStringLiteral("/%1").arg(pupil)))
+                return row;
+        return -1;
+    }
+
+private slots:
+    void init()
+    {
+        ResetAppState();
+        AppState& s = App();
+        s.TheClock = &Clock;
+        s.Random = &Random;
+        s.Wait = [](int) {};
+        Inst = std::make_unique<TestInstallation>();
+        Inst->WriteAll();
+        Inst->ApplyToAppState();
+        QString criteria;
+        for (int l = 1; l <= Levels; ++l)
+            criteria += QStringLiteral("60,90,100,5,1,0,0,7,7,,,\n");
+        Inst->WriteCriteria(criteria);
+        Inst->WriteRoster(QStringLiteral("1,2015,0,0,山田太郎,0,,\n2,2015,0,0,佐藤花子,0,,\n3,2014,0,0,鈴木一郎,0,,\n"
+                                         "4,1980,0,0,先生,0,,\n"));
+        s.ProgramTitle = QStringLiteral("ゾメ２");
+        s.Catalogue.Build();
+        // A menu of seven levels, so that printing them all takes three pages.
+        for (int l = 4; l <= Levels; ++l) {
+            s.Catalogue.LevelName[l] = QStringLiteral("レベル%1").arg(l);
+            s.Catalogue.LevelInUse[l] = true;
+        }
+        s.Catalogue.LevelCount = Levels;
+        s.Catalogue.FinalLevel = Levels;
+        AppCalls::LoadPassCriteria(Levels);
+        QVERIFY(AppCalls::LoadRoster());
+        s.CurrentPupil = 1;
+        s.CurrentPupilName = QStringLiteral("山田太郎");
+        s.CurrentGradeLabel = QStringLiteral("小５");
+        s.GradeFilterText = QStringLiteral("全学年");
+        s.SchoolName = QStringLiteral("テスト小学校");
+        ScaledForm::Windowed = true;
+        WriteScores({Record(1, 1, 50, 3), Record(2, 1, 40, 3), Record(1, 1, 45, 2), Record(1, 1, 48, 1),
+                     Record(1, 2, 70, 2), Record(2, 2, 30, 1), Record(3, 5, 20, 1)});
+    }
+    void cleanup()
+    {
+        DeleteAllScreens();
+        ScaledForm::Windowed = false;
+        ResetAppState();
+    }
+
+    void opensOnTheFirstThreeLevels()
+    {
+        OpenGraph();
+        QCOMPARE(BandLevels(), (QList<int>{1, 2, 3}));
+        const GraphBand& first = Surface()->Bands().front();
+        QCOMPARE(first.Pupil, 1);
+        QCOMPARE(int(first.Dots.size()), 3);
+        QCOMPARE(int(first.Records.size()), 2);
+        QVERIFY(!List("List2")->isVisible());
+        QVERIFY(Button("Command25")->isVisible());
+        QVERIFY(!Button("Command24_1")->isVisible());
+        QVERIFY(!Button("Command21_0")->isVisible());
+        QCOMPARE(App().ResultView, qint16(3));
+        // What the bands say is there for a screen reader.
+        const QString description = Surface()->accessibleDescription();
+        QVERIFY2(description.contains(QStringLiteral("回数　　　　　　　  3回")), qPrintable(description));
+        QVERIFY(description.contains(QStringLiteral("山田太郎")));
+        // The hidden rankings hold the graph level's rows.
+        QVERIFY(!List("List4_1")->isVisible());
+        QCOMPARE(List("List4_2")->model()->rowCount(), 4);
+
+        Button("Command18")->click();
+        QVERIFY(!Panel()->isVisible());
+    }
+
+    // A fourth level starts a new page: only its band stays on the screen.
+    void aFourthLevelClearsThePicture()
+    {
+        OpenGraph();
+        SelectRows(List("List3"), {0, 1, 2, 3});
+        QCOMPARE(BandLevels(), QList<int>{4});
+        QCOMPARE(Surface()->Bands().front().Top, 0.05 * Surface()->height());
+        SelectRows(List("List3"), {1, 4});
+        QCOMPARE(BandLevels(), (QList<int>{2, 5}));
+    }
+
+    void anotherPupilsGraph()
+    {
+        OpenGraph();
+        Button("Command25")->click();
+        QVERIFY(!Button("Command25")->isVisible());
+        QListView* pupils = List("List2");
+        QVERIFY(pupils->isVisible());
+        QCOMPARE(pupils->model()->index(PupilRow(2), 0).data().toString(), QStringLiteral("小５ /  佐藤花子/2"));
+        const QModelIndex sato = pupils->model()->index(PupilRow(2), 0);
+        QTest::mouseClick(pupils->viewport(), Qt::LeftButton, {}, pupils->visualRect(sato).center());
+        QCOMPARE(Surface()->Bands().front().Pupil, 2);
+        QCOMPARE(int(Surface()->Bands().front().Dots.size()), 1);
+        QCOMPARE(App().GraphPupil, qint16(2));
+    }
+
+    void theBandAsPainted()
+    {
+        OpenGraph();
+        QImage image(Surface()->size(), QImage::Format_RGB32);
+        image.fill(Qt::black);
+        {
+            QPainter painter(&image);
+            Surface()->PaintPage(painter);
+        }
+        const GraphBand& band = Surface()->Bands().front();
+        // 50 s (a record), 45 s (a record), 48 s (not one).
+        QVERIFY(band.Dots[0].Record && band.Dots[1].Record && !band.Dots[2].Record);
+        QVERIFY(IsRed(image.pixel(band.Dots[0].At.toPoint())));
+        QVERIFY(IsBlue(image.pixel(band.Dots[2].At.toPoint())));
+        // Clear of the drawing, the picture is white.
+        const QPoint empty(int(0.95 * image.width()), int(band.Top + 0.7 * image.height() / 3));
+        QCOMPARE(image.pixel(empty), qRgb(255, 255, 255));
+    }
+
+    // A teacher prints seven levels for three pupils: three documents of three pages each, every
+    // page headed by its pupil's name; with no printer they are PDF files.
+    void teacherPrintsSheets()
+    {
+        QTemporaryDir pdfs;
+        SystemSheetPrinter printer(SystemSheetPrinter::Output::PdfFiles);
+        printer.SetPdfFolder(pdfs.path());
+        App().Printer = &printer;
+        App().CurrentPupil = 4;
+        App().CurrentPupilName = QStringLiteral("先生");
+        OpenGraph();
+        QVERIFY(Button("Command24_1")->isVisible());
+        Button("Command25")->click();
+        SelectRows(List("List3"), {0, 1, 2, 3, 4, 5, 6});
+        SelectRows(List("List2"), {PupilRow(1), PupilRow(2), PupilRow(3)});
+        MessageWatch watch;
+        Button("Command24_1")->click();
+        QCOMPARE(watch.Texts.size(), 1);
+        QVERIFY2(watch.Texts[0].contains(QStringLiteral("PDF")), qPrintable(watch.Texts[0]));
+
+        const QStringList files = QDir(pdfs.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), 3);
+        const QString names[] = {QStringLiteral("山田太郎"), QStringLiteral("佐藤花子"), QStringLiteral("鈴木一郎")};
+        for (int i = 0; i < 3; ++i) {
+            const QString file = QStringLiteral("20261210_%1_%2.pdf").arg(i + 1).arg(names[i]);
+            QVERIFY2(files.contains(file), qPrintable(files.join(u' ')));
+            QVERIFY(watch.Texts[0].contains(file));
+            QString problem;
+            const QStringList pages = SheetPages::Read(QDir(pdfs.path()).filePath(file), &problem);
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+            QCOMPARE(pages.size(), 3);
+            for (int p = 0; p < 3; ++p) {
+                const QString page = SheetPages::Squeezed(pages[p]);
+                QVERIFY2(page.contains(names[i]), qPrintable(pages[p]));
+                for (int level = 1; level <= Levels; ++level) {
+                    const bool here = (level - 1) / 3 == p;
+                    const QString title = SheetPages::Squeezed(
+                        QStringLiteral("ゾメ２ ") + App().Catalogue.LevelName[std::size_t(level)]);
+                    QVERIFY2(page.contains(title) == here, qPrintable(QStringLiteral("level %1 on page %2:\n%3")
+                                                                         .arg(level).arg(p + 1).arg(pages[p])));
+                }
+                QVERIFY(page.contains(QStringLiteral("本人/塾全体")));
+            }
+        }
+    }
+
+    void printingFailsAloud()
+    {
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath(QStringLiteral("file.txt")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        SystemSheetPrinter printer(SystemSheetPrinter::Output::PdfFiles);
+        printer.SetPdfFolder(dir.filePath(QStringLiteral("file.txt/sub")));
+        App().Printer = &printer;
+        App().CurrentPupilName = QStringLiteral("先生");
+        OpenGraph();
+        MessageWatch watch;
+        Button("Command24_1")->click();
+        QCOMPARE(watch.Texts.size(), 1);
+        QVERIFY2(watch.Texts[0].contains(QStringLiteral("file.txt/sub")), qPrintable(watch.Texts[0]));
+    }
+};
+
+QTEST_MAIN(TestGraphPanel)
+#include "tst_GraphPanel.moc"
