@@ -214,7 +214,8 @@ GraphBand TimeGraph::Band(const std::vector<ScoreRecord>& records, int level, in
         line(8, QStringLiteral("　　　　　　　　　　　　/")
                     + Padded(Formatted(double(standing.PointsSum) / standing.PupilsWithPoints), 5)
                     + QStringLiteral("点"));
-        line(8, QStringLiteral("　　　　　　　　　　　　 (塾平均)"), 0.5);
+        // Half a line lower on paper; on the screen the lines stand closer than the font is high.
+        line(8, QStringLiteral("　　　　　　　　　　　　 (塾平均)"), paper ? 0.5 : 1.0);
     }
 
     if (recordPoints.empty())
