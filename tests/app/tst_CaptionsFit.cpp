@@ -148,6 +148,13 @@ private slots:
         QVERIFY(Visible<seisekitime1>());
         QTRY_VERIFY(Visible<seisekitime1>()->IsReady());
         Check(Visible<seisekitime1>(), size);
+        // The graph panel, with the teacher's print button and the pupil list.
+        App().CurrentPupilName = QStringLiteral("先生");
+        Visible<seisekitime1>()->Form_Activate();
+        Visible<seisekitime1>()->findChild<QRadioButton*>(QStringLiteral("Option2_2"))->click();
+        Visible<seisekitime1>()->Command17_Click();
+        Visible<seisekitime1>()->findChild<QPushButton*>(QStringLiteral("Command25"))->click();
+        Check(Visible<seisekitime1>(), size);
 
         Flow->StartDrill();
         MainFrm* drill = Visible<MainFrm>();
