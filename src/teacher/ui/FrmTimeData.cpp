@@ -1,0 +1,1 @@
+#include "teacher/ui/FrmTimeData.h"
