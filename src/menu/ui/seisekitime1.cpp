@@ -4,10 +4,15 @@
 #include "menu/LevelUnlock.h"
 #include "menu/MenuTexts.h"
 #include "menu/ui/GraphPanel.h"
+#include "records/ResultExport.h"
 #include "roster/RosterFile.h"
 #include "state/AppState.h"
 #include "state/StateViews.h"
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -126,6 +131,11 @@ void seisekitime1::BuildControls()
     Place(FirstViewButton, 10920, 840, 1200, 345, 9);
     FirstViewButton->hide();
 
+    TeacherButton = NewButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"));
+    Place(TeacherButton, 8370, 180, 1365, 585, 10);
+    TeacherButton->hide();
+    connect(TeacherButton, &QPushButton::clicked, this, &seisekitime1::Command8_Click);
+
     QFont fixed(QStringLiteral("IPAGothic"));
     fixed.setStyleHint(QFont::Monospace);
     fixed.setFixedPitch(true);
@@ -174,6 +184,25 @@ void seisekitime1::BuildControls()
     });
     connect(Graph, &GraphPanel::BandsDrawn, this, [this] { OrderPanel->setEnabled(true); });
     connect(Graph, &GraphPanel::FatalErrorRaised, this, &seisekitime1::FatalErrorRaised);
+
+    TeacherPanel = new QWidget(this);
+    TeacherPanel->setObjectName(QStringLiteral("Picture7"));
+    TeacherPanel->setAutoFillBackground(true);
+    Place(TeacherPanel, 5400, 3690, 6045, 3945);
+    const QString teacherCaptions[2] = {QStringLiteral("データ変更"), QStringLiteral("合格タイムデータ変更")};
+    for (int i = 0; i < 2; ++i) {
+        QPushButton* open = NewButton(TeacherPanel, Indexed("Command10", i), teacherCaptions[i]);
+        Place(open, 240, 240 + i * 900, 5565, 720, 12);
+        connect(open, &QPushButton::clicked, this, [this, i] { Command10_Click(i); });
+    }
+    QPushButton* csv = NewButton(TeacherPanel, QStringLiteral("CsvButton"), QStringLiteral("CSV"));
+    csv->setToolTip(QStringLiteral("成績を表計算ソフトで開けるCSVファイルに保存します"));
+    Place(csv, 240, 2040, 5565, 720, 12);
+    connect(csv, &QPushButton::clicked, this, &seisekitime1::SaveResultsForSpreadsheet);
+    QPushButton* closePanel = NewButton(TeacherPanel, QStringLiteral("Command12"), QStringLiteral("戻る"));
+    Place(closePanel, 240, 2940, 5565, 720, 12);
+    connect(closePanel, &QPushButton::clicked, this, &seisekitime1::Command12_Click);
+    TeacherPanel->hide();
 
     WaitPanel = NewWaitPanel({"Picture2", "Label2", "ProgressBar1", QRect(0, 0, DesignWidth, DesignHeight),
                               QRect(1680, 4860, 12000, 1200), 24, QRect(3840, 6240, 7680, 300)}, &WaitProgress);
@@ -307,6 +336,7 @@ void seisekitime1::Form_Activate()
 
     PrintButton->setVisible(s.MenuPrintAllowed == 1 && s.CurrentPupilName.contains(QStringLiteral("先生")));
     Graph->SetPrintAllowed(s.CurrentPupilName.contains(QStringLiteral("先生")));
+    TeacherButton->setVisible(RosterFile::TrimBlanks(s.CurrentPupilName) == QStringLiteral("先生"));
     MinutesLabel->setText(MenuTexts::MinutesSinceSignIn(s.TheClock->SecondsSinceMidnight(), s.LoginTime));
 
     MenuReady = false;
@@ -703,7 +733,8 @@ void seisekitime1::OnPeriodChosen()
 
 void seisekitime1::StartLevel(int level, bool withWaitPanel)
 {
-    if (level < 1 || level > LevelCount || !Columns[std::size_t(level)].Start->isEnabled())
+    // No level starts while the teacher panel is open.
+    if (level < 1 || level > LevelCount || !Columns[std::size_t(level)].Start->isEnabled() || TeacherPanel->isVisible())
         return;
     if (withWaitPanel) {
         WaitPanel->raise();
@@ -720,6 +751,49 @@ void seisekitime1::GoBack()
     WaitPanel->show();
     PumpEvents();
     emit BackChosen();
+}
+
+void seisekitime1::Command8_Click()
+{
+    TeacherPanel->raise();
+    TeacherPanel->show();
+}
+
+void seisekitime1::Command10_Click(int index)
+{
+    if (index == 0)
+        emit RecordBrowserChosen();
+    else
+        emit CriteriaEditorChosen();
+}
+
+void seisekitime1::Command12_Click()
+{
+    TeacherPanel->hide();
+}
+
+void seisekitime1::SaveResultsForSpreadsheet()
+{
+    AppState& s = App();
+    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                  .filePath(QStringLiteral("成績_%1.csv").arg(s.TheClock->Today().toString(QStringLiteral("yyyyMMdd"))));
+    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("成績をCSVファイルに保存"), suggested,
+                                                      QStringLiteral("CSVファイル (*.csv)"));
+    if (file.isEmpty())
+        return;
+    try {
+        StateViews::ComputeResultTables(s);
+    } catch (const FatalError& e) {
+        QMessageBox::warning(this, s.ProgramTitle, e.Message);
+        return;
+    }
+    const QString error = ResultExport::Save(
+        file, ResultExport::Build(s.Scores, s.Results, s.Criteria, s.Roster.PupilName, s.Roster.PupilGradeLabel));
+    if (!error.isEmpty()) {
+        QMessageBox::warning(this, s.ProgramTitle, error);
+        return;
+    }
+    QMessageBox::information(this, s.ProgramTitle, QStringLiteral("成績を保存しました。\n") + QDir::toNativeSeparators(file));
 }
 
 bool seisekitime1::HandleFormKey(QKeyEvent* event)

@@ -50,6 +50,9 @@ signals:
     void LevelChosen(int level);
     // Back to the name screen.
     void BackChosen();
+    // The teacher opens the record browser or the pass-criteria editor; the menu closes.
+    void RecordBrowserChosen();
+    void CriteriaEditorChosen();
     // The score file could not be read; the program cannot go on.
     void FatalErrorRaised(const QString& message);
 
@@ -98,6 +101,12 @@ private:
     void OnGradeChosen();             // Combo1
     void OnPeriodChosen();            // Combo2
     void GoBack();                    // Command1
+    // The teacher panel.
+    void Command8_Click();
+    void Command10_Click(int index);
+    void Command12_Click();
+    // Saves the result tables for a spreadsheet to a file the teacher chooses.
+    void SaveResultsForSpreadsheet();
     bool HandleFormKey(QKeyEvent* event);
     // Hides the lists and disables the starts while a view is built.
     void BeginBuilding();
@@ -139,6 +148,8 @@ private:
     GraphPanel* Graph = nullptr;         // Picture11
     QPushButton* PrintButton = nullptr;  // Command27, never shown here
     QPushButton* FirstViewButton = nullptr; // Command26
+    QPushButton* TeacherButton = nullptr;   // Command8
+    QWidget* TeacherPanel = nullptr;        // Picture7
     QWidget* WaitPanel = nullptr;        // Picture2
     QProgressBar* WaitProgress = nullptr;   // ProgressBar1
     QWidget* ListWaitPanel = nullptr;    // Picture6

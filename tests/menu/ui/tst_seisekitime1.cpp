@@ -9,6 +9,9 @@
 #include "support/Screens.h"
 #include "support/TestInstallation.h"
 #include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -248,6 +251,82 @@ private slots:
         QVERIFY(Option("Option2_1")->isChecked());
         QVERIFY(!Button("Command17")->isVisible());
         QCOMPARE(Rows(1).size(), 1); // only the sixth-grader
+    }
+    // The teacher panel: only for the pupil "先生"; no level starts while it is open.
+    void teacherPanel_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("teacher");
+        QTest::newRow("先生") << "先生" << true;
+        QTest::newRow("先生 with blanks") << " 先生    " << true;
+        QTest::newRow("a pupil") << "山田太郎" << false;
+        QTest::newRow("a name containing 先生") << "山田先生" << false;
+    }
+    void teacherPanel()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, teacher);
+        App().CurrentPupilName = name;
+        WriteScores({});
+        Open();
+        QCOMPARE(Button("Command8")->isVisible(), teacher);
+        if (!teacher)
+            return;
+        QCOMPARE(Button("Command8")->text(), QStringLiteral("データ処理"));
+        auto* panel = Menu->findChild<QWidget*>(QStringLiteral("Picture7"));
+        QVERIFY(!panel->isVisible());
+        Button("Command8")->click();
+        QVERIFY(panel->isVisible());
+        QSignalSpy started(Menu.data(), &seisekitime1::LevelChosen);
+        QTest::keyClick(Menu, Qt::Key_1);
+        Button("Command4_1")->click();
+        QCOMPARE(started.count(), 0);
+
+        QSignalSpy browser(Menu.data(), &seisekitime1::RecordBrowserChosen);
+        QSignalSpy editor(Menu.data(), &seisekitime1::CriteriaEditorChosen);
+        QCOMPARE(Button("Command10_0")->text(), QStringLiteral("データ変更"));
+        QCOMPARE(Button("Command10_1")->text(), QStringLiteral("合格タイムデータ変更"));
+        Button("Command10_0")->click();
+        Button("Command10_1")->click();
+        QCOMPARE(browser.count(), 1);
+        QCOMPARE(editor.count(), 1);
+        Button("Command12")->click();
+        QVERIFY(!panel->isVisible());
+        QTest::keyClick(Menu, Qt::Key_1);
+        QCOMPARE(started.count(), 1);
+    }
+
+    // "CSV" saves the result export where the teacher chooses in the save dialog.
+    void resultsForASpreadsheet()
+    {
+        App().CurrentPupil = 1;
+        App().CurrentPupilName = QStringLiteral("先生");
+        WriteScores({Record(1, 1, 30, 1), Record(2, 1, 60)});
+        Open();
+        Button("Command8")->click();
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("成績.csv"));
+        QStringList messages;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                dialog->selectFile(file);
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                messages << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        answer.start(10);
+        Button("CsvButton")->click();
+        QTRY_COMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(QDir::toNativeSeparators(file)), qPrintable(messages[0]));
+        QFile csv(file);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QByteArray bytes = csv.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBFpupil,name,grade,level,"));
+        QVERIFY(bytes.contains(QStringLiteral("1,山田太郎,").toUtf8()));
     }
 };
 
