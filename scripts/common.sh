@@ -6,8 +6,9 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev
                 libsndfile1-dev libpulse-dev fonts-ipafont-gothic)
 # What only the tests need: the sound test starts a PulseAudio server of its own and records
-# its null sink with parec, checking it with pactl.
-TEST_PACKAGES=(pulseaudio pulseaudio-utils)
+# its null sink with parec, checking it with pactl; the printing test starts a CUPS server of its
+# own with a cups-pdf printer, and the printed sheets are read back with pdftotext.
+TEST_PACKAGES=(pulseaudio pulseaudio-utils cups printer-driver-cups-pdf poppler-utils)
 
 zome2_installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
