@@ -5,7 +5,7 @@
 #include "menu/TimeGraph.h"
 #include "menu/ui/GraphPainter.h"
 #include "menu/ui/GraphSurface.h"
-#include "menu/ui/SystemSheetPrinter.h"
+#include "base/ui/SystemSheetPrinter.h"
 #include "menu/ui/seisekitime1.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"

@@ -2,7 +2,7 @@
 #include "app/ScreenFlow.h"
 #include "app/SoundFailure.h"
 #include "base/ui/ScaledForm.h"
-#include "menu/ui/SystemSheetPrinter.h"
+#include "base/ui/SystemSheetPrinter.h"
 #include "setup/StartupInfo.h"
 #include "sound/PulseSoundPlayer.h"
 #include "state/AppState.h"

@@ -2,7 +2,7 @@
 #include "base/Clock.h"
 #include "base/FatalError.h"
 #include "base/ui/ScaledForm.h"
-#include "menu/SheetPrinter.h"
+#include "base/SheetPrinter.h"
 #include "menu/ui/GraphPainter.h"
 #include "menu/ui/GraphSurface.h"
 #include "roster/RosterFile.h"

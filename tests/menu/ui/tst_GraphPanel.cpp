@@ -4,7 +4,7 @@
 #include "menu/TimeGraph.h"
 #include "menu/ui/GraphPainter.h"
 #include "menu/ui/GraphSurface.h"
-#include "menu/ui/SystemSheetPrinter.h"
+#include "base/ui/SystemSheetPrinter.h"
 #include "menu/ui/seisekitime1.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"
@@ -14,7 +14,7 @@
 #include "support/ScriptedRandom.h"
 #include "support/Screens.h"
 #include "support/TestInstallation.h"
-#include "SheetPages.h"
+#include "support/SheetPages.h"
 #include <QDir>
 #include <QImage>
 #include <QListView>

@@ -1,7 +1,7 @@
 // The sheet printer's PDF files, written into temporary folders and read back with pdftotext. No
 // printing system is reachable from this process: CUPS_SERVER names a socket that is not there.
-#include "SheetPages.h"
-#include "menu/ui/SystemSheetPrinter.h"
+#include "support/SheetPages.h"
+#include "base/ui/SystemSheetPrinter.h"
 #include <QDir>
 #include <QFile>
 #include <QProcess>

@@ -6,8 +6,8 @@
 // It needs root (cupsd runs the cups-pdf backend as root only), cupsd, the CUPS client programs
 // and cups-pdf; without them it skips. cups-pdf reads only /etc/cups/cups-pdf.conf, which says
 // where the PDF lands; the test reads that too, and removes the PDF afterwards.
-#include "SheetPages.h"
-#include "menu/ui/SystemSheetPrinter.h"
+#include "support/SheetPages.h"
+#include "base/ui/SystemSheetPrinter.h"
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>

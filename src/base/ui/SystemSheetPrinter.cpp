@@ -1,4 +1,4 @@
-#include "menu/ui/SystemSheetPrinter.h"
+#include "base/ui/SystemSheetPrinter.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

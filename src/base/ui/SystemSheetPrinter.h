@@ -1,5 +1,5 @@
 #pragma once
-#include "menu/SheetPrinter.h"
+#include "base/SheetPrinter.h"
 #include <QString>
 #include <memory>
 
