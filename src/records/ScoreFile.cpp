@@ -1,4 +1,5 @@
 #include "records/ScoreFile.h"
+#include "base/Clock.h"
 #include "base/Cp932.h"
 #include "base/FatalError.h"
 #include "base/Limits.h"
@@ -7,14 +8,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -24,6 +29,23 @@ constexpr int NotFoundWaitMs = 5000;
 constexpr int LockWaitMs = 1000;
 // The school best counts pupils 1–1000 only.
 constexpr int SchoolBestLastPupil = 1000;
+// How often an operation starts again because a delete replaced the file while it waited for the
+// lock. Each round needs another delete to finish meanwhile; past this the file system is taken to
+// answer wrongly about which file the path names.
+constexpr int ReplacedRounds = 100;
+// Removing a record copies this much of the file at a time.
+constexpr qint64 CopyChunk = qint64(1) << 20;
+
+const QString FileName = QStringLiteral("成績累積データ.dat");
+// A new file of a delete, before it is renamed over the score file: "成績累積データ.dat.new-" and six
+// characters of mkstemp.
+const QString NewFilePrefix = FileName + QStringLiteral(".new-");
+const QRegularExpression NewFileName(QRegularExpression::anchoredPattern(
+    QRegularExpression::escape(NewFilePrefix) + QStringLiteral("[A-Za-z0-9]{6}")));
+// "成績累積データ_20261210-153012.bak", a later one of the same second "成績累積データ_20261210-153012_2.bak".
+const QString BackupPrefix = QStringLiteral("成績累積データ_");
+const QRegularExpression BackupName(QRegularExpression::anchoredPattern(
+    QRegularExpression::escape(BackupPrefix) + QStringLiteral("([0-9]{8}-[0-9]{6})(?:_([0-9]{1,9}))?\\.bak")));
 
 // Where the loader was when something failed; shown in its diagnostic message.
 enum LoadStage { StageOpen = 3, StageRead = 5 };
@@ -63,6 +85,7 @@ public:
     Descriptor& operator=(const Descriptor&) = delete;
     ~Descriptor() { if (Fd >= 0) ::close(Fd); }
     int Get() const { return Fd; }
+    int Release() { return std::exchange(Fd, -1); }
     // Closes now and reports whether the close succeeded (a share may report a failed write here).
     int Close()
     {
@@ -137,21 +160,20 @@ int OpenFile(const QString& path, Access access, const QString& stageText, const
     }
 }
 
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// `waited` counts the seconds waited so far, over every round of OpenLocked.
 template <typename Fail>
-void LockFile(int fd, short type, const ScoreFile& owner, Fail fail)
+void LockFile(int fd, short type, const ScoreFile& owner, int& waited, Fail fail)
 {
-    int waited = 0; // seconds
     for (;;) {
         struct flock lock {};
         lock.l_type = type;
         lock.l_whence = SEEK_SET;
         lock.l_start = 0;
         lock.l_len = 0; // the whole file, however far it grows
-        if (::fcntl(fd, F_SETLK, &lock) == 0) {
-            if (waited > 0)
-                owner.TellWaited(0);
+        if (::fcntl(fd, F_SETLK, &lock) == 0)
             return;
-        }
         const int err = errno;
         if (err == EINTR)
             continue;
@@ -168,6 +190,40 @@ void LockFile(int fd, short type, const ScoreFile& owner, Fail fail)
             continue;
         }
         fail(err);
+    }
+}
+
+// Opens the score file and takes its lock. A delete on another machine may have renamed a new file
+// over the path while this one waited for the lock of the old: whatever is written into or read from
+// the old file then is lost or out of date. So once the lock is held the path must still name the
+// opened file, or it all starts again on the file the path names now.
+template <typename Fail>
+int OpenLocked(const ScoreFile& owner, Access access, short type, const QString& stageText, Fail fail)
+{
+    const QString path = owner.Path();
+    const QByteArray name = QFile::encodeName(path);
+    int waited = 0;
+    for (int round = 1;; ++round) {
+        Descriptor file(OpenFile(path, access, stageText, owner.WaitFor(), fail));
+        LockFile(file.Get(), type, owner, waited, fail);
+        struct stat opened {};
+        if (::fstat(file.Get(), &opened) != 0)
+            fail(errno);
+        struct stat named {};
+        if (::stat(name.constData(), &named) == 0) {
+            if (SameFile(named, opened)) {
+                if (waited > 0)
+                    owner.TellWaited(0);
+                return file.Release();
+            }
+        } else if (errno != ENOENT) { // gone altogether: the next round creates it
+            fail(errno);
+        }
+        if (round == ReplacedRounds) {
+            if (waited > 0)
+                owner.TellWaited(0);
+            fail(ESTALE);
+        }
     }
 }
 
@@ -210,6 +266,26 @@ int WriteAt(int fd, const char* data, qint64 size, qint64 offset)
             return errno;
         }
         done += put;
+    }
+    return 0;
+}
+
+// Copies `length` bytes at `from` of one file to `to` of another through `buffer`; 0 or errno. A
+// source that ends early (it cannot while the copier holds the lock) fails with EIO.
+int CopyBytes(int source, qint64 from, qint64 length, int target, qint64 to, std::vector<char>& buffer)
+{
+    while (length > 0) {
+        const qint64 chunk = std::min<qint64>(length, qint64(buffer.size()));
+        const qint64 got = ReadAt(source, buffer.data(), chunk, from);
+        if (got < 0)
+            return int(-got);
+        if (got < chunk)
+            return EIO;
+        if (const int err = WriteAt(target, buffer.data(), chunk, to))
+            return err;
+        from += chunk;
+        to += chunk;
+        length -= chunk;
     }
     return 0;
 }
@@ -276,10 +352,8 @@ ScoreRecord FirstSlot(const LoadedScores& s)
 template <typename Fail>
 qint64 ReadLastWhole(const ScoreFile& owner, qint64 wanted, qint64 mostRecords, std::vector<char>& buffer, Fail fail)
 {
-    const QString path = owner.Path();
-    Descriptor file(OpenFile(path, Access::Read, QString::number(StageOpen), owner.WaitFor(),
-                             [&fail](int err) { fail(StageOpen, err, 0); }));
-    LockFile(file.Get(), F_RDLCK, owner, [&fail](int err) { fail(StageOpen, err, 0); });
+    Descriptor file(OpenLocked(owner, Access::Read, F_RDLCK, QString::number(StageOpen),
+                               [&fail](int err) { fail(StageOpen, err, 0); }));
     const qint64 size = FileSize(file.Get());
     if (size < 0)
         fail(StageOpen, int(-size), 0);
@@ -295,6 +369,165 @@ qint64 ReadLastWhole(const ScoreFile& owner, qint64 wanted, qint64 mostRecords, 
         fail(StageRead, int(-got), first + 1);
     Unlock(file.Get());
     return got / RecordSize; // shorter only if the file shrank meanwhile
+}
+
+// Test hook, inert unless ZOME2_TEST_PAUSE_AT_STEP names `step`: then says "paused at <step>" on
+// standard output and waits for a line (or the end) on standard input, so that a test can kill a
+// delete at that very point, or keep it there, holding the lock, while another process queues up.
+// The steps of RemoveRecord, in turn: locked, written, synced, backed-up, renamed, folder-synced.
+void PauseForTestAt(const char* step)
+{
+    if (qgetenv("ZOME2_TEST_PAUSE_AT_STEP") != step)
+        return;
+    std::printf("paused at %s\n", step);
+    std::fflush(stdout);
+    for (char c = 0;;) {
+        const ssize_t got = ::read(STDIN_FILENO, &c, 1);
+        if ((got == 1 && c == '\n') || got == 0 || (got < 0 && errno != EINTR))
+            return;
+    }
+}
+
+// A new empty file in `folder` under a name RemoveLeftovers knows; its descriptor or -errno. `name`
+// gets its path.
+int CreateNewFile(const QString& folder, QByteArray& name)
+{
+    name = QFile::encodeName(folder + NewFilePrefix) + "XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    return fd >= 0 ? fd : -errno;
+}
+
+// Gives the new file `fd` the owner and group of the old one where this process may (root, or a
+// member of the group); else it stays this process's own. Its permission bits follow the old file's
+// in any case (fchmod, after this: a change of owner clears some of them).
+void KeepOwner(int fd, const struct stat& old)
+{
+    if (::fchown(fd, old.st_uid, old.st_gid) == 0)
+        return;
+    [[maybe_unused]] const int groupOnly = ::fchown(fd, uid_t(-1), old.st_gid);
+}
+
+QStringList NamesLike(const QString& folder, const QString& wildcard)
+{
+    return QDir(folder).entryList({wildcard}, QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// The backups in `folder`, oldest first: by their stamp, then by their number within the second.
+QStringList Backups(const QString& folder)
+{
+    std::vector<std::pair<QString, QString>> found; // order, name
+    for (const QString& name : NamesLike(folder, BackupPrefix + QStringLiteral("*.bak"))) {
+        const QRegularExpressionMatch m = BackupName.match(name);
+        if (m.hasMatch())
+            found.emplace_back(m.captured(1) + m.captured(2).rightJustified(9, u'0'), name);
+    }
+    std::sort(found.begin(), found.end());
+    QStringList names;
+    for (const auto& f : found)
+        names << f.second;
+    return names;
+}
+
+// The name of a backup made at `now`: after every one of `backups` (oldest first) in their order,
+// even when the clock stood still or went back since the last.
+QString NextBackupName(const QStringList& backups, const QDateTime& now)
+{
+    static const QRegularExpression Stamp(QStringLiteral("^[0-9]{8}-[0-9]{6}$"));
+    const QString format = QStringLiteral("yyyyMMdd-HHmmss");
+    QString stamp = now.toString(format);
+    if (!Stamp.match(stamp).hasMatch()) // a clock gone wrong would give names no listing finds
+        stamp = QDateTime::currentDateTime().toString(format);
+    int number = 1;
+    if (!backups.isEmpty()) {
+        const QRegularExpressionMatch last = BackupName.match(backups.last());
+        if (stamp <= last.captured(1)) {
+            stamp = last.captured(1);
+            number = (last.captured(2).isEmpty() ? 1 : last.captured(2).toInt()) + 1;
+        }
+    }
+    return BackupPrefix + stamp + (number > 1 ? QStringLiteral("_%1").arg(number) : QString()) + QStringLiteral(".bak");
+}
+
+// Clears what a delete killed part-way left in `folder`: its new file, not yet renamed, and a backup
+// that is still a link to the file in use (made just before the rename). Only a process holding the
+// lock on the file the path names is ever between making either and its rename, and that is the
+// caller now, so neither belongs to a delete still running; and neither holds anything the file
+// does not. One that cannot be removed stays, doing no harm.
+void RemoveLeftovers(const QString& folder, const struct stat& current)
+{
+    for (const QString& name : NamesLike(folder, NewFilePrefix + u'*'))
+        if (NewFileName.match(name).hasMatch())
+            ::unlink(QFile::encodeName(folder + name).constData());
+    for (const QString& name : Backups(folder)) {
+        const QByteArray backup = QFile::encodeName(folder + name);
+        struct stat st {};
+        if (::stat(backup.constData(), &st) == 0 && SameFile(st, current))
+            ::unlink(backup.constData());
+    }
+}
+
+// Keeps the file as it is now (`fd`, described by `old`) under a new backup name in `folder`: a hard
+// link, or where the folder takes none (a share without links) a copy forced to the disk. Returns
+// the backup's path. `fail(backupPath, errno)` must throw.
+template <typename Fail>
+QString MakeBackup(const QString& path, int fd, const struct stat& old, const QString& folder, const QDateTime& now,
+                   std::vector<char>& buffer, Fail fail)
+{
+    const QByteArray pathName = QFile::encodeName(path);
+    QStringList backups = Backups(folder);
+    for (;;) {
+        const QString name = NextBackupName(backups, now);
+        const QString backup = folder + name;
+        if (::link(pathName.constData(), QFile::encodeName(backup).constData()) == 0)
+            return backup;
+        const int err = errno;
+        if (err == EEXIST) { // not a file the listing shows (a folder of that name)
+            backups << name;
+            continue;
+        }
+        if (err == EINTR)
+            continue;
+        if (err != EPERM && err != EOPNOTSUPP && err != ENOSYS && err != EMLINK && err != EXDEV)
+            fail(backup, err);
+        QByteArray copyName;
+        Descriptor copy(CreateNewFile(folder, copyName));
+        if (copy.Get() < 0)
+            fail(backup, -copy.Get());
+        int copyErr = CopyBytes(fd, 0, qint64(old.st_size), copy.Get(), 0, buffer);
+        if (copyErr == 0 && ::fchmod(copy.Get(), old.st_mode & 07777) != 0)
+            copyErr = errno;
+        if (copyErr == 0 && ::fsync(copy.Get()) != 0)
+            copyErr = errno;
+        if (copyErr == 0)
+            copyErr = copy.Close();
+        if (copyErr == 0 && ::rename(copyName.constData(), QFile::encodeName(backup).constData()) != 0)
+            copyErr = errno;
+        if (copyErr != 0) {
+            ::unlink(copyName.constData());
+            fail(backup, copyErr);
+        }
+        return backup;
+    }
+}
+
+// Forces the folder's entries (a rename, a backup) to the disk; 0 or errno. A folder that cannot be
+// synced at all (EINVAL, on some network file systems) counts as synced: there is nothing more to do.
+int SyncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int err = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+    ::close(fd);
+    return err;
+}
+
+// Keeps the newest KeptBackups backups. One that cannot be removed stays, doing no harm.
+void PruneBackups(const QString& folder)
+{
+    const QStringList backups = Backups(folder);
+    for (qsizetype i = 0; i + ScoreFile::KeptBackups < backups.size(); ++i)
+        ::unlink(QFile::encodeName(folder + backups[i]).constData());
 }
 
 } // namespace
@@ -313,9 +546,13 @@ ScoreFile& ScoreFile::GiveUpAfter(int seconds)
     return *this;
 }
 
-QString ScoreFile::Path() const { return DataFolder + QStringLiteral("成績累積データ.dat"); }
+ScoreFile& ScoreFile::DateBackupsBy(const Clock& clock)
+{
+    BackupClock = &clock;
+    return *this;
+}
 
-QString ScoreFile::TempPath() const { return DataFolder + QStringLiteral("成績累積データtemp.dat"); }
+QString ScoreFile::Path() const { return DataFolder + FileName; }
 
 void ScoreFile::OpenScoreFile() const
 {
@@ -345,8 +582,7 @@ void ScoreFile::AppendScoreRecord(const ScoreRecord& record) const
     const QString path = Path();
     const auto RecordingFailed = [&path](int err) { ::RecordingFailed(path, err); };
     const QByteArray bytes = record.ToBytes();
-    Descriptor file(OpenFile(path, Access::Write, QString(), Wait, RecordingFailed));
-    LockFile(file.Get(), F_WRLCK, *this, RecordingFailed);
+    Descriptor file(OpenLocked(*this, Access::Write, F_WRLCK, QString(), RecordingFailed));
     // Positioned under the lock: right after the last whole record, over any partial tail.
     const qint64 size = FileSize(file.Get());
     if (size < 0)
@@ -437,13 +673,14 @@ qint32 ScoreFile::RecordCount() const
 {
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("読み込み"), err); };
-    Descriptor file(OpenFile(path, Access::Read, QString(), Wait, fail));
+    Descriptor file(OpenLocked(*this, Access::Read, F_RDLCK, QString(), fail));
     const qint64 size = FileSize(file.Get());
     if (size < 0)
         fail(int(-size));
     const qint64 records = WholeRecords(size);
     if (records < 0)
         fail(EFBIG);
+    Unlock(file.Get());
     return qint32(records);
 }
 
@@ -451,14 +688,13 @@ ScoreRecord ScoreFile::ReadRecord(qint32 n) const
 {
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("読み込み"), err); };
-    Descriptor file(OpenFile(path, Access::Read, QString(), Wait, fail));
-    LockFile(file.Get(), F_RDLCK, *this, fail);
+    Descriptor file(OpenLocked(*this, Access::Read, F_RDLCK, QString(), fail));
     char bytes[RecordSize];
     const qint64 got = n >= 1 ? ReadAt(file.Get(), bytes, RecordSize, qint64(n - 1) * RecordSize) : 0;
     if (got < 0)
         fail(int(-got));
     if (got < RecordSize)
-        throw FatalError(QStringLiteral("成績ファイルに%1番の記録がありません。\n%2").arg(n).arg(Native(Path())));
+        throw FatalError(QStringLiteral("成績ファイルに%1番の記録がありません。\n%2").arg(n).arg(Native(path)));
     Unlock(file.Get());
     return ScoreRecord::FromBytes(bytes);
 }
@@ -468,15 +704,16 @@ void ScoreFile::WriteRecord(qint32 n, const ScoreRecord& record) const
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("書き込み"), err); };
     const QByteArray bytes = record.ToBytes();
-    Descriptor file(OpenFile(path, Access::Write, QString(), Wait, fail));
-    LockFile(file.Get(), F_WRLCK, *this, fail);
+    Descriptor file(OpenLocked(*this, Access::Write, F_WRLCK, QString(), fail));
     const qint64 size = FileSize(file.Get());
     if (size < 0)
         fail(int(-size));
     if (n < 1 || n > size / RecordSize)
-        throw FatalError(QStringLiteral("成績ファイルに%1番の記録がありません。\n%2").arg(n).arg(Native(Path())));
+        throw FatalError(QStringLiteral("成績ファイルに%1番の記録がありません。\n%2").arg(n).arg(Native(path)));
     if (const int err = WriteAt(file.Get(), bytes.constData(), RecordSize, qint64(n - 1) * RecordSize))
         fail(err);
+    if (::fsync(file.Get()) != 0)
+        fail(errno);
     Unlock(file.Get());
     if (const int err = file.Close())
         fail(err);
@@ -485,38 +722,67 @@ void ScoreFile::WriteRecord(qint32 n, const ScoreRecord& record) const
 void ScoreFile::RemoveRecord(qint32 n) const
 {
     const QString path = Path();
+    const QByteArray pathName = QFile::encodeName(path);
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("記録の削除"), err); };
-    Descriptor file(OpenFile(path, Access::Write, QString(), Wait, fail));
-    LockFile(file.Get(), F_WRLCK, *this, fail);
-    const qint64 size = FileSize(file.Get());
-    if (size < 0)
-        fail(int(-size));
-    const qint64 records = size / RecordSize;
-    if (n < 1 || n > records)
-        throw FatalError(QStringLiteral("成績ファイルに%1番の記録がありません。\n%2").arg(n).arg(Native(Path())));
-    QByteArray all(records * RecordSize, Qt::Uninitialized);
-    const qint64 got = ReadAt(file.Get(), all.data(), all.size(), 0);
-    if (got < 0)
-        fail(int(-got));
-    if (got != all.size())
-        fail(EIO);
-
-    // The whole file is copied aside first, so that a failure half-way through loses nothing.
-    QFile copy(TempPath());
-    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate) || copy.write(all) != all.size() || !copy.flush()
-        || ::fsync(copy.handle()) != 0)
-        EditFailed(path, QStringLiteral("控えの作成"), EIO);
-    copy.close();
-
-    // Rewritten in place under the lock, so that a machine waiting to append keeps writing into the
-    // same file.
-    const qint64 from = qint64(n) * RecordSize;
-    if (const int err = WriteAt(file.Get(), all.constData() + from, all.size() - from, from - RecordSize))
-        fail(err);
-    if (::ftruncate(file.Get(), off_t(all.size() - RecordSize)) != 0 || ::fsync(file.Get()) != 0)
+    // Held on the old file until the new one is in place: no machine appends to the old one meanwhile,
+    // and those waiting for it go on to the new one (OpenLocked).
+    Descriptor file(OpenLocked(*this, Access::Write, F_WRLCK, QString(), fail));
+    PauseForTestAt("locked");
+    struct stat old {};
+    if (::fstat(file.Get(), &old) != 0)
         fail(errno);
+    const qint64 records = qint64(old.st_size) / RecordSize;
+    if (n < 1 || n > records)
+        throw FatalError(QStringLiteral("成績ファイルに%1番の記録がありません。\n%2").arg(n).arg(Native(path)));
+    RemoveLeftovers(DataFolder, old);
+
+    const qint64 before = qint64(n - 1) * RecordSize; // the records before n
+    const qint64 after = (records - n) * RecordSize;   // and those after it
+    std::vector<char> buffer(size_t(std::clamp<qint64>(qint64(old.st_size), 1, CopyChunk)));
+    QByteArray newName;
+    QString backup;
+    try {
+        const auto writeFailed = [&path](int err) {
+            EditFailed(path, QStringLiteral("記録の削除（新しいファイルの書き込み）"), err);
+        };
+        Descriptor replacement(CreateNewFile(DataFolder, newName));
+        if (replacement.Get() < 0) {
+            newName.clear();
+            writeFailed(-replacement.Get());
+        }
+        KeepOwner(replacement.Get(), old);
+        if (::fchmod(replacement.Get(), old.st_mode & 07777) != 0)
+            writeFailed(errno);
+        if (const int err = CopyBytes(file.Get(), 0, before, replacement.Get(), 0, buffer))
+            writeFailed(err);
+        if (const int err = CopyBytes(file.Get(), before + RecordSize, after, replacement.Get(), before, buffer))
+            writeFailed(err);
+        PauseForTestAt("written");
+        if (::fsync(replacement.Get()) != 0)
+            writeFailed(errno);
+        if (const int err = replacement.Close())
+            writeFailed(err);
+        PauseForTestAt("synced");
+
+        backup = MakeBackup(path, file.Get(), old, DataFolder,
+                            BackupClock ? BackupClock->Now() : QDateTime::currentDateTime(), buffer,
+                            [](const QString& backupPath, int err) {
+                                EditFailed(backupPath, QStringLiteral("記録の削除（控えの作成）"), err);
+                            });
+        PauseForTestAt("backed-up");
+        if (::rename(newName.constData(), pathName.constData()) != 0)
+            EditFailed(path, QStringLiteral("記録の削除（新しいファイルへの置き換え）"), errno);
+    } catch (...) {
+        if (!newName.isEmpty())
+            ::unlink(newName.constData());
+        if (!backup.isEmpty()) // still a link to (or a copy of) the file in place
+            ::unlink(QFile::encodeName(backup).constData());
+        throw;
+    }
+    PauseForTestAt("renamed");
+    if (const int err = SyncFolder(DataFolder))
+        EditFailed(QFileInfo(path).absolutePath(), QStringLiteral("記録の削除（フォルダへの書き込みの確定）"), err);
+    PauseForTestAt("folder-synced");
+    PruneBackups(DataFolder);
     Unlock(file.Get());
-    if (const int err = file.Close())
-        fail(err);
-    QFile::remove(TempPath());
 }

@@ -6,12 +6,15 @@
 #include <functional>
 #include <vector>
 
+class Clock;
 struct LoadedScores;
 
 // "成績累積データ.dat" in a data folder, shared by the classroom's machines.
 // Writers hold a whole-file write lock, readers a read lock; a lock held by another process is
 // waited out a second at a time through the wait function (the screens pass one that keeps them
-// responsive). Every operation opens, uses and closes the file.
+// responsive). Every operation opens, uses and closes the file. Removing a record puts a new file in
+// the old one's place, so every operation, once it holds the lock, makes sure that the path still
+// names the file it locked, and starts again on the new one when it does not.
 class ScoreFile {
 public:
     // `dataFolder` ends with "/".
@@ -21,10 +24,10 @@ public:
     ScoreFile& NoticeWaiting(std::function<void(int secondsWaited)> notice);
     // Gives up (FatalError) once the lock has been waited for this many seconds; 0 waits on.
     ScoreFile& GiveUpAfter(int seconds);
+    // The clock that dates the backups RemoveRecord keeps; without one, the system's.
+    ScoreFile& DateBackupsBy(const Clock& clock);
 
     QString Path() const;
-    // "成績累積データtemp.dat": a copy of the file kept while a record is being removed.
-    QString TempPath() const;
     // Creates the file empty when it is missing. Throws FatalError when it cannot be opened; a missing
     // data folder (a lost share) is tried four times, five seconds apart, first.
     void OpenScoreFile() const;
@@ -44,9 +47,18 @@ public:
     qint32 RecordCount() const;
     // Record n counted from 1. Throws FatalError when there is no record n.
     ScoreRecord ReadRecord(qint32 n) const;
+    // Overwrites record n in place and forces it to the disk.
     void WriteRecord(qint32 n, const ScoreRecord& record) const;
-    // Records after n move up by one; a partial record at the end is dropped.
+    // Records after n move up by one; a partial record at the end is dropped. Under the write lock the
+    // new content is written to a new file in the data folder and forced to the disk, the old file is
+    // kept as "成績累積データ_yyyyMMdd-HHmmss.bak" (a later backup of the same second gets "_2", "_3" …;
+    // the last KeptBackups are kept), and the new file is renamed over the old one. Killed at any
+    // point, the path holds either the whole old file or the whole new one; what a killed delete
+    // leaves behind is cleared by the next one. Throws FatalError, leaving the file as it was, when
+    // there is no record n or anything before the rename fails.
+    // Tests stop it at a step with ZOME2_TEST_PAUSE_AT_STEP (see PauseForTestAt in ScoreFile.cpp).
     void RemoveRecord(qint32 n) const;
+    static constexpr int KeptBackups = 5;
 
     // How this file is waited on while another machine holds its lock.
     const WaitFunction& WaitFor() const { return Wait; }
@@ -62,4 +74,5 @@ private:
     WaitFunction Wait;
     std::function<void(int)> Notice;
     int GiveUpSeconds = 0;
+    const Clock* BackupClock = nullptr;
 };

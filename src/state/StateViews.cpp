@@ -7,6 +7,8 @@ ScoreFile StateViews::Scores(const AppState& s)
 {
     ScoreFile file(s.DataFolder, s.Wait);
     file.NoticeWaiting(s.WaitNotice).GiveUpAfter(s.LockGiveUpSeconds);
+    if (s.TheClock)
+        file.DateBackupsBy(*s.TheClock);
     return file;
 }
 

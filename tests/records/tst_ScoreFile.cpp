@@ -8,7 +8,10 @@
 #include "support/TestInstallation.h"
 #include <QProcess>
 #include <QTemporaryFile>
+#include <cerrno>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QtTest>
 
 namespace {
@@ -30,6 +33,37 @@ QByteArray FileBytes()
 {
     QFile f(AppCalls::File().Path());
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Pupil 1's records on level 1 with these seconds.
+QByteArray Numbered(const QList<int>& seconds)
+{
+    QByteArray bytes;
+    for (const int n : seconds)
+        bytes += Record(1, 1, n).ToBytes();
+    return bytes;
+}
+
+QList<int> Range(int first, int last)
+{
+    QList<int> numbers;
+    for (int n = first; n <= last; ++n)
+        numbers << n;
+    return numbers;
+}
+
+QByteArray Contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+// The names in the data folder, sorted.
+QStringList FolderFiles()
+{
+    QStringList names = QDir(App().DataFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void WriteFile(const QByteArray& bytes)
@@ -95,6 +129,30 @@ private:
     }
     QString Path;
     bool Mounted = false;
+};
+
+// A tmpfs of `kilobytes` mounted over a folder for as long as it lives (root only).
+class SmallDisk {
+public:
+    SmallDisk(const QString& folder, int kilobytes) : Folder(folder)
+    {
+        Mounted = Run({"mount", "-t", "tmpfs", "-o", QStringLiteral("size=%1k").arg(kilobytes), "tmpfs", Folder});
+    }
+    ~SmallDisk()
+    {
+        if (Mounted)
+            Run({"umount", Folder});
+    }
+    bool Mounted = false;
+
+private:
+    static bool Run(const QStringList& command)
+    {
+        QProcess p;
+        p.start(command.first(), command.mid(1));
+        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+    QString Folder;
 };
 
 class TestScoreFile : public QObject {
@@ -393,28 +451,194 @@ private slots:
         QFile::remove(AppCalls::File().Path());
     }
 
+    void removeRecord_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QList<int>>("left");
+        QTest::newRow("second of five") << 5 << QByteArray() << 2 << QList<int>{1, 3, 4, 5};
+        QTest::newRow("first") << 5 << QByteArray() << 1 << QList<int>{2, 3, 4, 5};
+        QTest::newRow("last") << 5 << QByteArray() << 5 << QList<int>{1, 2, 3, 4};
+        QTest::newRow("the only one") << 1 << QByteArray() << 1 << QList<int>{};
+        QTest::newRow("partial record at the end dropped") << 5 << QByteArray("tail") << 3 << QList<int>{1, 2, 4, 5};
+        QTest::newRow("last whole one before 43 bytes") << 3 << QByteArray(43, '\x7f') << 3 << QList<int>{1, 2};
+    }
+    // The rest stays in order, and the file as it was stays beside it as the one backup.
     void removeRecord()
     {
-        QByteArray bytes;
-        for (int n = 1; n <= 10; ++n)
-            bytes += Record(1, 1, n).ToBytes();
-        WriteFile(bytes + "tail");
-        AppCalls::File().RemoveRecord(5);
-        QCOMPARE(AppCalls::File().RecordCount(), 9);
-        QCOMPARE(FileBytes(), bytes.left(4 * 44) + bytes.mid(5 * 44));
-        QVERIFY(!QFile::exists(AppCalls::File().TempPath()));
-        QCOMPARE(AppCalls::File().ReadRecord(5).Seconds, 6);
-        QCOMPARE(AppCalls::File().ReadRecord(9).Seconds, 10);
+        QFETCH(int, records);
+        QFETCH(QByteArray, tail);
+        QFETCH(int, n);
+        QFETCH(QList<int>, left);
+        const QByteArray old = Numbered(Range(1, records)) + tail;
+        WriteFile(old);
+        Clock.Set(QDateTime(QDate(2026, 12, 10), QTime(15, 30, 12)));
+        File().RemoveRecord(n);
+        QCOMPARE(FileBytes(), Numbered(left));
+        QCOMPARE(File().RecordCount(), left.size());
+        const QString backup = QStringLiteral("成績累積データ_20261210-153012.bak");
+        QCOMPARE(FolderFiles(), QStringList({QStringLiteral("成績累積データ.dat"), backup}));
+        QCOMPARE(Contents(App().DataFolder + backup), old);
+        if (!left.isEmpty())
+            QCOMPARE(File().ReadRecord(left.size()).Seconds, left.last());
     }
 
+    // Each delete keeps the file before it. Only the last five stay, in the order of their names,
+    // also where the clock stands still (numbers past 9 included) or goes back; a file that only looks
+    // like a backup is never touched.
+    void onlyTheLastBackupsStay()
+    {
+        const QStringList others{QStringLiteral("成績累積データ_メモ.bak"), QStringLiteral("成績累積データ_20200101-000000.txt"),
+                                 QStringLiteral("成績累積データ_2020.bak"), QStringLiteral("成績累積データtemp.dat")};
+        for (const QString& name : others) {
+            QFile f(App().DataFolder + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        WriteFile(Numbered(Range(1, 20)));
+        const QDate day(2026, 12, 10);
+        // Delete k removes the first record, 1 … 14 in turn.
+        QList<QPair<QTime, QString>> deletes{{QTime(15, 30, 0), QStringLiteral("20261210-153000")},
+                                             {QTime(15, 30, 1), QStringLiteral("20261210-153001")},
+                                             {QTime(15, 30, 2), QStringLiteral("20261210-153002")}};
+        for (int k = 2; k <= 10; ++k)
+            deletes.append({QTime(15, 30, 2), QStringLiteral("20261210-153002_%1").arg(k)});
+        deletes.append({QTime(14, 0, 0), QStringLiteral("20261210-153002_11")}); // the clock went back
+        deletes.append({QTime(15, 30, 5), QStringLiteral("20261210-153005")});
+        for (const auto& [time, stamp] : deletes) {
+            Clock.Set(QDateTime(day, time));
+            File().RemoveRecord(1);
+        }
+        QStringList expected = others;
+        expected << QStringLiteral("成績累積データ.dat");
+        for (qsizetype k = deletes.size() - 5; k < deletes.size(); ++k) {
+            const QString name = QStringLiteral("成績累積データ_%1.bak").arg(deletes[k].second);
+            expected << name;
+            QCOMPARE(Contents(App().DataFolder + name), Numbered(Range(int(k) + 1, 20)));
+        }
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(FolderFiles(), expected);
+        QCOMPARE(FileBytes(), Numbered(Range(15, 20)));
+    }
+
+    // A clock gone wrong still gives backups that the next delete finds, orders and prunes.
+    void backupsWithoutAValidClock()
+    {
+        WriteFile(Numbered(Range(1, 8)));
+        Clock.Set(QDateTime());
+        for (int k = 0; k < ScoreFile::KeptBackups + 2; ++k)
+            File().RemoveRecord(1);
+        const QStringList names = FolderFiles();
+        QCOMPARE(names.size(), 1 + ScoreFile::KeptBackups);
+        const QRegularExpression backup(QStringLiteral("^成績累積データ_[0-9]{8}-[0-9]{6}(_[0-9]+)?\\.bak$"));
+        for (const QString& name : names.mid(1))
+            QVERIFY2(backup.match(name).hasMatch(), qPrintable(name));
+        QCOMPARE(FileBytes(), Numbered({8}));
+    }
+
+    // A file that takes no more links (the most its file system allows, or a share without links)
+    // is kept as a copy instead, with the same permission bits.
+    void backupCopiedWhereNoLinkIsPossible()
+    {
+        const QByteArray old = Numbered(Range(1, 5));
+        WriteFile(old);
+        const QByteArray path = QFile::encodeName(File().Path());
+        QCOMPARE(::chmod(path.constData(), 0664), 0);
+        // Links in a folder of their own, so that the data folder stays small to list.
+        const QString links = Install->Root + QStringLiteral("links/");
+        QVERIFY(QDir().mkpath(links));
+        bool full = false;
+        for (int i = 0; i < 70000 && !full; ++i) {
+            if (::link(path.constData(), QFile::encodeName(links + QString::number(i)).constData()) != 0) {
+                QCOMPARE(errno, EMLINK);
+                full = true;
+            }
+        }
+        if (!full)
+            QSKIP("this file system takes more than 70000 links to a file");
+        Clock.Set(QDateTime(QDate(2026, 12, 10), QTime(15, 30, 12)));
+        File().RemoveRecord(4);
+        QCOMPARE(FileBytes(), Numbered({1, 2, 3, 5}));
+        const QString backup = App().DataFolder + QStringLiteral("成績累積データ_20261210-153012.bak");
+        QCOMPARE(FolderFiles(), QStringList({QStringLiteral("成績累積データ.dat"), QFileInfo(backup).fileName()}));
+        QCOMPARE(Contents(backup), old);
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(backup).constData(), &st), 0);
+        QCOMPARE(st.st_nlink, nlink_t(1));
+        QCOMPARE(int(st.st_mode & 07777), 0664);
+    }
+
+    void newFileKeepsPermissions_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("group may write (the umask would take that)") << 0664;
+        QTest::newRow("everyone may write") << 0666;
+        QTest::newRow("owner only") << 0600;
+        QTest::newRow("group may read") << 0640;
+    }
+    void newFileKeepsPermissions()
+    {
+        QFETCH(int, mode);
+        WriteFile(Numbered({1, 2, 3}));
+        const QByteArray path = QFile::encodeName(File().Path());
+        QCOMPARE(::chmod(path.constData(), mode_t(mode)), 0);
+        const mode_t umask = ::umask(022);
+        File().RemoveRecord(2);
+        ::umask(umask);
+        struct stat st {};
+        QCOMPARE(::stat(path.constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), mode);
+        QCOMPARE(FileBytes(), Numbered({1, 3}));
+    }
+
+    // A full disk while the new file is written: the file stays as it was, the half-written new file
+    // goes, no backup stays, and the message says what failed and where.
+    void fullDiskLeavesTheFileAsItWas()
+    {
+        const QString folder = App().DataFolder;
+        SmallDisk disk(folder, 64);
+        if (!disk.Mounted)
+            QSKIP("cannot mount a tmpfs here (needs root)");
+        const QByteArray old = Numbered(Range(1, 50)); // one page of the tmpfs
+        WriteFile(old);
+        QFile filler(folder + QStringLiteral("filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        filler.close();
+        try {
+            File().RemoveRecord(3);
+            QFAIL("removed a record on a full disk");
+        } catch (const FatalError& e) {
+            QVERIFY2(e.Message.startsWith(QStringLiteral("成績ファイルの記録の削除（新しいファイルの書き込み）に失敗しました: "
+                                                         "ディスクの空き領域が足りません")),
+                     qPrintable(e.Message));
+            QVERIFY2(e.Message.endsWith(QDir::toNativeSeparators(File().Path())), qPrintable(e.Message));
+        }
+        QCOMPARE(FileBytes(), old);
+        QCOMPARE(FolderFiles(), QStringList({QStringLiteral("filler"), QStringLiteral("成績累積データ.dat")}));
+        // With room again the delete goes through.
+        QVERIFY(QFile::remove(folder + QStringLiteral("filler")));
+        File().RemoveRecord(3);
+        QCOMPARE(FileBytes(), old.left(2 * 44) + old.mid(3 * 44));
+    }
+
+    // In place: the same file, nothing beside it.
     void rewriteRecordInPlace()
     {
         WriteFile(Record(1, 1, 1).ToBytes() + Record(2, 2, 2).ToBytes() + Record(3, 3, 3).ToBytes());
+        struct stat before {};
+        QCOMPARE(::stat(QFile::encodeName(File().Path()).constData(), &before), 0);
         ScoreRecord changed = Record(2, 2, 222);
         changed.Text4 = "abcde";
-        AppCalls::File().WriteRecord(2, changed);
+        File().WriteRecord(2, changed);
         QCOMPARE(FileBytes(), Record(1, 1, 1).ToBytes() + changed.ToBytes() + Record(3, 3, 3).ToBytes());
-        QCOMPARE(AppCalls::File().ReadRecord(2).Text4, QByteArray("abcde"));
+        QCOMPARE(File().ReadRecord(2).Text4, QByteArray("abcde"));
+        struct stat after {};
+        QCOMPARE(::stat(QFile::encodeName(File().Path()).constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(FolderFiles(), QStringList({QStringLiteral("成績累積データ.dat")}));
     }
 
     void noSuchRecord_data()
@@ -424,22 +648,37 @@ private slots:
         QTest::newRow("read 0") << 0 << 0;
         QTest::newRow("read past the end") << 0 << 3;
         QTest::newRow("write past the end") << 1 << 3;
+        QTest::newRow("remove 0") << 2 << 0;
         QTest::newRow("remove past the end") << 2 << 3;
         QTest::newRow("remove negative") << 2 << -1;
     }
+    // Said with the number and the file; nothing changes, and no backup is made.
     void noSuchRecord()
     {
         QFETCH(int, operation);
         QFETCH(int, n);
         const QByteArray bytes = Record(1, 1, 1).ToBytes() + Record(2, 2, 2).ToBytes() + "x";
         WriteFile(bytes);
-        QVERIFY_THROWS_EXCEPTION(FatalError, operation == 0 ? void(AppCalls::File().ReadRecord(n))
-                                             : operation == 1 ? AppCalls::File().WriteRecord(n, Record(9, 9, 9))
-                                                              : AppCalls::File().RemoveRecord(n));
+        try {
+            if (operation == 0)
+                File().ReadRecord(n);
+            else if (operation == 1)
+                File().WriteRecord(n, Record(9, 9, 9));
+            else
+                File().RemoveRecord(n);
+            QFAIL("no error");
+        } catch (const FatalError& e) {
+            QCOMPARE(e.Message, QStringLiteral("成績ファイルに%1番の記録がありません。\n").arg(n)
+                                    + QDir::toNativeSeparators(File().Path()));
+        }
         QCOMPARE(FileBytes(), bytes);
+        QCOMPARE(FolderFiles(), QStringList({QStringLiteral("成績累積データ.dat")}));
     }
 
 private:
+    // The score file, its backups dated by the test's clock.
+    ScoreFile File() const { return ScoreFile(AppCalls::File()).DateBackupsBy(Clock); }
+
     std::unique_ptr<TestInstallation> Install;
     ManualClock Clock;
     QList<int> Waits;
