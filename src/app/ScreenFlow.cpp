@@ -17,6 +17,8 @@
 #include "sound/SoundCues.h"
 #include "state/AppState.h"
 #include "state/StateViews.h"
+#include "teacher/ui/FrmData.h"
+#include "teacher/ui/FrmTimeData.h"
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
@@ -131,9 +133,39 @@ void ScreenFlow::ShowLevelMenu()
         ShowNameSelection();
         CloseScreen(menu);
     });
+    connect(menu, &seisekitime1::RecordBrowserChosen, this, [this, menu] {
+        ShowRecordBrowser();
+        CloseScreen(menu);
+    });
+    connect(menu, &seisekitime1::CriteriaEditorChosen, this, [this, menu] {
+        ShowCriteriaEditor();
+        CloseScreen(menu);
+    });
     menu->ShowScreen();
     // The menu replaces the name screen.
     CloseScreen(NameScreen);
+}
+
+void ScreenFlow::ShowRecordBrowser()
+{
+    auto* browser = new FrmData;
+    RecordBrowser = browser;
+    connect(browser, &FrmData::BackChosen, this, [this, browser] {
+        ShowLevelMenu();
+        CloseScreen(browser);
+    });
+    browser->ShowScreen();
+}
+
+void ScreenFlow::ShowCriteriaEditor()
+{
+    auto* editor = new FrmTimeData;
+    CriteriaEditor = editor;
+    connect(editor, &FrmTimeData::BackChosen, this, [this, editor] {
+        ShowLevelMenu();
+        CloseScreen(editor);
+    });
+    editor->ShowScreen();
 }
 
 void ScreenFlow::ShowWaitScreen()

@@ -6,7 +6,9 @@
 class BASEFRM;
 class LockNotice;
 class Firstfrm;
+class FrmData;
 class FrmSyuuryou;
+class FrmTimeData;
 class MainFrm;
 class namesel;
 class seisekitime1;
@@ -34,6 +36,10 @@ public:
     void BuildLevelCatalogue();
     // A new level menu for the signed-in pupil; it replaces the name screen.
     void ShowLevelMenu();
+    // The teacher's record browser and pass-criteria editor; each replaces the menu and gives way
+    // to a new menu when the teacher leaves.
+    void ShowRecordBrowser();
+    void ShowCriteriaEditor();
     // One wait screen at a time: showing it again only raises it.
     void ShowWaitScreen();
     void CloseWaitScreen();
@@ -67,6 +73,8 @@ private:
     QPointer<seisekitime1> Menu;
     QPointer<MainFrm> Drill;
     QPointer<FrmSyuuryou> EndScreen;
+    QPointer<FrmData> RecordBrowser;
+    QPointer<FrmTimeData> CriteriaEditor;
     QPointer<BASEFRM> WaitScreen;
     QPointer<LockNotice> Notice;
     SoundCues* OwnCues;

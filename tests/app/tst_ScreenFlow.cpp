@@ -131,6 +131,47 @@ private slots:
         QCOMPARE(Visible<namesel>().size(), 1);
     }
 
+    // The teacher panel's two screens replace the menu; leaving either brings a new menu.
+    void teacherScreensAndBack_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("screen");
+        QTest::newRow("record browser") << "Command10_0" << "FrmData";
+        QTest::newRow("criteria editor") << "Command10_1" << "FrmTimeData";
+    }
+    void teacherScreensAndBack()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, screen);
+        TestInstallation inst;
+        inst.WriteAll();
+        inst.ApplyToAppState();
+        App().CurrentPupil = 1;
+        App().CurrentPupilName = QStringLiteral("先生");
+        Flow->BuildLevelCatalogue();
+        QPointer<seisekitime1> menu = Visible<seisekitime1>().value(0);
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->IsReady());
+        menu->findChild<QPushButton*>("Command8")->click();
+        menu->findChild<QPushButton*>(button)->click();
+        QTRY_VERIFY(menu.isNull());
+        QWidget* opened = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->objectName() == screen)
+                opened = w;
+        QVERIFY(opened);
+        QPointer<QWidget> teacherScreen = opened;
+        QPushButton* back = opened->findChild<QPushButton*>("Command4");
+        QVERIFY(back);
+        QTRY_VERIFY(back->isEnabled() && back->isVisible());
+        back->click();
+        QTRY_VERIFY(teacherScreen.isNull());
+        menu = Visible<seisekitime1>().value(0);
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->IsReady());
+        QVERIFY(Fatals.isEmpty());
+    }
+
     void oneWaitScreen()
     {
         Flow->ShowWaitScreen();

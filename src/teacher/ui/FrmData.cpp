@@ -1,1 +1,542 @@
 #include "teacher/ui/FrmData.h"
+#include "base/Clock.h"
+#include "base/Limits.h"
+#include "base/FatalError.h"
+#include "base/SheetPrinter.h"
+#include "base/ui/SystemSheetPrinter.h"
+#include "roster/RosterFile.h"
+#include "roster/RosterTables.h"
+#include "state/AppState.h"
+#include "state/StateViews.h"
+#include "teacher/RecordListModel.h"
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+const QString AllRecords = QStringLiteral("すべて");
+constexpr double PrintPointSize = 10;
+constexpr double SmallestPrintPointSize = 5;
+
+QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QFont FixedPitch()
+{
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    return font;
+}
+
+// The system's print dialog on a printer of this machine. A machine without a printer gets PDF
+// files in the documents folder instead, with no dialog.
+class DialogPrinter : public SheetPrinter {
+public:
+    explicit DialogPrinter(QWidget* parent) : Parent(parent), Files(SystemSheetPrinter::Output::PdfFiles) {}
+
+    // nullptr with an empty `error` when the teacher cancelled the dialog.
+    QPagedPaintDevice* Begin(const Document& doc, QString* error) override
+    {
+        error->clear();
+        Printer.reset();
+        UsingFiles = QPrinterInfo::availablePrinters().isEmpty();
+        if (UsingFiles)
+            return Files.Begin(doc, error);
+        Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        Printer->setDocName(doc.Title);
+        Printer->setCreator(QStringLiteral("ゾメ２"));
+        QPrintDialog dialog(Printer.get(), Parent);
+        dialog.setWindowTitle(QStringLiteral("印刷"));
+        if (dialog.exec() != QDialog::Accepted) {
+            Printer.reset();
+            return nullptr;
+        }
+        if (!Printer->isValid()) {
+            *error = QStringLiteral("プリンター「%1」を使えません。").arg(Printer->printerName());
+            Printer.reset();
+            return nullptr;
+        }
+        return Printer.get();
+    }
+
+    bool Finish(bool painted, QString* where, QString* error) override
+    {
+        if (UsingFiles)
+            return Files.Finish(painted, where, error);
+        where->clear();
+        if (!Printer) {
+            *error = QStringLiteral("印刷する書類が始まっていません。");
+            return false;
+        }
+        const std::unique_ptr<QPrinter> printer = std::move(Printer);
+        const QString file = printer->outputFileName();
+        const QString name = file.isEmpty() ? printer->printerName() : QDir::toNativeSeparators(file);
+        if (!painted || printer->printerState() == QPrinter::Error) {
+            *error = QStringLiteral("「%1」への印刷に失敗しました。").arg(name);
+            return false;
+        }
+        if (printer->printerState() == QPrinter::Aborted) {
+            *error = QStringLiteral("「%1」への印刷は取りやめになりました。").arg(name);
+            return false;
+        }
+        if (!file.isEmpty() && QFileInfo(file).size() == 0) {
+            *error = QStringLiteral("ファイル「%1」を書けませんでした。").arg(name);
+            return false;
+        }
+        *where = name;
+        return true;
+    }
+
+    bool WritesFiles() const override { return UsingFiles; }
+
+private:
+    QWidget* Parent;
+    SystemSheetPrinter Files;
+    std::unique_ptr<QPrinter> Printer;
+    bool UsingFiles = false;
+};
+
+// Draws `count` lines, line(i) for i = 0 … count − 1, in the fixed-pitch font, as many to a page
+// as fit under a heading with the page number; the font is made smaller when the widest line would
+// not fit the page's width. False when the painter or a new page failed.
+template <typename LineOf>
+bool PaintLines(QPagedPaintDevice* device, const QString& heading, int count, LineOf line)
+{
+    QPainter painter;
+    if (!painter.begin(device))
+        return false;
+    const QRectF page(0, 0, device->width(), device->height());
+    QFont font = FixedPitch();
+    font.setPointSizeF(PrintPointSize);
+    const QFontMetricsF full(font, device);
+    double widest = full.horizontalAdvance(heading + QStringLiteral("　0000/0000"));
+    for (int i = 0; i < count; ++i)
+        widest = std::max(widest, full.horizontalAdvance(line(i)));
+    if (widest > page.width())
+        font.setPointSizeF(std::max(SmallestPrintPointSize, std::floor(PrintPointSize * page.width() / widest * 10) / 10));
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, device);
+    const double step = metrics.lineSpacing();
+    const int perPage = std::max(1, int((page.height() - 2 * step) / step));
+    const int pages = std::max(1, (count + perPage - 1) / perPage);
+    bool ok = true;
+    for (int p = 0; p < pages && ok; ++p) {
+        if (p > 0 && !device->newPage()) {
+            ok = false;
+            break;
+        }
+        painter.drawText(QPointF(0, metrics.ascent()),
+                         heading + QStringLiteral("　%1/%2").arg(p + 1).arg(pages));
+        double y = 2 * step + metrics.ascent();
+        for (int i = p * perPage; i < std::min(count, (p + 1) * perPage); ++i, y += step)
+            painter.drawText(QPointF(0, y), line(i));
+    }
+    return painter.end() && ok;
+}
+} // namespace
+
+FrmData::FrmData(QWidget* parent) : ScaledForm(parent), Roster(std::make_unique<RosterTables>())
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    BuildControls();
+}
+
+FrmData::~FrmData() = default;
+
+void FrmData::SetPrinter(SheetPrinter* printer) { Printer = printer; }
+
+void FrmData::BuildControls()
+{
+    const AppState& s = App();
+    setObjectName(QStringLiteral("FrmData"));
+    setWindowTitle(s.ProgramTitle);
+
+    CountLabel = NewLabel(this, QStringLiteral("CountLabel"), RecordLines::CountText(0));
+    Place(CountLabel, 240, 120, 4680, 450, 12);
+
+    DateFilter = new QComboBox(this);
+    DateFilter->setObjectName(QStringLiteral("DateFilter"));
+    DateFilter->addItem(AllRecords);
+    DateFilter->setFocusPolicy(Qt::NoFocus);
+    Place(DateFilter, 5040, 120, 1800, 450, 11);
+
+    RebuildButton = NewButton(this, QStringLiteral("Command1"), QStringLiteral("一覧表示"));
+    RebuildButton->setToolTip(QStringLiteral("成績ファイルを読み直して一覧を作り直します"));
+    Place(RebuildButton, 6960, 120, 1800, 450, 11);
+    connect(RebuildButton, &QPushButton::clicked, this, [this] { BuildRecordList(); });
+
+    Records = new RecordListModel(this);
+    RecordList = new QListView(this);
+    RecordList->setObjectName(QStringLiteral("List1"));
+    RecordList->setModel(Records);
+    RecordList->setFont(FixedPitch());
+    RecordList->setUniformItemSizes(true);
+    RecordList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    RecordList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    RecordList->setToolTip(QStringLiteral("ダブルクリックすると、その記録を直せます"));
+    Place(RecordList, 240, 690, 10680, 10590, 11);
+    connect(RecordList, &QListView::doubleClicked, this, [this](const QModelIndex& index) { LoadRecord(index.row()); });
+
+    EditPanel = new QWidget(this);
+    EditPanel->setObjectName(QStringLiteral("EditPanel"));
+    Place(EditPanel, 11160, 690, 3960, 6000);
+    NumberLabel = NewLabel(EditPanel, QStringLiteral("NumberLabel"));
+    Place(NumberLabel, 0, 0, 3960, 450, 12);
+    LevelLabel = NewLabel(EditPanel, QStringLiteral("LevelLabel"));
+    Place(LevelLabel, 0, 540, 3960, 450, 12);
+    DateLabel = NewLabel(EditPanel, QStringLiteral("DateLabel"));
+    Place(DateLabel, 0, 1080, 3960, 450, 12);
+    GradeLabel = NewLabel(EditPanel, QStringLiteral("GradeLabel"));
+    Place(GradeLabel, 0, 1620, 3960, 450, 12);
+
+    PupilChooser = new QComboBox(EditPanel);
+    PupilChooser->setObjectName(QStringLiteral("Combo1"));
+    PupilChooser->setEditable(true);
+    PupilChooser->setInsertPolicy(QComboBox::NoInsert);
+    PupilChooser->setFont(FixedPitch());
+    PupilChooser->setToolTip(QStringLiteral("生徒を一覧から選びます"));
+    Place(PupilChooser, 0, 2220, 3960, 480, 11);
+    connect(PupilChooser, &QComboBox::activated, this, &FrmData::ShowPupilGrade);
+
+    SecondsText = new QLineEdit(EditPanel);
+    SecondsText->setObjectName(QStringLiteral("Text1_1"));
+    SecondsText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SecondsText->setToolTip(QStringLiteral("タイム（秒）: 0～99999"));
+    Place(SecondsText, 0, 2940, 2400, 540, 13);
+    connect(SecondsText, &QLineEdit::textEdited, this, &FrmData::OnSecondsTyped);
+    QLabel* secondsUnit = NewLabel(EditPanel, QStringLiteral("SecondsUnit"), QStringLiteral("秒"));
+    Place(secondsUnit, 2460, 2940, 480, 540, 13);
+
+    SecondsBar = new QScrollBar(Qt::Vertical, EditPanel);
+    SecondsBar->setObjectName(QStringLiteral("VScroll1"));
+    // Every stored time fits, the timed-out 99999 included; the top end is the longer time.
+    SecondsBar->setRange(0, RecordLines::MostSeconds);
+    SecondsBar->setSingleStep(1);
+    SecondsBar->setPageStep(10);
+    SecondsBar->setInvertedAppearance(true);
+    SecondsBar->setFocusPolicy(Qt::NoFocus);
+    Place(SecondsBar, 3180, 2700, 420, 1080);
+    connect(SecondsBar, &QScrollBar::valueChanged, this, &FrmData::OnSecondsScrolled);
+
+    SaveButton = NewButton(EditPanel, QStringLiteral("Command2"), QStringLiteral("変更して記録"));
+    Place(SaveButton, 0, 3900, 3960, 660, 12);
+    connect(SaveButton, &QPushButton::clicked, this, &FrmData::SaveRecord);
+    DeleteButton = NewButton(EditPanel, QStringLiteral("Command3"), QStringLiteral("消去"));
+    Place(DeleteButton, 0, 4800, 3960, 660, 12);
+    connect(DeleteButton, &QPushButton::clicked, this, &FrmData::DeleteRecord);
+    EndEditing();
+
+    PrintButton = NewButton(this, QStringLiteral("Command17"), QStringLiteral("印刷"));
+    PrintButton->setToolTip(QStringLiteral("選んだ行があればその行を、なければ一覧の全部を印刷します"));
+    Place(PrintButton, 11160, 9420, 3960, 720, 14);
+    connect(PrintButton, &QPushButton::clicked, this, &FrmData::PrintList);
+    BackButton = NewButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"));
+    Place(BackButton, 11160, 10440, 3960, 840, 14);
+    connect(BackButton, &QPushButton::clicked, this, &FrmData::GoBack);
+}
+
+void FrmData::showEvent(QShowEvent* event)
+{
+    ScaledForm::showEvent(event);
+    // Filled before the first paint, so that the list is there when the screen appears.
+    if (!Loaded)
+        Form_Load();
+}
+
+bool FrmData::Form_Load()
+{
+    if (Loaded)
+        return !Closing;
+    Loaded = true;
+    const AppState& s = App();
+    const int schoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
+    if (!RosterFile::LoadRoster(s.DataRoot, s.RosterOption, schoolYear, *Roster)) {
+        CloseWith(RecordLines::RosterUnreadable(s.DataRoot, *Roster));
+        return false;
+    }
+    PupilChooser->clear();
+    for (const RecordLines::PupilChoice& choice : RecordLines::PupilChoices(*Roster))
+        PupilChooser->addItem(choice.Text, int(choice.Number));
+    PupilChooser->setCurrentIndex(-1);
+    Records->SetTables(RecordLines::MakeTables(*Roster, s.SchoolCode, s.SchoolName));
+    DateFilter->setCurrentIndex(DateFilter->findText(AllRecords));
+    if (!BuildRecordList())
+        return false;
+    if (const QString skipped = RosterFile::SkippedMessage(s.DataRoot, *Roster); !skipped.isEmpty()) {
+        // Said once the screen stands; the lines of those pupils show no name.
+        QTimer::singleShot(0, this, [this, skipped] { QMessageBox::warning(this, App().ProgramTitle, skipped); });
+    }
+    return true;
+}
+
+bool FrmData::BuildRecordList()
+{
+    if (Closing)
+        return false;
+    try {
+        Records->Load(StateViews::Scores(App()));
+    } catch (const FatalError& e) {
+        CloseWith(e.Message);
+        return false;
+    }
+    CountLabel->setText(RecordLines::CountText(Records->TotalRecords()));
+    FitText(CountLabel);
+    return true;
+}
+
+void FrmData::LoadRecord(int row)
+{
+    if (Closing || DateFilter->currentText() != AllRecords || row < 0 || row >= Records->rowCount())
+        return;
+    const RecordLines::Entry listed = Records->EntryAt(row);
+    const qint32 number = listed.Number;
+    ScoreRecord record;
+    try {
+        record = StateViews::Scores(App()).ReadRecord(number);
+    } catch (const FatalError& e) {
+        EndEditing();
+        ReportFailure(e.Message);
+        return;
+    }
+    if (!RecordLines::Same(RecordLines::MakeEntry(number, record, Records->LineTables().SchoolCode), listed)) {
+        EndEditing();
+        ReportFailure(RecordLines::RecordChanged(number));
+        return;
+    }
+    EditedNumber = number;
+    EditedRecord = record;
+    ShowEditedRecord();
+    SaveButton->setEnabled(true);
+    DeleteButton->setEnabled(true);
+    EditPanel->show();
+}
+
+void FrmData::ShowEditedRecord()
+{
+    const ScoreRecord& record = EditedRecord;
+    const RecordLines::Tables& tables = Records->LineTables();
+    NumberLabel->setText(RecordLines::NumberCaption(EditedNumber));
+    LevelLabel->setText(RecordLines::LevelCaption(record.Level));
+    DateLabel->setText(RecordLines::DateCaption(record.Date, record.TimeOfDay));
+    const bool known = Limits::IsPupilSlot(record.Pupil);
+    GradeLabel->setText(known ? tables.GradeLabel[std::size_t(record.Pupil)] : QString());
+    for (QLabel* label : {NumberLabel, LevelLabel, DateLabel, GradeLabel})
+        FitText(label);
+    // A damaged time outside the bar's range still shows as it is in the text box.
+    SecondsBar->setValue(std::clamp(record.Seconds, 0, RecordLines::MostSeconds));
+    SecondsText->setText(QString::number(record.Seconds));
+    PupilChooser->setCurrentIndex(PupilChooser->findData(int(record.Pupil)));
+    PupilChooser->setEditText(RecordLines::ChoiceText(
+        record.Pupil, known ? RosterFile::TrimBlanks(Roster->PupilName[std::size_t(record.Pupil)]) : QString()));
+}
+
+void FrmData::ShowPupilGrade()
+{
+    const QVariant pupil = PupilChooser->currentData();
+    if (!pupil.isValid())
+        return;
+    const int number = pupil.toInt();
+    GradeLabel->setText(Limits::IsPupilSlot(number) ? Records->LineTables().GradeLabel[std::size_t(number)] : QString());
+    FitText(GradeLabel);
+}
+
+void FrmData::OnSecondsScrolled(int value) { SecondsText->setText(QString::number(value)); }
+
+void FrmData::OnSecondsTyped(const QString& text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < 0 || value > RecordLines::MostSeconds)
+        return;
+    const QSignalBlocker quiet(SecondsBar);
+    SecondsBar->setValue(value);
+}
+
+void FrmData::SaveRecord()
+{
+    if (Closing || EditedNumber <= 0)
+        return;
+    const RecordLines::Checked checked =
+        RecordLines::CheckEdit(SecondsText->text(), PupilChooser->currentText(), EditedRecord.Pupil, *Roster);
+    if (!checked.Ok) {
+        QMessageBox::warning(this, App().ProgramTitle, checked.Problem + QStringLiteral("\n記録は変えていません。"));
+        return;
+    }
+    if (!StillLoaded())
+        return;
+    ScoreRecord changed = EditedRecord;
+    changed.Pupil = checked.Pupil;
+    changed.Seconds = checked.Seconds;
+    try {
+        StateViews::Scores(App()).WriteRecord(EditedNumber, changed);
+    } catch (const FatalError& e) {
+        EndEditing();
+        ReportFailure(e.Message);
+        return;
+    }
+    EditedRecord = changed;
+    if (!BuildRecordList())
+        return;
+    SelectRow(Records->RowOf(EditedNumber));
+    ShowEditedRecord();
+}
+
+void FrmData::DeleteRecord()
+{
+    if (Closing || EditedNumber <= 0)
+        return;
+    QMessageBox ask(QMessageBox::Warning, QStringLiteral("注意"), QStringLiteral("本当に消去しますか"),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    ask.setDefaultButton(QMessageBox::Cancel);
+    if (ask.exec() != QMessageBox::Ok)
+        return;
+    const int row = std::max(0, Records->RowOf(EditedNumber));
+    if (!StillLoaded())
+        return;
+    const qint32 number = EditedNumber;
+    // Whatever happens, the number no longer names the record that was loaded.
+    EndEditing();
+    try {
+        StateViews::Scores(App()).RemoveRecord(number);
+    } catch (const FatalError& e) {
+        ReportFailure(e.Message);
+        return;
+    }
+    if (!BuildRecordList())
+        return;
+    SelectRow(RecordLines::RowAfterRemoval(row, Records->rowCount()));
+}
+
+void FrmData::PrintList()
+{
+    if (Closing)
+        return;
+    const AppState& s = App();
+    std::vector<int> rows;
+    for (const QModelIndex& index : RecordList->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    if (rows.empty()) {
+        rows.resize(std::size_t(Records->rowCount()));
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            rows[i] = int(i);
+    }
+    if (rows.empty()) {
+        QMessageBox::information(this, s.ProgramTitle, QStringLiteral("印刷する記録がありません。"));
+        return;
+    }
+    if (!Printer) {
+        OwnPrinter = std::make_unique<DialogPrinter>(this);
+        Printer = OwnPrinter.get();
+    }
+    SheetPrinter::Document doc;
+    doc.Title = s.ProgramTitle + QStringLiteral(" 成績データ");
+    doc.Day = s.TheClock->Today();
+    doc.PupilName = QStringLiteral("成績データ");
+    QString error;
+    QPagedPaintDevice* device = Printer->Begin(doc, &error);
+    if (!device) {
+        if (!error.isEmpty()) // empty: the teacher cancelled the dialog
+            QMessageBox::warning(this, s.ProgramTitle, error);
+        return;
+    }
+    const QString heading = doc.Title + QStringLiteral("　") + doc.Day.toString(QStringLiteral("yyyy/MM/dd"))
+                            + QStringLiteral("　") + CountLabel->text();
+    const bool painted = PaintLines(device, heading, int(rows.size()),
+                                    [this, &rows](int i) { return Records->Line(rows[std::size_t(i)]); });
+    QString where;
+    if (!Printer->Finish(painted, &where, &error)) {
+        QMessageBox::warning(this, s.ProgramTitle,
+                             error.isEmpty() ? QStringLiteral("印刷できませんでした。") : error);
+        return;
+    }
+    const QString lines = QStringLiteral("%1行").arg(rows.size());
+    QMessageBox::information(
+        this, s.ProgramTitle,
+        Printer->WritesFiles()
+            ? QStringLiteral("プリンターがないため、%1をPDFファイルに保存しました。\n%2").arg(lines, where)
+            : QStringLiteral("%1を「%2」に印刷しました。").arg(lines, where));
+}
+
+void FrmData::GoBack()
+{
+    EndEditing();
+    emit BackChosen();
+}
+
+bool FrmData::StillLoaded()
+{
+    const qint32 number = EditedNumber;
+    try {
+        if (StateViews::Scores(App()).ReadRecord(number).ToBytes() == EditedRecord.ToBytes())
+            return true;
+    } catch (const FatalError& e) {
+        EndEditing();
+        ReportFailure(e.Message);
+        return false;
+    }
+    EndEditing();
+    ReportFailure(RecordLines::RecordChanged(number));
+    return false;
+}
+
+void FrmData::SelectRow(int row)
+{
+    if (row < 0 || row >= Records->rowCount())
+        return;
+    const QModelIndex index = Records->index(row);
+    RecordList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    RecordList->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void FrmData::EndEditing()
+{
+    EditedNumber = 0;
+    EditedRecord = ScoreRecord();
+    SaveButton->setEnabled(false);
+    DeleteButton->setEnabled(false);
+    EditPanel->hide();
+}
+
+void FrmData::ReportFailure(const QString& message)
+{
+    const QModelIndex current = RecordList->currentIndex();
+    const qint32 number = current.isValid() ? Records->RecordNumber(current.row()) : 0;
+    QMessageBox::warning(this, App().ProgramTitle, message);
+    if (BuildRecordList() && number > 0)
+        SelectRow(Records->RowOf(number));
+}
+
+void FrmData::CloseWith(const QString& message)
+{
+    if (Closing)
+        return;
+    Closing = true;
+    EndEditing();
+    // After the event that failed, so that a failure while the screen opens is said over it.
+    QTimer::singleShot(0, this, [this, message] {
+        QMessageBox::warning(this, App().ProgramTitle, message + QStringLiteral("\nメニューに戻ります。"));
+        emit BackChosen();
+    });
+}

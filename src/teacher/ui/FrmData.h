@@ -1,1 +1,96 @@
 #pragma once
+#include "base/ui/ScaledForm.h"
+#include "records/ScoreRecord.h"
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QScrollBar;
+class RecordListModel;
+class SheetPrinter;
+struct RosterTables;
+
+// The teacher's record browser: every record of the score file with its real record number, in
+// file order. A double-clicked record can have its pupil or its time corrected, or be deleted;
+// the list, or its selected lines, can be printed.
+class FrmData : public ScaledForm {
+    Q_OBJECT
+public:
+    explicit FrmData(QWidget* parent = nullptr);
+    ~FrmData() override;
+
+    // Where "印刷" sends the lines (not owned). Without one, the system's print dialog chooses the
+    // printer; a machine without a printer gets a PDF file in the documents folder.
+    void SetPrinter(SheetPrinter* printer);
+
+    // Reads the roster into the name and grade tables and the pupil chooser, then builds the list.
+    // Runs when the screen is first shown. False when the roster or the score file cannot be read:
+    // the teacher is told and BackChosen follows.
+    bool Form_Load();
+    // Rebuilds the list and the record counter from the file (Command1). False, after telling the
+    // teacher, when the file cannot be read; BackChosen follows.
+    bool BuildRecordList();
+
+    // The record being edited, 0 before a record is loaded and after it was deleted.
+    qint32 SelectedRecord() const { return EditedNumber; }
+
+signals:
+    // "戻る", or the screen could not open: back to the level menu, which closes this screen.
+    void BackChosen();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildControls();
+    // Loads the record of list row `row` into the edit fields (double-click).
+    void LoadRecord(int row);
+    // The record being edited in the edit fields.
+    void ShowEditedRecord();
+    void ShowPupilGrade();     // Combo1 chosen
+    void OnSecondsScrolled(int value);
+    void OnSecondsTyped(const QString& text);
+    void SaveRecord();         // Command2
+    void DeleteRecord();       // Command3
+    void PrintList();          // Command17
+    void GoBack();             // Command4
+    // Whether record `EditedNumber` in the file is still the one loaded; if not, the teacher is
+    // told and the list built again.
+    bool StillLoaded();
+    void SelectRow(int row);
+    void EndEditing();
+    // Tells the teacher `message`; the list is built again from the file.
+    void ReportFailure(const QString& message);
+    // Tells the teacher why the screen cannot go on, then goes back to the menu.
+    void CloseWith(const QString& message);
+
+    std::unique_ptr<RosterTables> Roster;
+    RecordListModel* Records = nullptr;
+    SheetPrinter* Printer = nullptr;
+    std::unique_ptr<SheetPrinter> OwnPrinter;
+    bool Loaded = false;
+    bool Closing = false;
+
+    qint32 EditedNumber = 0;
+    ScoreRecord EditedRecord; // as read from the file
+
+    QLabel* CountLabel = nullptr;        // the record counter
+    QComboBox* DateFilter = nullptr;     // "すべて" only
+    QPushButton* RebuildButton = nullptr;  // Command1
+    QListView* RecordList = nullptr;     // List1
+    QWidget* EditPanel = nullptr;        // the edit fields
+    QLabel* NumberLabel = nullptr;
+    QLabel* LevelLabel = nullptr;
+    QLabel* DateLabel = nullptr;
+    QLabel* GradeLabel = nullptr;
+    QComboBox* PupilChooser = nullptr;   // Combo1
+    QLineEdit* SecondsText = nullptr;    // Text1(1)
+    QScrollBar* SecondsBar = nullptr;    // VScroll1
+    QPushButton* SaveButton = nullptr;   // Command2
+    QPushButton* DeleteButton = nullptr; // Command3
+    QPushButton* BackButton = nullptr;   // Command4
+    QPushButton* PrintButton = nullptr;  // Command17
+};
