@@ -654,7 +654,7 @@ void ScoreFile::LoadScoreRecords(LoadedScores& scores) const
     }
 }
 
-std::vector<ScoreRecord> ScoreFile::ReadLastRecords(qint64 count) const
+std::vector<char> ScoreFile::ReadLastRecordBytes(qint64 count) const
 {
     const QString path = Path();
     std::vector<char> buffer;
@@ -662,10 +662,17 @@ std::vector<ScoreRecord> ScoreFile::ReadLastRecords(qint64 count) const
                                      [&path](int stage, int err, qint64 recordNumber) {
                                          ::LoadFailed(path, ScoreRecord(), stage, err, recordNumber);
                                      });
+    buffer.resize(std::size_t(got) * RecordSize);
+    return buffer;
+}
+
+std::vector<ScoreRecord> ScoreFile::ReadLastRecords(qint64 count) const
+{
+    const std::vector<char> buffer = ReadLastRecordBytes(count);
     std::vector<ScoreRecord> records;
-    records.reserve(size_t(got));
-    for (qint64 i = 0; i < got; ++i)
-        records.push_back(ScoreRecord::FromBytes(buffer.data() + i * RecordSize));
+    records.reserve(buffer.size() / RecordSize);
+    for (std::size_t at = 0; at + RecordSize <= buffer.size(); at += RecordSize)
+        records.push_back(ScoreRecord::FromBytes(buffer.data() + at));
     return records;
 }
 

@@ -35,7 +35,24 @@ void RecordListModel::Load(const ScoreFile& file)
     // no records.
     if (!QFileInfo::exists(file.Path()))
         throw FatalError(RecordLines::MissingScoreFile(file.Path()));
-    SetRecords(file.ReadLastRecords(std::numeric_limits<qint64>::max()));
+    // Raw bytes, each record made only for its entry: a hundred thousand ScoreRecords at once
+    // would hold their texts on the heap for nothing.
+    const std::vector<char> bytes = file.ReadLastRecordBytes(std::numeric_limits<qint64>::max());
+    const std::size_t count = bytes.size() / ScoreRecord::Size;
+    std::size_t listed = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        listed += RecordLines::Listed(ScoreRecord::FromBytes(bytes.data() + i * ScoreRecord::Size)) ? 1 : 0;
+    beginResetModel();
+    Entries.clear();
+    Entries.shrink_to_fit();
+    Entries.reserve(listed);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ScoreRecord r = ScoreRecord::FromBytes(bytes.data() + i * ScoreRecord::Size);
+        if (RecordLines::Listed(r))
+            Entries.push_back(RecordLines::MakeEntry(qint32(i + 1), r, Tables.SchoolCode));
+    }
+    Total = qint64(count);
+    endResetModel();
 }
 
 int RecordListModel::RowOf(qint32 number) const
