@@ -7,8 +7,9 @@ BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-
                 libsndfile1-dev libpulse-dev fonts-ipafont-gothic)
 # What only the tests need: the sound test starts a PulseAudio server of its own and records
 # its null sink with parec, checking it with pactl; the printing test starts a CUPS server of its
-# own with a cups-pdf printer, and the printed sheets are read back with pdftotext.
-TEST_PACKAGES=(pulseaudio pulseaudio-utils cups printer-driver-cups-pdf poppler-utils)
+# own with a cups-pdf printer, and the printed sheets are read back with pdftotext; the kiosk test
+# shows a screen on an X server without a window manager (Xvfb).
+TEST_PACKAGES=(pulseaudio pulseaudio-utils cups printer-driver-cups-pdf poppler-utils xvfb)
 
 zome2_installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'

@@ -1,10 +1,12 @@
 #include "base/ui/ScaledForm.h"
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 
@@ -147,6 +149,10 @@ void ScaledForm::ShowScreen()
         resize(1024, 768);
         show();
     } else {
+        // In a kiosk session without a window manager nobody answers the request for full screen:
+        // the window takes the whole screen's geometry itself. A window manager overrides it.
+        if (QScreen* whole = screen() ? screen() : QGuiApplication::primaryScreen())
+            setGeometry(whole->geometry());
         showFullScreen();
     }
 }
