@@ -1,6 +1,7 @@
 #include "base/ui/ScaledForm.h"
 #include <QGuiApplication>
 #include <QLabel>
+#include <QListView>
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
@@ -131,6 +132,32 @@ QLabel* ScaledForm::NewLabel(QWidget* parent, const QString& name, const QString
     label->setAlignment(align);
     label->setFocusPolicy(Qt::NoFocus);
     return label;
+}
+
+QPushButton* ScaledForm::NewButton(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QListView* ScaledForm::NewList(QWidget* parent, const QString& name, QAbstractItemModel* model)
+{
+    auto* list = new QListView(parent);
+    list->setObjectName(name);
+    list->setModel(model);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
+QFont ScaledForm::FixedFont()
+{
+    QFont fixed(QStringLiteral("IPAGothic"));
+    fixed.setStyleHint(QFont::Monospace);
+    fixed.setFixedPitch(true);
+    return fixed;
 }
 
 void ScaledForm::SetBackColour(QWidget* widget, const QColor& colour)

@@ -4,7 +4,10 @@
 #include <QRect>
 #include <QWidget>
 
+class QAbstractItemModel;
 class QLabel;
+class QListView;
+class QPushButton;
 
 // A top-level screen laid out in twips for 15360 × 11520 (1024 × 768 at 15 twips a pixel).
 // One scale factor from the window's size keeps the 4:3 layout, fonts included, centred on any screen.
@@ -32,6 +35,13 @@ public:
     // A label named `name` (its control name) on `parent`, taking no focus.
     static QLabel* NewLabel(QWidget* parent, const QString& name, const QString& text = QString(),
                             Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
+
+    // A button named `name` on `parent`; it takes no focus, so that the keys stay with the screen.
+    static QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text);
+    // A read-only list named `name` on `parent` showing `model`, its rows of one height.
+    static QListView* NewList(QWidget* parent, const QString& name, QAbstractItemModel* model);
+    // The fixed-pitch font of the lists, whose columns are made of blanks.
+    static QFont FixedFont();
 
     // Fills `widget`'s background with `colour` (an invalid colour changes nothing).
     static void SetBackColour(QWidget* widget, const QColor& colour);

@@ -21,23 +21,7 @@
 namespace {
 constexpr int PupilRole = Qt::UserRole + 1;
 
-QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
 
-QListView* NewList(QWidget* parent, const QString& name, QAbstractItemModel* model)
-{
-    auto* list = new QListView(parent);
-    list->setObjectName(name);
-    list->setModel(model);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setUniformItemSizes(true);
-    return list;
-}
 } // namespace
 
 GraphPanel::GraphPanel(ScaledForm* form, InputsSource inputs) : QWidget(form), Form(form), Inputs(std::move(inputs))
@@ -54,7 +38,7 @@ GraphPanel::GraphPanel(ScaledForm* form, InputsSource inputs) : QWidget(form), F
     LevelHeader = ScaledForm::NewLabel(this, QStringLiteral("Label27"), QStringLiteral("ﾚﾍﾞﾙ"), Qt::AlignCenter);
     Place(LevelHeader, 11400, 0, 900, 360, 10);
     Levels = new QStringListModel(this);
-    LevelList = NewList(this, QStringLiteral("List3"), Levels);
+    LevelList = ScaledForm::NewList(this, QStringLiteral("List3"), Levels);
     LevelList->setSelectionMode(QAbstractItemView::MultiSelection);
     Place(LevelList, 11400, 390, 900, 4200, 11);
     connect(LevelList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
@@ -64,34 +48,34 @@ GraphPanel::GraphPanel(ScaledForm* form, InputsSource inputs) : QWidget(form), F
 
     const QString drawCaptions[2] = {QStringLiteral("表示"), QStringLiteral("印刷")};
     for (int i = 0; i < 2; ++i) {
-        HiddenDraw[std::size_t(i)] = NewButton(this, QStringLiteral("Command21_%1").arg(i), drawCaptions[i]);
+        HiddenDraw[std::size_t(i)] = ScaledForm::NewButton(this, QStringLiteral("Command21_%1").arg(i), drawCaptions[i]);
         HiddenDraw[std::size_t(i)]->hide();
         connect(HiddenDraw[std::size_t(i)], &QPushButton::clicked, this, [this, i] { Command21_Click(i); });
-        DrawChosen[std::size_t(i)] = NewButton(this, QStringLiteral("Command24_%1").arg(i), drawCaptions[i]);
+        DrawChosen[std::size_t(i)] = ScaledForm::NewButton(this, QStringLiteral("Command24_%1").arg(i), drawCaptions[i]);
         Place(DrawChosen[std::size_t(i)], 12420 + i * 1380, 390, 1260, 540, 11);
         connect(DrawChosen[std::size_t(i)], &QPushButton::clicked, this, [this, i] { Command24_Click(i); });
     }
     DrawChosen[1]->hide();
 
-    OtherPupilsButton = NewButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"));
+    OtherPupilsButton = ScaledForm::NewButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"));
     Place(OtherPupilsButton, 12420, 1050, 2640, 540, 10);
     connect(OtherPupilsButton, &QPushButton::clicked, this, &GraphPanel::ShowOtherPupils);
 
     Pupils = new QStandardItemModel(this);
-    PupilList = NewList(this, QStringLiteral("List2"), Pupils);
+    PupilList = ScaledForm::NewList(this, QStringLiteral("List2"), Pupils);
     PupilList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     PupilList->setToolTip(QStringLiteral("Ctrlキーを押しながらクリックすると、何人でも選べます"));
     Place(PupilList, 12420, 1050, 2640, 7800, 10);
     PupilList->hide();
     connect(PupilList, &QListView::clicked, this, [this] { Command24_Click(0); });
 
-    BackButton = NewButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"));
+    BackButton = ScaledForm::NewButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"));
     Place(BackButton, 12420, 9060, 2640, 600, 12);
     connect(BackButton, &QPushButton::clicked, this, &QWidget::hide);
 
     for (int k = 1; k <= 2; ++k) {
         RankingRows[std::size_t(k)] = new QStringListModel(this);
-        RankingLists[std::size_t(k)] = NewList(this, QStringLiteral("List4_%1").arg(k), RankingRows[std::size_t(k)]);
+        RankingLists[std::size_t(k)] = ScaledForm::NewList(this, QStringLiteral("List4_%1").arg(k), RankingRows[std::size_t(k)]);
         RankingLists[std::size_t(k)]->hide();
     }
     hide();

@@ -33,13 +33,6 @@ constexpr int ViewHeaderHeight = 405;
 const QColor LightGrey(224, 224, 224);
 const QString WaitText = QStringLiteral("Just a moment, please.");
 
-QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
 
 QString Indexed(const char* control, int index)
 {
@@ -136,9 +129,7 @@ void seisekitime1::BuildControls()
     TeacherButton->hide();
     connect(TeacherButton, &QPushButton::clicked, this, &seisekitime1::Command8_Click);
 
-    QFont fixed(QStringLiteral("IPAGothic"));
-    fixed.setStyleHint(QFont::Monospace);
-    fixed.setFixedPitch(true);
+    const QFont fixed = FixedFont();
     for (int i = 1; i <= LevelCount; ++i) {
         Column& c = Columns[std::size_t(i)];
         c.Number = NewLabel(this, Indexed("Label1", i), QString::number(i), Qt::AlignCenter);

@@ -84,10 +84,7 @@ void namesel::BuildControls()
 
     NameListBox = new QListWidget(this);
     NameListBox->setObjectName(QStringLiteral("List1"));
-    QFont fixed(QStringLiteral("IPAGothic"));
-    fixed.setStyleHint(QFont::Monospace);
-    fixed.setFixedPitch(true);
-    NameListBox->setFont(fixed);
+    NameListBox->setFont(FixedFont());
     NameListBox->setUniformItemSizes(true);
     Place(NameListBox, 90, 2790, 15090, 8295, ListPointSize);
     connect(NameListBox, &QListWidget::currentRowChanged, this, [this] { OnRowClicked(); });

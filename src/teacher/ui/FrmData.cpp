@@ -3,7 +3,7 @@
 #include "base/Limits.h"
 #include "base/FatalError.h"
 #include "base/SheetPrinter.h"
-#include "base/ui/SystemSheetPrinter.h"
+#include "base/ui/DialogPrinter.h"
 #include "roster/RosterFile.h"
 #include "roster/RosterTables.h"
 #include "state/AppState.h"
@@ -33,89 +33,8 @@ const QString AllRecords = QStringLiteral("すべて");
 constexpr double PrintPointSize = 10;
 constexpr double SmallestPrintPointSize = 5;
 
-QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
 
-QFont FixedPitch()
-{
-    QFont font(QStringLiteral("IPAGothic"));
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    return font;
-}
 
-// The system's print dialog on a printer of this machine. A machine without a printer gets PDF
-// files in the documents folder instead, with no dialog.
-class DialogPrinter : public SheetPrinter {
-public:
-    explicit DialogPrinter(QWidget* parent) : Parent(parent), Files(SystemSheetPrinter::Output::PdfFiles) {}
-
-    // nullptr with an empty `error` when the teacher cancelled the dialog.
-    QPagedPaintDevice* Begin(const Document& doc, QString* error) override
-    {
-        error->clear();
-        Printer.reset();
-        UsingFiles = QPrinterInfo::availablePrinters().isEmpty();
-        if (UsingFiles)
-            return Files.Begin(doc, error);
-        Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        Printer->setDocName(doc.Title);
-        Printer->setCreator(QStringLiteral("ゾメ２"));
-        QPrintDialog dialog(Printer.get(), Parent);
-        dialog.setWindowTitle(QStringLiteral("印刷"));
-        if (dialog.exec() != QDialog::Accepted) {
-            Printer.reset();
-            return nullptr;
-        }
-        if (!Printer->isValid()) {
-            *error = QStringLiteral("プリンター「%1」を使えません。").arg(Printer->printerName());
-            Printer.reset();
-            return nullptr;
-        }
-        return Printer.get();
-    }
-
-    bool Finish(bool painted, QString* where, QString* error) override
-    {
-        if (UsingFiles)
-            return Files.Finish(painted, where, error);
-        where->clear();
-        if (!Printer) {
-            *error = QStringLiteral("印刷する書類が始まっていません。");
-            return false;
-        }
-        const std::unique_ptr<QPrinter> printer = std::move(Printer);
-        const QString file = printer->outputFileName();
-        const QString name = file.isEmpty() ? printer->printerName() : QDir::toNativeSeparators(file);
-        if (!painted || printer->printerState() == QPrinter::Error) {
-            *error = QStringLiteral("「%1」への印刷に失敗しました。").arg(name);
-            return false;
-        }
-        if (printer->printerState() == QPrinter::Aborted) {
-            *error = QStringLiteral("「%1」への印刷は取りやめになりました。").arg(name);
-            return false;
-        }
-        if (!file.isEmpty() && QFileInfo(file).size() == 0) {
-            *error = QStringLiteral("ファイル「%1」を書けませんでした。").arg(name);
-            return false;
-        }
-        *where = name;
-        return true;
-    }
-
-    bool WritesFiles() const override { return UsingFiles; }
-
-private:
-    QWidget* Parent;
-    SystemSheetPrinter Files;
-    std::unique_ptr<QPrinter> Printer;
-    bool UsingFiles = false;
-};
 
 // Draws `count` lines, line(i) for i = 0 … count − 1, in the fixed-pitch font, as many to a page
 // as fit under a heading with the page number; the font is made smaller when the widest line would
@@ -127,7 +46,7 @@ bool PaintLines(QPagedPaintDevice* device, const QString& heading, int count, Li
     if (!painter.begin(device))
         return false;
     const QRectF page(0, 0, device->width(), device->height());
-    QFont font = FixedPitch();
+    QFont font = ScaledForm::FixedFont();
     font.setPointSizeF(PrintPointSize);
     const QFontMetricsF full(font, device);
     double widest = full.horizontalAdvance(heading + QStringLiteral("　0000/0000"));
@@ -190,7 +109,7 @@ void FrmData::BuildControls()
     RecordList = new QListView(this);
     RecordList->setObjectName(QStringLiteral("List1"));
     RecordList->setModel(Records);
-    RecordList->setFont(FixedPitch());
+    RecordList->setFont(ScaledForm::FixedFont());
     RecordList->setUniformItemSizes(true);
     RecordList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RecordList->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -214,7 +133,7 @@ void FrmData::BuildControls()
     PupilChooser->setObjectName(QStringLiteral("Combo1"));
     PupilChooser->setEditable(true);
     PupilChooser->setInsertPolicy(QComboBox::NoInsert);
-    PupilChooser->setFont(FixedPitch());
+    PupilChooser->setFont(ScaledForm::FixedFont());
     PupilChooser->setToolTip(QStringLiteral("生徒を一覧から選びます"));
     Place(PupilChooser, 0, 2220, 3960, 480, 11);
     connect(PupilChooser, &QComboBox::activated, this, &FrmData::ShowPupilGrade);

@@ -22,26 +22,11 @@
 namespace {
 const QString WaitText = QStringLiteral("Just a moment,please.");
 
-QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    // The keys stay with the edit box.
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
 
-QListView* NewList(QWidget* parent, const QString& name, QStringListModel* rows)
+QListView* NewFixedList(QWidget* parent, const QString& name, QStringListModel* rows)
 {
-    QFont fixed(QStringLiteral("IPAGothic"));
-    fixed.setStyleHint(QFont::Monospace);
-    fixed.setFixedPitch(true);
-    auto* list = new QListView(parent);
-    list->setObjectName(name);
-    list->setModel(rows);
-    list->setFont(fixed);
-    list->setUniformItemSizes(true);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QListView* list = ScaledForm::NewList(parent, name, rows);
+    list->setFont(ScaledForm::FixedFont());
     list->setFocusPolicy(Qt::NoFocus);
     return list;
 }
@@ -155,10 +140,10 @@ void FrmTimeData::BuildControls()
     Place(DistributionButton, 8880, 0, 2160, 420, 10);
     connect(DistributionButton, &QPushButton::clicked, this, &FrmTimeData::ShowDistribution);
     AllAttempts = new QStringListModel(this);
-    AllAttemptsList = NewList(DistributionPanel, QStringLiteral("List3"), AllAttempts);
+    AllAttemptsList = NewFixedList(DistributionPanel, QStringLiteral("List3"), AllAttempts);
     Place(AllAttemptsList, 0, 480, 7320, 3360, 10);
     BestTimes = new QStringListModel(this);
-    BestTimesList = NewList(DistributionPanel, QStringLiteral("List4"), BestTimes);
+    BestTimesList = NewFixedList(DistributionPanel, QStringLiteral("List4"), BestTimes);
     Place(BestTimesList, 7560, 480, 7320, 3360, 10);
 
     WaitPanel = new QWidget(this);
