@@ -2,6 +2,7 @@
 // the spread of the times computed afresh from every record, the screen opened, and one keystroke
 // in the edit box until the spread it shows is painted: a typed digit, a move to another level,
 // and a key after another machine has appended a record. Figures only.
+#include "BenchFigures.h"
 #include "base/OleDate.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"
@@ -22,34 +23,11 @@
 #include <functional>
 #include <vector>
 
+using namespace BenchFigures;
+
 namespace {
 constexpr int Records = 100000;
 constexpr int Pupils = 2000;
-
-struct Figures {
-    double Median = 0;
-    double Fastest = 0;
-    double Slowest = 0;
-};
-
-Figures Measure(int runs, const std::function<void()>& run)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        run();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.front(), ms.back()};
-}
-
-void Print(const char* what, const Figures& f, const char* target)
-{
-    std::printf("  %-58s median %7.2f ms, fastest %7.2f, slowest %7.2f (target %s)\n", what, f.Median, f.Fastest,
-                f.Slowest, target);
-}
 
 void WriteScores()
 {

@@ -1,11 +1,12 @@
 // The time graph for a pupil with 500 attempts in a 20000-record file (in the page cache) of 600
 // pupils, offscreen: one band computed and painted on the screen, the panel redrawn for one level
 // as a click on the level list does, and nine levels printed to PDF (three pages). Figures only.
+#include "BenchFigures.h"
 #include "base/OleDate.h"
+#include "base/ui/SystemSheetPrinter.h"
 #include "menu/TimeGraph.h"
 #include "menu/ui/GraphPainter.h"
 #include "menu/ui/GraphSurface.h"
-#include "base/ui/SystemSheetPrinter.h"
 #include "menu/ui/seisekitime1.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"
@@ -30,40 +31,13 @@
 #include <functional>
 #include <vector>
 
+using namespace BenchFigures;
+
 namespace {
 const QDateTime Now(QDate(2026, 12, 10), QTime(15, 0, 0));
 constexpr int Pupils = 600;
 constexpr int Levels = 9;
 constexpr int Pupil = 7;
-
-struct Figures {
-    double Median = 0;
-    double Fastest = 0;
-    double Slowest = 0;
-};
-
-Figures Measure(int runs, const std::function<double()>& run)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i)
-        ms.push_back(run());
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.front(), ms.back()};
-}
-
-double Timed(const std::function<void()>& work)
-{
-    QElapsedTimer t;
-    t.start();
-    work();
-    return t.nsecsElapsed() / 1e6;
-}
-
-void Print(const char* what, const Figures& f, const char* target)
-{
-    std::printf("  %-58s median %7.2f ms, fastest %7.2f, slowest %7.2f (target %s)\n", what, f.Median, f.Fastest,
-                f.Slowest, target);
-}
 
 void WriteScores()
 {
@@ -155,7 +129,7 @@ int main(int argc, char** argv)
     in.ProgramTitle = s.ProgramTitle;
     QImage picture(surface->size(), QImage::Format_RGB32);
     int dots = 0;
-    Print("one band: rankings, band computed and painted", Measure(Runs, [&] {
+    Print("one band: rankings, band computed and painted", Collect(Runs, [&] {
               return Timed([&] {
                   const TimeGraph::Standing standing = TimeGraph::StandingIn(
                       TimeGraph::TimeRanking(1, in), TimeGraph::PointsRanking(1, in), 1, Pupil, in);
@@ -168,7 +142,7 @@ int main(int argc, char** argv)
               });
           }), "16 ms");
     std::printf("  (the band holds %d points)\n", dots);
-    Print("the panel redrawn for level 1 (file read, band, screen paint)", Measure(Runs, [&] {
+    Print("the panel redrawn for level 1 (file read, band, screen paint)", Collect(Runs, [&] {
               return Timed([&] {
                   levels->clearSelection();
                   levels->selectionModel()->select(levels->model()->index(0, 0), QItemSelectionModel::Select);
@@ -180,7 +154,7 @@ int main(int argc, char** argv)
     for (int row = 0; row < Levels; ++row)
         levels->selectionModel()->select(levels->model()->index(row, 0), QItemSelectionModel::Select);
     auto* print = menu->findChild<QPushButton*>(QStringLiteral("Command24_1"));
-    Print("three pages printed to PDF", Measure(7, [&] {
+    Print("three pages printed to PDF", Collect(7, [&] {
               QElapsedTimer t;
               double ms = 0;
               QTimer watch;

@@ -2,6 +2,7 @@
 // page cache), offscreen: the menu activated with every list of the opening view filled and
 // painted; today's list, a ten-year period list and the time history; a switch between the time
 // and the points displays. Figures only.
+#include "BenchFigures.h"
 #include "base/OleDate.h"
 #include "menu/ui/seisekitime1.h"
 #include "records/ScoreRecord.h"
@@ -22,33 +23,10 @@
 #include <functional>
 #include <vector>
 
+using namespace BenchFigures;
+
 namespace {
 const QDateTime Now(QDate(2026, 12, 10), QTime(15, 0, 0));
-
-struct Figures {
-    double Median = 0;
-    double Fastest = 0;
-    double Slowest = 0;
-};
-
-Figures Measure(int runs, const std::function<void()>& run)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        run();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.front(), ms.back()};
-}
-
-void Print(const char* what, const Figures& f, const char* target)
-{
-    std::printf("  %-58s median %7.2f ms, fastest %7.2f, slowest %7.2f (target %s)\n", what, f.Median, f.Fastest,
-                f.Slowest, target);
-}
 
 // Paints the whole menu now, lists included.
 void PaintNow(QWidget* menu)

@@ -2,6 +2,7 @@
 // pupils from two schools, offscreen: the screen opened until its list is shown and painted, the
 // file read into the list alone, and the list scrolled a page at a time. The resident memory of the
 // whole program is printed with them. Figures only.
+#include "BenchFigures.h"
 #include "base/OleDate.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"
@@ -23,39 +24,12 @@
 #include <functional>
 #include <vector>
 
+using namespace BenchFigures;
+
 namespace {
 const QDateTime Now(QDate(2026, 12, 10), QTime(15, 0, 0));
 constexpr int Records = 100000;
 constexpr int Pupils = 600;
-
-struct Figures {
-    double Median = 0;
-    double Fastest = 0;
-    double Slowest = 0;
-};
-
-Figures Measure(int runs, const std::function<double()>& run)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i)
-        ms.push_back(run());
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.front(), ms.back()};
-}
-
-double Timed(const std::function<void()>& work)
-{
-    QElapsedTimer t;
-    t.start();
-    work();
-    return t.nsecsElapsed() / 1e6;
-}
-
-void Print(const char* what, const Figures& f, const char* target)
-{
-    std::printf("  %-52s median %7.2f ms, fastest %7.2f, slowest %7.2f (target %s)\n", what, f.Median, f.Fastest,
-                f.Slowest, target);
-}
 
 // VmRSS and VmHWM of this process in MB.
 void PrintMemory(const char* when)
@@ -166,7 +140,7 @@ int main(int argc, char** argv)
     PrintMemory("with the browser open");
     // The teacher rebuilding the list ("一覧表示") does not make the program grow.
     auto* rebuild = screen->findChild<QPushButton*>(QStringLiteral("Command1"));
-    Print("rebuilding the list from the file (一覧表示)", Measure(10, [&] {
+    Print("rebuilding the list from the file (一覧表示)", Collect(10, [&] {
               return Timed([&] {
                   rebuild->click();
                   QCoreApplication::processEvents();
@@ -177,7 +151,7 @@ int main(int argc, char** argv)
     delete screen;
 
     constexpr int Runs = 7;
-    Print("opening until the list is painted", Measure(Runs, [] {
+    Print("opening until the list is painted", Collect(Runs, [] {
               double ms = 0;
               delete OpenBrowser(&ms);
               return ms;
@@ -187,7 +161,7 @@ int main(int argc, char** argv)
     RecordListModel model;
     model.SetTables(RecordLines::MakeTables(s.Roster, s.SchoolCode, s.SchoolName));
     const ScoreFile file = StateViews::Scores(s);
-    Print("reading the file into the list (no screen)", Measure(Runs, [&] { return Timed([&] { model.Load(file); }); }),
+    Print("reading the file into the list (no screen)", Collect(Runs, [&] { return Timed([&] { model.Load(file); }); }),
           "within the opening");
 
     screen = OpenBrowser(&first);

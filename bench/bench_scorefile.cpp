@@ -1,6 +1,7 @@
 // Removing a record from a score file of 100 000 records (in the page cache, on the disk the
 // temporary folder lies on): the new file written and forced to the disk, the backup, the rename and
 // the folder forced to the disk. One append and one rewrite in place beside it. Prints figures only.
+#include "BenchFigures.h"
 #include "records/ScoreFile.h"
 #include "records/ScoreRecord.h"
 #include "support/ManualClock.h"
@@ -13,35 +14,10 @@
 #include <functional>
 #include <vector>
 
+using namespace BenchFigures;
+
 namespace {
 constexpr int Records = 100000;
-
-struct Figures {
-    double Median = 0;
-    double Fastest = 0;
-    double Slowest = 0;
-};
-
-// `prepare` runs untimed before each run of `work`.
-Figures Measure(int runs, const std::function<void()>& prepare, const std::function<void()>& work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.front(), ms.back()};
-}
-
-void Print(const char* what, const Figures& f, const char* target)
-{
-    std::printf("  %-48s median %7.2f ms, fastest %7.2f, slowest %7.2f (target %s)\n", what, f.Median, f.Fastest,
-                f.Slowest, target);
-}
 
 ScoreRecord Numbered(qint32 n)
 {
@@ -75,13 +51,13 @@ int main(int argc, char** argv)
     };
 
     std::printf("bench_scorefile: %d records (%.1f MB) in %s\n", Records, full.size() / 1e6, qPrintable(inst.DataFolder));
-    Print("a record in the middle removed", Measure(11, writeFull, [&] { file.RemoveRecord(Records / 2); }),
+    Print("a record in the middle removed", Measure(11, [&] { file.RemoveRecord(Records / 2); }, writeFull),
           "200 ms");
-    Print("the first record removed", Measure(11, writeFull, [&] { file.RemoveRecord(1); }), "200 ms");
+    Print("the first record removed", Measure(11, [&] { file.RemoveRecord(1); }, writeFull), "200 ms");
     writeFull();
     const ScoreRecord record = Numbered(7);
-    Print("one record appended", Measure(201, [] {}, [&] { file.AppendScoreRecord(record); }), "none");
-    Print("one record rewritten in place (with fsync)", Measure(21, [] {}, [&] { file.WriteRecord(Records / 2, record); }),
+    Print("one record appended", Measure(201, [&] { file.AppendScoreRecord(record); }), "none");
+    Print("one record rewritten in place (with fsync)", Measure(21, [&] { file.WriteRecord(Records / 2, record); }),
           "none");
     return 0;
 }
