@@ -1,4 +1,6 @@
+#include "app/DataRootCommand.h"
 #include "app/ExportCommand.h"
+#include "app/NewSchoolCommand.h"
 #include "app/ScreenFlow.h"
 #include "app/SoundFailure.h"
 #include "base/ui/ScaledForm.h"
@@ -30,11 +32,23 @@ int main(int argc, char** argv)
         QStringLiteral("Show the screens in a 1024x768 window instead of full screen."));
     const QCommandLineOption exportResults(QStringLiteral("export-results"),
         QStringLiteral("Write the results to FILE and exit, without showing any screen."), QStringLiteral("FILE"));
-    parser.addOptions({programFolder, windowed, exportResults});
-    if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "zome2: %s\nzome2 --help で使い方を表示します。\n", qPrintable(parser.errorText()));
+    const QCommandLineOption newSchool(QStringLiteral("new-school"),
+        QStringLiteral("Create a new school's shared data folder in DIR (with --school-name and --school-code) and exit."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption schoolName(QStringLiteral("school-name"),
+        QStringLiteral("The school's name, for --new-school."), QStringLiteral("NAME"));
+    const QCommandLineOption schoolCode(QStringLiteral("school-code"),
+        QStringLiteral("The school's code of five digits, for --new-school."), QStringLiteral("CODE"));
+    const QCommandLineOption setDataRoot(QStringLiteral("set-data-root"),
+        QStringLiteral("Point this installation at the shared data folder DIR (writes its path file) and exit."),
+        QStringLiteral("DIR"));
+    parser.addOptions({programFolder, windowed, exportResults, newSchool, schoolName, schoolCode, setDataRoot});
+    const auto usageError = [](const QString& message) {
+        std::fprintf(stderr, "zome2: %s\nzome2 --help で使い方を表示します。\n", message.toUtf8().constData());
         return 2;
-    }
+    };
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
     if (parser.isSet(help)) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
@@ -43,10 +57,24 @@ int main(int argc, char** argv)
         std::printf("zome2 %s\n", qPrintable(StartupInfo::VersionNumber()));
         return 0;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        std::fprintf(stderr, "zome2: 余分な引数があります: %s\nzome2 --help で使い方を表示します。\n",
-                     qPrintable(parser.positionalArguments().first()));
-        return 2;
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("余分な引数があります: ") + parser.positionalArguments().first());
+    const int commands = int(parser.isSet(exportResults)) + int(parser.isSet(newSchool)) + int(parser.isSet(setDataRoot));
+    if (commands > 1)
+        return usageError(QStringLiteral("--export-results、--new-school、--set-data-root は一度に一つだけ指定できます"));
+    if (parser.isSet(newSchool) && !(parser.isSet(schoolName) && parser.isSet(schoolCode)))
+        return usageError(QStringLiteral("--new-school には --school-name と --school-code も指定してください"));
+    if (!parser.isSet(newSchool) && (parser.isSet(schoolName) || parser.isSet(schoolCode)))
+        return usageError(QStringLiteral("--school-name と --school-code は --new-school と一緒に指定します"));
+
+    if (parser.isSet(newSchool)) {
+        QCoreApplication app(argc, argv);
+        return NewSchoolCommand::Run(parser.value(programFolder), parser.value(newSchool), parser.value(schoolName),
+                                     parser.value(schoolCode));
+    }
+    if (parser.isSet(setDataRoot)) {
+        QCoreApplication app(argc, argv);
+        return DataRootCommand::Run(parser.value(programFolder), parser.value(setDataRoot));
     }
 
     if (parser.isSet(exportResults)) {

@@ -280,6 +280,13 @@ private slots:
         QTest::newRow("missing value") << QStringList{"--program-folder"} << 2 << "program-folder";
         QTest::newRow("extra argument") << QStringList{"extra"} << 2 << "extra";
         QTest::newRow("help") << QStringList{"--help"} << 0 << "--export-results";
+        QTest::newRow("help, installing") << QStringList{"--help"} << 0 << "--set-data-root <DIR>";
+        QTest::newRow("new school without its code")
+            << QStringList{"--new-school", "/tmp/school", "--school-name", "さくら小学校"} << 2 << "--school-code";
+        QTest::newRow("school name alone") << QStringList{"--school-name", "さくら小学校"} << 2 << "--new-school と一緒";
+        QTest::newRow("two commands at once")
+            << QStringList{"--new-school", "/tmp/school", "--school-name", "さくら小学校", "--school-code", "12345",
+                           "--set-data-root", "/tmp/school"} << 2 << "一度に一つだけ";
         QTest::newRow("version") << QStringList{"--version"} << 0 << "zome2 1.";
     }
     void commandLine()

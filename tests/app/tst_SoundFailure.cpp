@@ -1,7 +1,7 @@
 #include "sound/PulseSoundPlayer.h"
 #include "sound/SoundCues.h"
 #include "app/SoundFailure.h"
-#include "demo/DemoWave.h"
+#include "sound/CueWave.h"
 #include "support/TestInstallation.h"
 #include <QApplication>
 #include <QMessageBox>
@@ -84,8 +84,8 @@ private slots:
     void fourthFailureEndsTheProgram()
     {
         TestInstallation inst;
-        DemoWave::Write(inst.SoundFolder + QStringLiteral("seikai.wav"),
-                        DemoWave::Synthesise(DemoWave::Sound::ChimeMid));
+        CueWave::Write(inst.SoundFolder + QStringLiteral("seikai.wav"),
+                        CueWave::Synthesise(CueWave::Sound::ChimeMid));
         TestInstallation::WriteText(inst.SoundFolder + QStringLiteral("新音ファイル.txt"),
                                     QStringLiteral("正解音2,seikai,*\n"));
         QProcess child;

@@ -1,7 +1,7 @@
 #include "demo/DemoInstallation.h"
 #include "records/ScoreRecord.h"
 #include "base/Cp932.h"
-#include "demo/DemoWave.h"
+#include "setup/InstallationWriter.h"
 #include "base/FatalError.h"
 #include "base/OleDate.h"
 #include <QDir>
@@ -42,43 +42,6 @@ const DemoPupil Pupils[] = {
     {"岡本　翔", 8, false}, {"松田　優奈", 8, false}, {"中川　隼人", 8, false}, {"中野　愛莉", 8, false},
     {"原田　大輝", 9, false}, {"小野　千尋", 9, false}, {"田村　直人", 9, false},
 };
-constexpr int TeacherNumber = 999;
-constexpr int TeacherRefYear = 1985;
-
-struct Cue {
-    const char* Name;
-    QStringList Waves;
-};
-
-struct Wave {
-    const char* File; // without ".wav"
-    DemoWave::Sound Sound;
-};
-
-const Wave Waves[] = {
-    {"seikai1", DemoWave::Sound::ChimeLow},      {"seikai2", DemoWave::Sound::ChimeMid},
-    {"seikai3", DemoWave::Sound::ChimeHigh},     {"machigai1", DemoWave::Sound::Buzz},
-    {"machigai2", DemoWave::Sound::Falling},     {"saikou1", DemoWave::Sound::ArpeggioBright},
-    {"saikou2", DemoWave::Sound::ArpeggioWarm},  {"jiko1", DemoWave::Sound::SparkleD},
-    {"jiko2", DemoWave::Sound::SparkleE},        {"jiko3", DemoWave::Sound::SparkleA},
-    {"owari1", DemoWave::Sound::GentleChord},    {"owari2", DemoWave::Sound::GentleStep},
-    {"最高1", DemoWave::Sound::Fanfare},         {"合格", DemoWave::Sound::PassArpeggio},
-    {"警告1", DemoWave::Sound::Beep},
-};
-
-const Cue Cues[] = {
-    {"正解音1", {"seikai1"}},
-    {"正解音2", {"seikai1", "seikai2", "seikai3"}},
-    {"間違い音1", {"machigai1"}},
-    {"間違い音2", {"machigai1", "machigai2"}},
-    {"最高音1", {"saikou1"}},
-    {"最高音2", {"saikou2"}},
-    {"自己最高音1", {"jiko1"}},
-    {"自己最高音2", {"jiko1", "jiko2"}},
-    {"自己最高音3", {"jiko3"}},
-    {"不合格音1", {"owari1", "owari2"}},
-};
-
 // The same numbers on every machine and library (the standard distributions are not portable).
 class Draw {
 public:
@@ -109,56 +72,15 @@ public:
 
 QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
-void MakeFolder(const QString& path)
-{
-    if (!QDir().mkpath(path))
-        throw FatalError(QStringLiteral("フォルダ %1 を作成できません").arg(Shown(path)));
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush())
-        throw FatalError(QStringLiteral("ファイル %1 を書き込めません（%2）").arg(Shown(path), f.errorString()));
-}
-
-// CP932 with CR LF; every "\n" in `text` is a line end.
-void WriteText(const QString& path, const QString& text)
-{
-    QString crlf = text;
-    crlf.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    WriteBytes(path, Cp932::Encode(crlf));
-}
-
 QString RosterText(int schoolYear)
 {
     QString text;
     int number = 0;
     for (const DemoPupil& p : Pupils) {
         ++number;
-        text += QStringLiteral("%1,%2,0,0,\"%3\",%4,\"\",\"\"\n")
-                    .arg(number)
-                    .arg(schoolYear - 6 - p.Grade)
-                    .arg(QString::fromUtf8(p.Name))
-                    .arg(p.Hidden ? 1 : 0);
+        text += InstallationWriter::RosterLine(number, schoolYear - 6 - p.Grade, QString::fromUtf8(p.Name), p.Hidden);
     }
-    text += QStringLiteral("%1,%2,0,0,\"先生\",0,\"\",\"\"\n").arg(TeacherNumber).arg(TeacherRefYear);
-    return text;
-}
-
-QString CriteriaText()
-{
-    return QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\n"
-                          "150,240,150,10,1,30,0,14,1,,,\n"
-                          "120,200,150,10,1.2,30,0,14,1,,,\n"
-                          "90,150,150,10,1.5,30,0,14,1,,,\n");
-}
-
-QString SoundAssignmentText()
-{
-    QString text;
-    for (const Cue& c : Cues)
-        text += QString::fromUtf8(c.Name) + "," + c.Waves.join(',') + ",*\n";
+    text += InstallationWriter::TeacherRosterLine();
     return text;
 }
 
@@ -269,43 +191,42 @@ DemoInstallation::Summary DemoInstallation::Create(const QString& folder, const 
 
     Undo undo;
     if (!QFileInfo::exists(root)) {
-        MakeFolder(root);
+        InstallationWriter::MakeFolder(root);
         undo.Paths << root;
     }
     undo.Paths << dataRoot;
-    MakeFolder(dataFolder);
-    MakeFolder(soundFolder);
+    InstallationWriter::MakeFolder(dataFolder);
+    InstallationWriter::MakeFolder(soundFolder);
 
     const int schoolYear = today.month() < 4 ? today.year() - 1 : today.year();
     Summary summary;
     summary.Pupils = int(std::size(Pupils)) + 1;
-    WriteText(dataRoot + QStringLiteral("共通データ.txt"), QStringLiteral("4,\"%1さくら小学校\",0,0,0,0,0,0,0,0\n").arg(SchoolCode()));
-    WriteText(dataRoot + QStringLiteral("新名簿.txt"), RosterText(schoolYear));
-    WriteText(dataFolder + QStringLiteral("タイム回数データ.txt"), CriteriaText());
+    InstallationWriter::WriteText(dataRoot + QStringLiteral("共通データ.txt"),
+                                  InstallationWriter::CommonFileText(4, SchoolCode(), QStringLiteral("さくら小学校")));
+    InstallationWriter::WriteText(dataRoot + QStringLiteral("新名簿.txt"), RosterText(schoolYear));
+    InstallationWriter::WriteText(dataFolder + QStringLiteral("タイム回数データ.txt"),
+                                  InstallationWriter::StartingCriteriaText());
 
     Draw draw;
     QByteArray scores;
     const std::vector<ScoreRecord> records = Attempts(today, latestToday, draw);
     for (const ScoreRecord& r : records)
         scores += r.ToBytes();
-    WriteBytes(dataFolder + QStringLiteral("成績累積データ.dat"), scores);
+    InstallationWriter::WriteBytes(dataFolder + QStringLiteral("成績累積データ.dat"), scores);
     summary.Records = int(records.size());
 
-    WriteText(soundFolder + QStringLiteral("新音ファイル.txt"), SoundAssignmentText());
-    for (const Wave& w : Waves)
-        DemoWave::Write(soundFolder + QString::fromUtf8(w.File) + ".wav", DemoWave::Synthesise(w.Sound));
-    summary.Waves = int(std::size(Waves));
+    summary.Waves = InstallationWriter::WriteDefaultSounds(soundFolder);
 
     undo.Paths << pathFile;
-    WriteText(pathFile, QStringLiteral("\"%1\",0,0,0,0,0,0,0,0,0\n").arg(dataRoot));
+    InstallationWriter::WriteText(pathFile, InstallationWriter::PathFileText(dataRoot));
 
     // The program folder last: its presence is what marks a finished demo.
     undo.Paths << programFolder;
-    MakeFolder(programFolder);
-    WriteText(programFolder + QStringLiteral("README.txt"),
-              QStringLiteral("これはゾメ２のデモ用のプログラムフォルダです。\n"
-                             "名簿・成績・音はすべて架空のもので、../data/ にあります。\n"
-                             "デモ環境全体（一つ上のフォルダ）を消すと、次の ./run で作り直されます。\n"));
+    InstallationWriter::MakeFolder(programFolder);
+    InstallationWriter::WriteText(programFolder + QStringLiteral("README.txt"),
+                                  QStringLiteral("これはゾメ２のデモ用のプログラムフォルダです。\n"
+                                                 "名簿・成績・音はすべて架空のもので、../data/ にあります。\n"
+                                                 "デモ環境全体（一つ上のフォルダ）を消すと、次の ./run で作り直されます。\n"));
     undo.Kept = true;
     return summary;
 }

@@ -1,4 +1,4 @@
-#include "demo/DemoWave.h"
+#include "sound/CueWave.h"
 #include "base/FatalError.h"
 #include <QFile>
 #include <algorithm>
@@ -57,16 +57,16 @@ double Envelope(const Note& n, double t)
 
 std::vector<float> Render(const std::vector<Note>& notes, double total)
 {
-    const auto frames = std::size_t(total * DemoWave::SampleRate);
+    const auto frames = std::size_t(total * CueWave::SampleRate);
     std::vector<double> mix(frames, 0.0);
     for (const Note& n : notes) {
-        const auto first = std::size_t(n.Start * DemoWave::SampleRate);
-        const auto count = std::size_t(n.Length * DemoWave::SampleRate);
+        const auto first = std::size_t(n.Start * CueWave::SampleRate);
+        const auto count = std::size_t(n.Length * CueWave::SampleRate);
         double phase = 0;
         for (std::size_t i = 0; i < count && first + i < frames; ++i) {
-            const double t = double(i) / DemoWave::SampleRate;
+            const double t = double(i) / CueWave::SampleRate;
             const double f = n.FreqEnd > 0 ? n.Freq + (n.FreqEnd - n.Freq) * t / n.Length : n.Freq;
-            phase += 2 * Pi * f / DemoWave::SampleRate;
+            phase += 2 * Pi * f / CueWave::SampleRate;
             mix[first + i] += n.Amp * Envelope(n, t) * Wave(n.Kind, phase);
         }
     }
@@ -75,7 +75,7 @@ std::vector<float> Render(const std::vector<Note>& notes, double total)
         peak = std::max(peak, std::abs(v));
     const double gain = peak > 0 ? 0.7 / peak : 0;
     // Whole-file fades as well, in case a note starts at 0 or runs to the end.
-    const std::size_t fadeIn = DemoWave::SampleRate * 3 / 1000, fadeOut = DemoWave::SampleRate * 20 / 1000;
+    const std::size_t fadeIn = CueWave::SampleRate * 3 / 1000, fadeOut = CueWave::SampleRate * 20 / 1000;
     std::vector<float> out(frames);
     for (std::size_t i = 0; i < frames; ++i) {
         double g = gain;
@@ -104,7 +104,7 @@ std::vector<Note> Arpeggio(std::initializer_list<int> midi, double step, double 
 
 } // namespace
 
-std::vector<float> DemoWave::Synthesise(Sound sound)
+std::vector<float> CueWave::Synthesise(Sound sound)
 {
     switch (sound) {
     case Sound::ChimeLow:
@@ -146,7 +146,7 @@ std::vector<float> DemoWave::Synthesise(Sound sound)
     return {};
 }
 
-void DemoWave::Write(const QString& path, const std::vector<float>& samples)
+void CueWave::Write(const QString& path, const std::vector<float>& samples)
 {
     SF_INFO info{};
     info.samplerate = SampleRate;

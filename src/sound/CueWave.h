@@ -2,8 +2,8 @@
 #include <QString>
 #include <vector>
 
-// Short synthesised cue sounds for the demo installation: 16-bit PCM, 44100 Hz, mono.
-class DemoWave {
+// The program's own default cue sounds, synthesised: 16-bit PCM, 44100 Hz, mono.
+class CueWave {
 public:
     static constexpr int SampleRate = 44100;
 

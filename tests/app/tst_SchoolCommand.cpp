@@ -1,0 +1,262 @@
+#include "records/PassCriteriaFile.h"
+#include "roster/RosterFile.h"
+#include "roster/RosterTables.h"
+#include "setup/Configuration.h"
+#include "sound/SoundCues.h"
+#include <QDirIterator>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <unistd.h>
+
+// --new-school and --set-data-root, run as the real program on real folders, with no display.
+class TestSchoolCommand : public QObject {
+    Q_OBJECT
+
+    struct Result {
+        int Status = -1;
+        QString Out;
+        QString Err;
+    };
+
+    // An installed program folder <root>/inst/zome2/ whose path file does not exist yet.
+    QString ProgramFolder() const { return Dir.path() + "/inst/zome2"; }
+    QString PathFile() const { return Dir.path() + QStringLiteral("/inst/パスデータ.txt"); }
+
+    Result Run(const QStringList& arguments) const
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        p.setProcessEnvironment(env);
+        p.start(qEnvironmentVariable("ZOME2_BIN_DIR") + "/zome2",
+                QStringList{"--program-folder", ProgramFolder()} + arguments);
+        Result r;
+        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+            return r;
+        r.Status = p.exitCode();
+        r.Out = QString::fromUtf8(p.readAllStandardOutput());
+        r.Err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+    Result NewSchool(const QString& folder, const QString& code = QStringLiteral("12345"),
+                     const QString& name = QStringLiteral("さくら小学校")) const
+    {
+        return Run({"--new-school", folder, "--school-name", name, "--school-code", code});
+    }
+
+    // Every entry below `folder` (hidden ones too) with its contents' hash: what "nothing changed" means.
+    static QStringList Listing(const QString& folder)
+    {
+        QStringList lines;
+        QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QFile f(path);
+            QByteArray hash;
+            if (QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly))
+                hash = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex();
+            lines << path + " " + hash;
+        }
+        lines.sort();
+        return lines;
+    }
+
+    static void Touch(const QString& path, const QByteArray& bytes = "x")
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(bytes), bytes.size());
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(Dir.isValid());
+        QVERIFY(QDir().mkpath(ProgramFolder()));
+    }
+    void cleanup()
+    {
+        QFile::setPermissions(Dir.path() + "/locked", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(QDir(Dir.path()).removeRecursively());
+        QVERIFY(QDir().mkpath(Dir.path()));
+    }
+
+    // A new school's folder is one the program starts on: the path file points at it, the
+    // configuration, criteria, roster and sounds read back, and the export runs. The folder may be
+    // new, or exist already: empty (a share's mount point), or holding other programs' folders.
+    void newSchoolStarts_data()
+    {
+        QTest::addColumn<QStringList>("alreadyThere"); // relative paths made before, "x/" a folder
+        QTest::newRow("new folder") << QStringList{};
+        QTest::newRow("empty folder") << QStringList{""};
+        QTest::newRow("other programs' data") << QStringList{"other/タイム回数データ.txt", "readme.txt"};
+        QTest::newRow("empty data folder") << QStringList{"zome2/"};
+    }
+    void newSchoolStarts()
+    {
+        QFETCH(QStringList, alreadyThere);
+        const QString share = Dir.path() + "/share";
+        for (const QString& entry : alreadyThere) {
+            if (entry.isEmpty() || entry.endsWith('/'))
+                QVERIFY(QDir().mkpath(share + "/" + entry));
+            else
+                Touch(share + "/" + entry);
+        }
+
+        const Result made = NewSchool(share);
+        QVERIFY2(made.Status == 0, qPrintable(made.Err));
+        QVERIFY(made.Out.contains(QStringLiteral("--set-data-root")));
+        // The school's folder is for every pupil's account, not only the one that made it.
+        QVERIFY(QFileInfo(share).permissions() & QFile::ReadOther);
+        for (const QString& entry : alreadyThere)
+            QVERIFY(QFileInfo::exists(share + "/" + entry));
+        QCOMPARE(QDir(Dir.path()).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{"inst", "share"}));
+        QCOMPARE(QDir(share).entryList({".*"}, QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
+
+        const Result pointed = Run({"--set-data-root", share});
+        QVERIFY2(pointed.Status == 0, qPrintable(pointed.Err));
+        QFile pathFile(PathFile());
+        QVERIFY(pathFile.open(QIODevice::ReadOnly));
+        QCOMPARE(pathFile.readAll(), ("\"" + share + "/\",0,0,0,0,0,0,0,0,0\r\n").toUtf8());
+
+        const Installation inst = Configuration::LoadPathsAndConfiguration(ProgramFolder() + "/", false);
+        QCOMPARE(inst.DataFolder, share + "/zome2/");
+        QCOMPARE(inst.SchoolCode, QStringLiteral("12345"));
+        QCOMPARE(inst.SchoolName, QStringLiteral("さくら小学校"));
+        QCOMPARE(inst.SchoolYearStartMonth, 4);
+        CriteriaTable criteria;
+        PassCriteriaFile::LoadPassCriteria(inst.DataFolder, criteria, 3);
+        RosterTables roster;
+        QVERIFY(RosterFile::LoadRoster(inst.DataRoot, 0, 2026, roster));
+        QCOMPARE(roster.ListedCount, 1);
+        QCOMPARE(roster.PupilName[roster.ListedPupils[1]].trimmed(), QStringLiteral("先生"));
+        QVERIFY(roster.SkippedLines.isEmpty());
+        const SoundTable sounds = SoundCues::LoadSoundTable(inst.SoundFolder);
+        for (int cue = 0; cue < 10; ++cue)
+            for (int i = 1; i < 22 && !sounds.Cell[cue][i].isEmpty() && sounds.Cell[cue][i] != "*"; ++i)
+                QVERIFY2(QFileInfo::exists(inst.SoundFolder + sounds.Cell[cue][i] + ".wav"),
+                         qPrintable(sounds.Cell[cue][i]));
+        QCOMPARE(QFileInfo(inst.DataFolder + QStringLiteral("成績累積データ.dat")).size(), 0);
+
+        const Result exported = Run({"--export-results", Dir.path() + "/results.csv"});
+        QVERIFY2(exported.Status == 0, qPrintable(exported.Err));
+    }
+
+    // A folder that holds any one of a school's files is refused as a whole, and not one byte in
+    // it changes.
+    void refusesSchoolData_data()
+    {
+        QTest::addColumn<QString>("existing");
+        QTest::newRow("common file") << QStringLiteral("共通データ.txt");
+        QTest::newRow("roster") << QStringLiteral("新名簿.txt");
+        QTest::newRow("sound folder") << QStringLiteral("音フォルダ/");
+        QTest::newRow("criteria") << QStringLiteral("zome2/タイム回数データ.txt");
+        QTest::newRow("score file") << QStringLiteral("zome2/成績累積データ.dat");
+    }
+    void refusesSchoolData()
+    {
+        QFETCH(QString, existing);
+        const QString share = Dir.path() + "/share";
+        if (existing.endsWith('/'))
+            QVERIFY(QDir().mkpath(share + "/" + existing));
+        else
+            Touch(share + "/" + existing, "999,1985,0,0,\"先生\",0,\"\",\"\"\r\n");
+        const QStringList before = Listing(Dir.path());
+
+        const Result r = NewSchool(share);
+        QCOMPARE(r.Status, 1);
+        QVERIFY2(r.Err.contains(QDir::cleanPath(share + "/" + existing)), qPrintable(r.Err));
+        QVERIFY(r.Err.contains(QStringLiteral("上書きしない")));
+        QCOMPARE(Listing(Dir.path()), before);
+    }
+
+    // Wrong input is refused with a message and exit status 1, and nothing is left half-made.
+    void refusesBadInput_data()
+    {
+        QTest::addColumn<QString>("folder"); // relative to the temporary folder
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        const QString name = QStringLiteral("さくら小学校");
+        QTest::newRow("code of six digits") << "share" << "123456" << name << QStringLiteral("学校コード");
+        QTest::newRow("code of four digits") << "share" << "1234" << name << QStringLiteral("学校コード");
+        QTest::newRow("code of zeros") << "share" << "00000" << name << QStringLiteral("学校コード");
+        QTest::newRow("full-width code") << "share" << QStringLiteral("１２３４５") << name << QStringLiteral("学校コード");
+        QTest::newRow("name outside CP932") << "share" << "12345" << QStringLiteral("한국학교") << QStringLiteral("学校名");
+        QTest::newRow("name with a quote") << "share" << "12345" << QStringLiteral("さくら\"小学校") << QStringLiteral("学校名");
+        QTest::newRow("empty name") << "share" << "12345" << QString() << QStringLiteral("学校名");
+        QTest::newRow("folder is a file") << "afile" << "12345" << name << QStringLiteral("フォルダではありません");
+        QTest::newRow("parent is a file") << "afile/share" << "12345" << name << QStringLiteral("afile");
+        QTest::newRow("parent missing") << "nowhere/share" << "12345" << name << QStringLiteral("nowhere");
+        QTest::newRow("parent read-only") << "locked/share" << "12345" << name << QStringLiteral("locked");
+    }
+    void refusesBadInput()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, code);
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        Touch(Dir.path() + "/afile");
+        QVERIFY(QDir().mkpath(Dir.path() + "/locked"));
+        QVERIFY(QFile::setPermissions(Dir.path() + "/locked", QFile::ReadOwner | QFile::ExeOwner));
+        if (folder.startsWith("locked") && ::geteuid() == 0)
+            QSKIP("root writes into a read-only folder");
+        const QStringList before = Listing(Dir.path());
+
+        const Result r = NewSchool(Dir.path() + "/" + folder, code, name);
+        QCOMPARE(r.Status, 1);
+        QVERIFY2(r.Err.contains(message), qPrintable(r.Err));
+        QCOMPARE(Listing(Dir.path()), before);
+    }
+
+    // Pointing a PC at a share: the folder must hold a school's data; a linked path file (as the
+    // package installs it) keeps its link and the file it names gets the new text.
+    void setDataRoot_data()
+    {
+        QTest::addColumn<bool>("linked");
+        QTest::newRow("path file") << false;
+        QTest::newRow("path file linked from elsewhere") << true;
+    }
+    void setDataRoot()
+    {
+        QFETCH(bool, linked);
+        const QString share = Dir.path() + "/share";
+        QCOMPARE(NewSchool(share).Status, 0);
+        const QString etc = Dir.path() + "/etc/パスデータ.txt";
+        Touch(etc, "\"/srv/zome2/\",0,0,0,0,0,0,0,0,0\r\n");
+        if (linked)
+            QVERIFY(QFile::link(etc, PathFile()));
+        else
+            QVERIFY(QFile::copy(etc, PathFile()));
+
+        const Result missing = Run({"--set-data-root", Dir.path() + "/nowhere"});
+        QCOMPARE(missing.Status, 1);
+        QVERIFY2(missing.Err.contains(QStringLiteral("共通データ.txt")), qPrintable(missing.Err));
+        const Result notSchool = Run({"--set-data-root", Dir.path() + "/etc"});
+        QCOMPARE(notSchool.Status, 1);
+
+        const Result r = Run({"--set-data-root", share + "/"});
+        QVERIFY2(r.Status == 0, qPrintable(r.Err));
+        QCOMPARE(QFileInfo(PathFile()).isSymLink(), linked);
+        QFile f(PathFile());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), ("\"" + share + "/\",0,0,0,0,0,0,0,0,0\r\n").toUtf8());
+        QFile original(etc);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QCOMPARE(original.readAll().startsWith("\"/srv/"), !linked);
+    }
+
+private:
+    QTemporaryDir Dir;
+};
+
+QTEST_GUILESS_MAIN(TestSchoolCommand)
+#include "tst_SchoolCommand.moc"
