@@ -10,6 +10,10 @@ BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-
 # own with a cups-pdf printer, and the printed sheets are read back with pdftotext; the kiosk test
 # shows a screen on an X server without a window manager (Xvfb).
 TEST_PACKAGES=(pulseaudio pulseaudio-utils cups printer-driver-cups-pdf poppler-utils xvfb)
+# What building and checking the Debian package needs: dpkg-shlibdeps finds the package's
+# dependencies, lintian, appstreamcli and desktop-file-validate check it, file tells a stripped
+# program.
+PACKAGE_PACKAGES=(dpkg-dev lintian appstream desktop-file-utils file)
 
 zome2_installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
@@ -53,4 +57,20 @@ zome2_build() {
   local dir="$1"; shift
   cmake -S "$ROOT" -B "$dir" "$@" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
+}
+
+# zome2_package BUILD_DIR: builds the Debian package of BUILD_DIR into BUILD_DIR/package and checks
+# it. Returns non-zero on any failure (also when called in a condition, where set -e is off).
+zome2_package() {
+  local dir="$1"
+  rm -rf "$dir/package" || return 1
+  # The path file's name is Japanese: cpack cannot put it into the archive in a non-UTF-8 locale.
+  (cd "$dir" && LC_ALL=C.UTF-8 cpack -G DEB -B "$dir/package") || return 1
+  local debs=("$dir"/package/zome2_*.deb)
+  if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    echo "cpack made no zome2_*.deb in $dir/package" >&2
+    return 1
+  fi
+  "$ROOT/packaging/check-package.sh" "${debs[0]}" || return 1
+  echo "Package: ${debs[0]} ($(stat -c %s "${debs[0]}") bytes)"
 }
