@@ -43,9 +43,7 @@ void WriteScores()
         r.Seconds = i % 97 == 0 ? 99999 : 30 + (i * 13) % 400;
         bytes += r.ToBytes();
     }
-    QFile f(AppCalls::File().Path());
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write the score file");
+    AppCalls::WriteScoreBytes(bytes);
 }
 
 // A key sent to the edit box as the keyboard sends it, and the two lists painted with what the key
@@ -81,10 +79,7 @@ int main(int argc, char** argv)
     inst.WriteAll();
     ResetAppState();
     inst.ApplyToAppState();
-    QString criteria;
-    for (int level = 1; level <= 9; ++level)
-        criteria += QStringLiteral("60,90,100,5,1,0,0,7,7,,,\n");
-    inst.WriteCriteria(criteria);
+    inst.WriteUniformCriteria(9);
     AppState& s = App();
     s.Wait = [](int) {};
     s.ProgramTitle = QStringLiteral("ゾメ２");

@@ -53,9 +53,7 @@ void WriteScores()
         r.Seconds = i % 97 == 0 ? 99999 : 40 + (i * 13) % 300;
         bytes += r.ToBytes();
     }
-    QFile f(AppCalls::File().Path());
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write the score file");
+    AppCalls::WriteScoreBytes(bytes);
 }
 } // namespace
 
@@ -70,14 +68,8 @@ int main(int argc, char** argv)
     inst.WriteAll();
     ResetAppState();
     inst.ApplyToAppState();
-    QString roster;
-    for (int p = 1; p <= Pupils; ++p)
-        roster += QStringLiteral("%1,%2,0,0,生徒%3,0,,\n").arg(p).arg(2012 + p % 7).arg(p);
-    inst.WriteRoster(roster);
-    QString criteria;
-    for (int l = 1; l <= Levels; ++l)
-        criteria += QStringLiteral("60,90,100,5,1,0,0,7,7,,,\n");
-    inst.WriteCriteria(criteria);
+    inst.WriteNumberedRoster(Pupils);
+    inst.WriteUniformCriteria(Levels);
     WriteScores();
 
     ManualClock clock(Now);

@@ -43,10 +43,7 @@ void RunSchool(int pupils)
     inst.WriteAll();
     ResetAppState();
     inst.ApplyToAppState();
-    QString roster;
-    for (int p = 1; p <= pupils; ++p)
-        roster += QStringLiteral("%1,%2,0,0,生徒%3,0,,\n").arg(p).arg(2012 + p % 7).arg(p);
-    inst.WriteRoster(roster);
+    inst.WriteNumberedRoster(pupils);
     {
         QByteArray bytes;
         const double today = OleDate::FromDate(Now.date());
@@ -59,9 +56,7 @@ void RunSchool(int pupils)
             r.Seconds = i % 97 == 0 ? 99999 : 40 + i % 200;
             bytes += r.ToBytes();
         }
-        QFile f(AppCalls::File().Path());
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
+        AppCalls::WriteScoreBytes(bytes);
     }
     ManualClock clock(Now);
     ScriptedRandom random({0.3});

@@ -67,9 +67,7 @@ void WriteScores()
         r.SchoolCode = i % 5 == 0 ? QByteArray("99999") : QByteArray("12345");
         bytes += r.ToBytes();
     }
-    QFile f(AppCalls::File().Path());
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write the score file");
+    AppCalls::WriteScoreBytes(bytes);
 }
 
 // Notes when the list's viewport has been painted.
@@ -117,10 +115,7 @@ int main(int argc, char** argv)
     inst.WriteAll();
     ResetAppState();
     inst.ApplyToAppState();
-    QString roster;
-    for (int p = 1; p <= Pupils; ++p)
-        roster += QStringLiteral("%1,%2,0,0,生徒%3,0,,\n").arg(p).arg(2012 + p % 7).arg(p);
-    inst.WriteRoster(roster);
+    inst.WriteNumberedRoster(Pupils);
     WriteScores();
 
     ManualClock clock(Now);

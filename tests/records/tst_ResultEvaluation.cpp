@@ -25,16 +25,6 @@ ScoreRecord Record(qint16 pupil, qint16 level, qint32 seconds, double date = Tod
     return r;
 }
 
-void WriteFile(const QList<ScoreRecord>& records)
-{
-    QByteArray bytes;
-    for (const ScoreRecord& r : records)
-        bytes += r.ToBytes();
-    QFile f(AppCalls::File().Path());
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
 void SetLevel(int level, qint32 target, float rate, double judgeDays = 7, double banDays = 7)
 {
     PassCriteria& c = App().Criteria[level];
@@ -142,7 +132,7 @@ private slots:
         SetLevel(1, 60, 1.0f);
         App().Criteria[1].JudgeDays = days;
         App().Criteria[1].BanDays = days;
-        WriteFile({Record(5, 1, 30, Today - daysAgo)});
+        AppCalls::WriteScoreRecords({Record(5, 1, 30, Today - daysAgo)});
         AppCalls::ComputeResultTables();
 
         const ResultTables& r = App().Results;
@@ -161,7 +151,7 @@ private slots:
     {
         Clock.Set(QDateTime(Now.date(), QTime(0, 0, 0)));
         SetLevel(1, 60, 1.0f, 1, 2);
-        WriteFile({Record(5, 1, 30, Today), Record(5, 1, 30, Today - 1), Record(5, 1, 30, Today - 2)});
+        AppCalls::WriteScoreRecords({Record(5, 1, 30, Today), Record(5, 1, 30, Today - 1), Record(5, 1, 30, Today - 2)});
         AppCalls::ComputeResultTables();
         QCOMPARE(App().Results.JudgeCount(1, 5), qint16(1));
         QCOMPARE(App().Results.BanWindowCount(1, 5), qint16(2));
@@ -170,7 +160,7 @@ private slots:
     void longAttemptsScoreButDoNotCount()
     {
         SetLevel(1, 1000, 1.0f);
-        WriteFile({Record(5, 1, 5999), Record(5, 1, 6000), Record(5, 1, 99999)});
+        AppCalls::WriteScoreRecords({Record(5, 1, 5999), Record(5, 1, 6000), Record(5, 1, 99999)});
         AppCalls::ComputeResultTables();
         const ResultTables& r = App().Results;
         QCOMPARE(r.AttemptCount(1, 5), qint16(1));
@@ -192,13 +182,13 @@ private slots:
         QList<ScoreRecord> many;
         for (int i = 0; i < 3000; ++i)
             many << Record(qint16(next(5001)), qint16(next(36)), qint32(next(200)), Today - next(12));
-        WriteFile(many);
+        AppCalls::WriteScoreRecords(many);
         AppCalls::ComputeResultTables();
 
         QList<ScoreRecord> fewer;
         for (int i = 0; i < 300; ++i)
             fewer << Record(qint16(next(40)), qint16(1 + next(3)), qint32(next(200)), Today - next(12));
-        WriteFile(fewer);
+        AppCalls::WriteScoreRecords(fewer);
         AppCalls::ComputeResultTables();
         AppCalls::ComputeResultTables();
         const ResultTables incremental = App().Results;
@@ -217,7 +207,7 @@ private slots:
         App().Criteria[1].ClearPoints = 11;
         // Pupil 5: 40 s (6 points) and 50 s (5 points); pupil 6 holds the school best, pupil 1001's
         // faster time does not count for the school.
-        WriteFile({Record(5, 1, 40), Record(5, 1, 50), Record(6, 1, 30), Record(1001, 1, 10)});
+        AppCalls::WriteScoreRecords({Record(5, 1, 40), Record(5, 1, 50), Record(6, 1, 30), Record(1001, 1, 10)});
         AppCalls::ComputeResultTables();
         App().CurrentPupil = 5;
         App().CurrentLevel = 1;

@@ -5,6 +5,7 @@
 #include "base/FatalError.h"
 #include "base/OleDate.h"
 #include "support/ManualClock.h"
+#include "support/ReadOnlyFile.h"
 #include "support/TestInstallation.h"
 #include <QProcess>
 #include <QTemporaryFile>
@@ -66,13 +67,6 @@ QStringList FolderFiles()
     return names;
 }
 
-void WriteFile(const QByteArray& bytes)
-{
-    QFile f(AppCalls::File().Path());
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
 // Every cell of BestSeconds is 99999 except the ones listed.
 bool BestEverywhereElseEmpty(const QList<QPair<int, int>>& except)
 {
@@ -83,53 +77,6 @@ bool BestEverywhereElseEmpty(const QList<QPair<int, int>>& except)
     return true;
 }
 } // namespace
-
-// Makes a file or a folder read-only for this process: by its permissions, and where those do not bind
-// (running as root, as CI does) by a read-only bind mount of the file onto itself.
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const QString& path) : Path(path)
-    {
-        if (!QFileInfo(Path).isDir())
-            QFile::setPermissions(Path, QFile::ReadOwner);
-        if (!Writable())
-            return;
-        if (!Run({"mount", "--bind", Path, Path})) {
-            Error = QStringLiteral("the rights of this process ignore file permissions and it cannot bind-mount");
-            return;
-        }
-        Mounted = true;
-        if (!Run({"mount", "-o", "remount,ro,bind", Path, Path}) || Writable())
-            Error = QStringLiteral("a read-only bind mount does not keep this process from writing");
-    }
-    ~ReadOnlyFile()
-    {
-        if (Mounted)
-            Run({"umount", Path});
-        if (!QFileInfo(Path).isDir())
-            QFile::setPermissions(Path, QFile::ReadOwner | QFile::WriteOwner);
-    }
-    QString Error;
-
-private:
-    // A file takes an appended byte; a folder takes a new file.
-    bool Writable() const
-    {
-        if (QFileInfo(Path).isDir()) {
-            QTemporaryFile probe(Path + QStringLiteral("/probe"));
-            return probe.open();
-        }
-        return QFile(Path).open(QIODevice::WriteOnly | QIODevice::Append);
-    }
-    static bool Run(const QStringList& command)
-    {
-        QProcess p;
-        p.start(command.first(), command.mid(1));
-        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    }
-    QString Path;
-    bool Mounted = false;
-};
 
 // A tmpfs of `kilobytes` mounted over a folder for as long as it lives (root only).
 class SmallDisk {
@@ -247,7 +194,7 @@ private slots:
         QByteArray bytes;
         for (int n = 1; n <= records; ++n)
             bytes += Record(qint16(n % 1000 + 1), qint16(n % 35 + 1), n).ToBytes();
-        WriteFile(bytes);
+        AppCalls::WriteScoreBytes(bytes);
 
         AppCalls::LoadScoreRecords();
         const LoadedScores& s = App().Scores;
@@ -269,7 +216,7 @@ private slots:
         QByteArray bytes;
         for (int n = 1; n <= 3; ++n)
             bytes += Record(1, 1, n).ToBytes();
-        WriteFile(bytes + QByteArray(20, '\x7f'));
+        AppCalls::WriteScoreBytes(bytes + QByteArray(20, '\x7f'));
 
         AppCalls::LoadScoreRecords();
         QCOMPARE(App().Scores.LoadedCount, 3);
@@ -311,7 +258,7 @@ private slots:
         App().Criteria[2].PointRate = 1;
         const QByteArray bytes = Record(7, 1, 70).ToBytes() + Record(qint16(pupil), qint16(level), 50, date).ToBytes()
             + Record(8, 1, 80).ToBytes();
-        WriteFile(bytes);
+        AppCalls::WriteScoreBytes(bytes);
 
         AppCalls::ComputeResultTables();
         const LoadedScores& s = App().Scores;
@@ -336,7 +283,7 @@ private slots:
 
     void schoolBestOverPupilsUpTo1000()
     {
-        WriteFile(Record(1001, 4, 10).ToBytes() + Record(5000, 4, 11).ToBytes() + Record(1000, 4, 30).ToBytes()
+        AppCalls::WriteScoreBytes(Record(1001, 4, 10).ToBytes() + Record(5000, 4, 11).ToBytes() + Record(1000, 4, 30).ToBytes()
                   + Record(1, 4, 40).ToBytes() + Record(0, 4, 5).ToBytes() + Record(2, 5, 3).ToBytes());
         AppCalls::LoadScoreRecords();
         QCOMPARE(App().Scores.SchoolBestSeconds[4], 30);
@@ -348,7 +295,7 @@ private slots:
     // A reload starts afresh even where the previous load or an attempt lowered a best time.
     void reloadForgetsVanishedBests()
     {
-        WriteFile(Record(7, 1, 30).ToBytes() + Record(900, 2, 20).ToBytes());
+        AppCalls::WriteScoreBytes(Record(7, 1, 30).ToBytes() + Record(900, 2, 20).ToBytes());
         AppCalls::LoadScoreRecords();
         QCOMPARE(App().Scores.BestSeconds(1, 7), 30);
         App().CurrentPupil = 3;
@@ -357,7 +304,7 @@ private slots:
         AppCalls::RecordAttempt(2);
         QCOMPARE(App().Scores.BestSeconds(2, 3), 15);
 
-        WriteFile(Record(8, 1, 40).ToBytes());
+        AppCalls::WriteScoreBytes(Record(8, 1, 40).ToBytes());
         AppCalls::LoadScoreRecords();
         QVERIFY(BestEverywhereElseEmpty({{1, 8}}));
         QCOMPARE(App().Scores.SchoolBestSeconds[1], 40);
@@ -391,7 +338,7 @@ private slots:
 
     void readOnlyFileCannotBeAppended()
     {
-        WriteFile(Record(1, 1, 1).ToBytes());
+        AppCalls::WriteScoreBytes(Record(1, 1, 1).ToBytes());
         const ReadOnlyFile readOnly(AppCalls::File().Path());
         if (!readOnly.Error.isEmpty())
             QSKIP(qPrintable(readOnly.Error));
@@ -472,7 +419,7 @@ private slots:
         QFETCH(int, n);
         QFETCH(QList<int>, left);
         const QByteArray old = Numbered(Range(1, records)) + tail;
-        WriteFile(old);
+        AppCalls::WriteScoreBytes(old);
         Clock.Set(QDateTime(QDate(2026, 12, 10), QTime(15, 30, 12)));
         File().RemoveRecord(n);
         QCOMPARE(FileBytes(), Numbered(left));
@@ -495,7 +442,7 @@ private slots:
             QFile f(App().DataFolder + name);
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
-        WriteFile(Numbered(Range(1, 20)));
+        AppCalls::WriteScoreBytes(Numbered(Range(1, 20)));
         const QDate day(2026, 12, 10);
         // Delete k removes the first record, 1 … 14 in turn.
         QList<QPair<QTime, QString>> deletes{{QTime(15, 30, 0), QStringLiteral("20261210-153000")},
@@ -524,7 +471,7 @@ private slots:
     // A clock gone wrong still gives backups that the next delete finds, orders and prunes.
     void backupsWithoutAValidClock()
     {
-        WriteFile(Numbered(Range(1, 8)));
+        AppCalls::WriteScoreBytes(Numbered(Range(1, 8)));
         Clock.Set(QDateTime());
         for (int k = 0; k < ScoreFile::KeptBackups + 2; ++k)
             File().RemoveRecord(1);
@@ -541,7 +488,7 @@ private slots:
     void backupCopiedWhereNoLinkIsPossible()
     {
         const QByteArray old = Numbered(Range(1, 5));
-        WriteFile(old);
+        AppCalls::WriteScoreBytes(old);
         const QByteArray path = QFile::encodeName(File().Path());
         QCOMPARE(::chmod(path.constData(), 0664), 0);
         // Links in a folder of their own, so that the data folder stays small to list.
@@ -579,7 +526,7 @@ private slots:
     void newFileKeepsPermissions()
     {
         QFETCH(int, mode);
-        WriteFile(Numbered({1, 2, 3}));
+        AppCalls::WriteScoreBytes(Numbered({1, 2, 3}));
         const QByteArray path = QFile::encodeName(File().Path());
         QCOMPARE(::chmod(path.constData(), mode_t(mode)), 0);
         const mode_t umask = ::umask(022);
@@ -600,7 +547,7 @@ private slots:
         if (!disk.Mounted)
             QSKIP("cannot mount a tmpfs here (needs root)");
         const QByteArray old = Numbered(Range(1, 50)); // one page of the tmpfs
-        WriteFile(old);
+        AppCalls::WriteScoreBytes(old);
         QFile filler(folder + QStringLiteral("filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         const QByteArray block(4096, 'x');
@@ -627,7 +574,7 @@ private slots:
     // In place: the same file, nothing beside it.
     void rewriteRecordInPlace()
     {
-        WriteFile(Record(1, 1, 1).ToBytes() + Record(2, 2, 2).ToBytes() + Record(3, 3, 3).ToBytes());
+        AppCalls::WriteScoreBytes(Record(1, 1, 1).ToBytes() + Record(2, 2, 2).ToBytes() + Record(3, 3, 3).ToBytes());
         struct stat before {};
         QCOMPARE(::stat(QFile::encodeName(File().Path()).constData(), &before), 0);
         ScoreRecord changed = Record(2, 2, 222);
@@ -658,7 +605,7 @@ private slots:
         QFETCH(int, operation);
         QFETCH(int, n);
         const QByteArray bytes = Record(1, 1, 1).ToBytes() + Record(2, 2, 2).ToBytes() + "x";
-        WriteFile(bytes);
+        AppCalls::WriteScoreBytes(bytes);
         try {
             if (operation == 0)
                 File().ReadRecord(n);

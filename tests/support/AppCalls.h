@@ -9,9 +9,27 @@
 #include "setup/Configuration.h"
 #include "state/AppState.h"
 #include "state/StateViews.h"
+#include <QFile>
+#include <QList>
 
 namespace AppCalls {
 inline ScoreFile File() { return StateViews::Scores(App()); }
+
+// Puts `bytes` in place of the score file: a test's starting point, not the program's way of writing.
+inline void WriteScoreBytes(const QByteArray& bytes)
+{
+    QFile f(File().Path());
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush())
+        qFatal("cannot write the score file %s", qPrintable(f.fileName()));
+}
+
+inline void WriteScoreRecords(const QList<ScoreRecord>& records)
+{
+    QByteArray bytes;
+    for (const ScoreRecord& r : records)
+        bytes += r.ToBytes();
+    WriteScoreBytes(bytes);
+}
 
 inline void LoadScoreRecords() { File().LoadScoreRecords(App().Scores); }
 

@@ -49,6 +49,22 @@ void TestInstallation::WriteRoster(const QString& lines)
     WriteText(DataRoot + QStringLiteral("新名簿.txt"), lines);
 }
 
+void TestInstallation::WriteUniformCriteria(int levels)
+{
+    QString rows;
+    for (int l = 1; l <= levels; ++l)
+        rows += QStringLiteral("60,90,100,5,1,0,0,7,7,,,\n");
+    WriteCriteria(rows);
+}
+
+void TestInstallation::WriteNumberedRoster(int pupils)
+{
+    QString lines;
+    for (int p = 1; p <= pupils; ++p)
+        lines += QStringLiteral("%1,%2,0,0,生徒%3,0,,\n").arg(p).arg(2012 + p % 7).arg(p);
+    WriteRoster(lines);
+}
+
 void TestInstallation::WriteAll()
 {
     WritePathFile();

@@ -24,7 +24,11 @@ public:
     // Header line plus `rows` (one "\n"-separated line per level, from level 1).
     void WriteCriteria(const QString& rows =
         QStringLiteral("60,90,100,5,1,0,0,7,7,,,\n60,90,100,5,1,0,0,7,7,,,\n60,90,100,5,1,0,0,7,7,,,\n"));
+    // The same criteria row for levels 1 … `levels`.
+    void WriteUniformCriteria(int levels);
     void WriteRoster(const QString& lines);
+    // Pupils 1 … `pupils`, named "生徒<number>", of seven different years.
+    void WriteNumberedRoster(int pupils);
     void WriteAll();
     // Sets the folders, settings and program identity of App() as the configuration loader would,
     // without reading files.

@@ -51,15 +51,6 @@ class TestGraphPanel : public QObject {
     std::unique_ptr<TestInstallation> Inst;
     QPointer<seisekitime1> Menu;
 
-    void WriteScores(const QList<ScoreRecord>& records)
-    {
-        QByteArray bytes;
-        for (const ScoreRecord& r : records)
-            bytes += r.ToBytes();
-        QFile f(AppCalls::File().Path());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(f.write(bytes), bytes.size());
-    }
     // The menu on the pupil's own times, with the graph open.
     void OpenGraph()
     {
@@ -112,10 +103,7 @@ private slots:
         Inst = std::make_unique<TestInstallation>();
         Inst->WriteAll();
         Inst->ApplyToAppState();
-        QString criteria;
-        for (int l = 1; l <= Levels; ++l)
-            criteria += QStringLiteral("60,90,100,5,1,0,0,7,7,,,\n");
-        Inst->WriteCriteria(criteria);
+        Inst->WriteUniformCriteria(Levels);
         Inst->WriteRoster(QStringLiteral("1,2015,0,0,山田太郎,0,,\n2,2015,0,0,佐藤花子,0,,\n3,2014,0,0,鈴木一郎,0,,\n"
                                          "4,1980,0,0,先生,0,,\n"));
         s.ProgramTitle = QStringLiteral("ゾメ２");
@@ -135,7 +123,7 @@ private slots:
         s.GradeFilterText = QStringLiteral("全学年");
         s.SchoolName = QStringLiteral("テスト小学校");
         ScaledForm::Windowed = true;
-        WriteScores({Record(1, 1, 50, 3), Record(2, 1, 40, 3), Record(1, 1, 45, 2), Record(1, 1, 48, 1),
+        AppCalls::WriteScoreRecords({Record(1, 1, 50, 3), Record(2, 1, 40, 3), Record(1, 1, 45, 2), Record(1, 1, 48, 1),
                      Record(1, 2, 70, 2), Record(2, 2, 30, 1), Record(3, 5, 20, 1)});
     }
     void cleanup()

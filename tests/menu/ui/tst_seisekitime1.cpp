@@ -44,15 +44,6 @@ class TestSeisekitime1 : public QObject {
     std::unique_ptr<TestInstallation> Inst;
     QPointer<seisekitime1> Menu;
 
-    void WriteScores(const QList<ScoreRecord>& records)
-    {
-        QByteArray bytes;
-        for (const ScoreRecord& r : records)
-            bytes += r.ToBytes();
-        QFile f(AppCalls::File().Path());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(f.write(bytes), bytes.size());
-    }
     // The menu as it opens after the name screen or an attempt, whose tables are up to date.
     void Open()
     {
@@ -111,7 +102,7 @@ private slots:
 
     void opensOnTheAllTimePointsRanking()
     {
-        WriteScores({Record(1, 1, 30, 1), Record(2, 1, 60, 1), Record(2, 1, 60), Record(1, 2, 45)});
+        AppCalls::WriteScoreRecords({Record(1, 1, 30, 1), Record(2, 1, 60, 1), Record(2, 1, 60), Record(1, 2, 45)});
         Open();
         QCOMPARE(Text("Label5"), QStringLiteral("獲得ポイント（今まで順位）"));
         QCOMPARE(Text("Label11"), QStringLiteral("ゾメ２"));
@@ -195,7 +186,7 @@ private slots:
     // starts from neither.
     void barredLevelDoesNotStart()
     {
-        WriteScores({Record(1, 1, 300), Record(1, 1, 300), Record(1, 1, 300, 1)});
+        AppCalls::WriteScoreRecords({Record(1, 1, 300), Record(1, 1, 300), Record(1, 1, 300, 1)});
         Open();
         auto* mark = Menu->findChild<QLineEdit*>("Text1_1");
         QVERIFY(mark->isVisible());
@@ -213,7 +204,7 @@ private slots:
     void viewsThroughTheOptions()
     {
         // Pupil 2's attempt was last Sunday: inside thirty days, outside this week.
-        WriteScores({Record(2, 1, 50, 4), Record(1, 1, 40), Record(3, 1, 99999)});
+        AppCalls::WriteScoreRecords({Record(2, 1, 50, 4), Record(1, 1, 40), Record(3, 1, 99999)});
         Open();
         QTest::mouseClick(Option("Option2_0"), Qt::LeftButton); // ﾀｲﾑ表示 with the first order: best times
         QTRY_VERIFY(Button("Command1")->isEnabled());
@@ -267,7 +258,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, teacher);
         App().CurrentPupilName = name;
-        WriteScores({});
+        AppCalls::WriteScoreRecords({});
         Open();
         QCOMPARE(Button("Command8")->isVisible(), teacher);
         if (!teacher)
@@ -301,7 +292,7 @@ private slots:
     {
         App().CurrentPupil = 1;
         App().CurrentPupilName = QStringLiteral("先生");
-        WriteScores({Record(1, 1, 30, 1), Record(2, 1, 60)});
+        AppCalls::WriteScoreRecords({Record(1, 1, 30, 1), Record(2, 1, 60)});
         Open();
         Button("Command8")->click();
         QTemporaryDir dir;

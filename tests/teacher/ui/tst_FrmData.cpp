@@ -8,6 +8,7 @@
 #include "state/AppState.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
+#include "support/ReadOnlyFile.h"
 #include "support/Screens.h"
 #include "support/TestInstallation.h"
 #include "teacher/ui/FrmData.h"
@@ -70,13 +71,6 @@ QByteArray FileBytes()
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void WriteBytes(const QByteArray& bytes)
-{
-    QFile f(ScorePath());
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
 // The teacher who reads each message box and answers it: every box that becomes the active modal
 // window is noted (title, then text) and closed with `Answer`.
 class Teacher : public QObject {
@@ -100,42 +94,6 @@ private:
     QTimer Poll;
 };
 
-// Makes a file read-only for this process: by its permissions, and where those do not bind
-// (running as root, as CI does) by a read-only bind mount of the file onto itself.
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const QString& path) : Path(path)
-    {
-        QFile::setPermissions(Path, QFile::ReadOwner);
-        if (!Writable())
-            return;
-        if (!Run({"mount", "--bind", Path, Path})) {
-            Error = QStringLiteral("the rights of this process ignore file permissions and it cannot bind-mount");
-            return;
-        }
-        Mounted = true;
-        if (!Run({"mount", "-o", "remount,ro,bind", Path, Path}) || Writable())
-            Error = QStringLiteral("a read-only bind mount does not keep this process from writing");
-    }
-    ~ReadOnlyFile()
-    {
-        if (Mounted)
-            Run({"umount", Path});
-        QFile::setPermissions(Path, QFile::ReadOwner | QFile::WriteOwner);
-    }
-    QString Error;
-
-private:
-    bool Writable() const { return QFile(Path).open(QIODevice::WriteOnly | QIODevice::Append); }
-    static bool Run(const QStringList& command)
-    {
-        QProcess p;
-        p.start(command.first(), command.mid(1));
-        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    }
-    QString Path;
-    bool Mounted = false;
-};
 } // namespace
 
 class TestFrmData : public QObject {
@@ -238,7 +196,7 @@ private slots:
     // can be changed before a line is double-clicked.
     void listsAnotherSchoolsRecords()
     {
-        WriteBytes(Bytes({Record(1, 1, 45, "99999"), Record(2, 2, 50, "99999"), Record(3, 3, 99999, "99999")}));
+        AppCalls::WriteScoreBytes(Bytes({Record(1, 1, 45, "99999"), Record(2, 2, 50, "99999"), Record(3, 3, 99999, "99999")}));
         Open();
         QCOMPARE(Lines(), QStringList({
             QStringLiteral("   1 2026/12/09　  9:30:15ﾚﾍﾞﾙ1　   45秒 　   1 山田太郎　　 小５++他塾"),
@@ -259,7 +217,7 @@ private slots:
     void levelZeroRecordBeforeTheEditedOne()
     {
         std::vector<ScoreRecord> records = {Record(1, 1, 11), Record(2, 0, 12), Record(1, 2, 13), Record(2, 3, 14)};
-        WriteBytes(Bytes(records));
+        AppCalls::WriteScoreBytes(Bytes(records));
         Open();
         QCOMPARE(NumbersAndSeconds(), QStringList({"1@11", "3@13", "4@14"}));
         QCOMPARE(Label("CountLabel")->text(), QStringLiteral("総レコード数:4"));
@@ -313,7 +271,7 @@ private slots:
         QFETCH(QStringList, linesAfter);
         QFETCH(int, selectedAfter);
         std::vector<ScoreRecord> file = Numbered(records);
-        WriteBytes(Bytes(file));
+        AppCalls::WriteScoreBytes(Bytes(file));
         Open();
         DoubleClick(row);
         QCOMPARE(Screen->SelectedRecord(), row + 1);
@@ -328,7 +286,7 @@ private slots:
 
     void cancelledDeleteKeepsTheRecord()
     {
-        WriteBytes(Bytes(Numbered(3)));
+        AppCalls::WriteScoreBytes(Bytes(Numbered(3)));
         Open();
         DoubleClick(1);
         Teacher teacher;
@@ -350,7 +308,7 @@ private slots:
         odd.Text3 = "9    ";
         odd.Text4 = QByteArray("\0\x01\x02\x03\x04", 5);
         const std::vector<ScoreRecord> records = {Record(1, 1, 11), odd, Record(1, 1, 13)};
-        WriteBytes(Bytes(records));
+        AppCalls::WriteScoreBytes(Bytes(records));
         Open();
         DoubleClick(1);
         TypeSeconds(QStringLiteral("59"));
@@ -367,7 +325,7 @@ private slots:
     {
         std::vector<ScoreRecord> records = Numbered(2);
         records[0].Pupil = 1;
-        WriteBytes(Bytes(records));
+        AppCalls::WriteScoreBytes(Bytes(records));
         Open();
         DoubleClick(0);
         QCOMPARE(Label("GradeLabel")->text(), QStringLiteral("小５"));
@@ -396,7 +354,7 @@ private slots:
         QFETCH(QString, pupil);
         QFETCH(QString, said);
         const QByteArray before = Bytes(Numbered(2));
-        WriteBytes(before);
+        AppCalls::WriteScoreBytes(before);
         Open();
         DoubleClick(0);
         TypeSeconds(seconds);
@@ -415,7 +373,7 @@ private slots:
     // The timed-out time fits the scroll bar; the bar and the text box follow each other.
     void timedOutTimeInTheScrollBar()
     {
-        WriteBytes(Bytes({Record(1, 1, 99999)}));
+        AppCalls::WriteScoreBytes(Bytes({Record(1, 1, 99999)}));
         Open();
         DoubleClick(0);
         QCOMPARE(SecondsText()->text(), QStringLiteral("99999"));
@@ -443,7 +401,7 @@ private slots:
         QFETCH(bool, scoreFile);
         QFETCH(bool, roster);
         if (scoreFile)
-            WriteBytes(Bytes(Numbered(2)));
+            AppCalls::WriteScoreBytes(Bytes(Numbered(2)));
         const QString rosterPath = Inst->DataRoot + QStringLiteral("新名簿.txt");
         if (!roster)
             QVERIFY(QFile::remove(rosterPath));
@@ -470,7 +428,7 @@ private slots:
     {
         QFETCH(QString, button);
         const QByteArray before = Bytes(Numbered(3));
-        WriteBytes(before);
+        AppCalls::WriteScoreBytes(before);
         Open();
         DoubleClick(1);
         TypeSeconds(QStringLiteral("77"));
@@ -500,12 +458,12 @@ private slots:
     {
         QFETCH(QString, button);
         std::vector<ScoreRecord> records = Numbered(3);
-        WriteBytes(Bytes(records));
+        AppCalls::WriteScoreBytes(Bytes(records));
         Open();
         DoubleClick(1);
         TypeSeconds(QStringLiteral("77"));
         records.erase(records.begin());
-        WriteBytes(Bytes(records));
+        AppCalls::WriteScoreBytes(Bytes(records));
         Teacher teacher;
         Screen->findChild<QPushButton*>(button)->click();
         QVERIFY2(teacher.Texts.last().contains(QStringLiteral("2番の記録")), qPrintable(teacher.Texts.join(u'\n')));
@@ -516,7 +474,7 @@ private slots:
 
     void backButton()
     {
-        WriteBytes(Bytes(Numbered(1)));
+        AppCalls::WriteScoreBytes(Bytes(Numbered(1)));
         Open();
         QSignalSpy back(Screen.data(), &FrmData::BackChosen);
         Button("Command4")->click();
@@ -527,7 +485,7 @@ private slots:
     // where the file is.
     void printsTheSelectedLines()
     {
-        WriteBytes(Bytes({Record(1, 1, 45), Record(2, 2, 50, "99999"), Record(3, 3, 99999)}));
+        AppCalls::WriteScoreBytes(Bytes({Record(1, 1, 45), Record(2, 2, 50, "99999"), Record(3, 3, 99999)}));
         Open();
         const QStringList lines = Lines();
         List()->selectionModel()->select(List()->model()->index(0, 0), QItemSelectionModel::Select);
@@ -561,7 +519,7 @@ private slots:
         const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("HOME", QFile::encodeName(home.path()));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
-        WriteBytes(Bytes(Numbered(2)));
+        AppCalls::WriteScoreBytes(Bytes(Numbered(2)));
         Screen = new FrmData;
         Screen->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Screen));
@@ -583,7 +541,7 @@ private slots:
     // Without a selection the whole list is printed, a page at a time, every line once and in order.
     void printsTheWholeListOnPages()
     {
-        WriteBytes(Bytes(Numbered(150)));
+        AppCalls::WriteScoreBytes(Bytes(Numbered(150)));
         Open();
         const QStringList lines = Lines();
         Teacher teacher;
