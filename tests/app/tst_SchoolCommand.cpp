@@ -1,8 +1,12 @@
+#include "app/ScreenFlow.h"
 #include "records/PassCriteriaFile.h"
 #include "roster/RosterFile.h"
 #include "roster/RosterTables.h"
+#include "roster/ui/namesel.h"
 #include "setup/Configuration.h"
 #include "sound/SoundCues.h"
+#include "state/AppState.h"
+#include <QListWidget>
 #include <QDirIterator>
 #include <QCryptographicHash>
 #include <QFile>
@@ -11,7 +15,8 @@
 #include <QtTest>
 #include <unistd.h>
 
-// --new-school and --set-data-root, run as the real program on real folders, with no display.
+// --new-school and --set-data-root, run as the real program on real folders, with no display; the
+// name screen then opens on what they made.
 class TestSchoolCommand : public QObject {
     Q_OBJECT
 
@@ -148,6 +153,16 @@ private slots:
 
         const Result exported = Run({"--export-results", Dir.path() + "/results.csv"});
         QVERIFY2(exported.Status == 0, qPrintable(exported.Err));
+
+        // The program's name screen on this folder offers the teacher.
+        ResetAppState();
+        App().ProgramFolderOverride = ProgramFolder();
+        ScreenFlow::LoadConfiguration();
+        namesel screen;
+        const QListWidget* list = screen.findChild<QListWidget*>(QStringLiteral("List1"));
+        QVERIFY(list);
+        QCOMPARE(list->count(), 2); // the dash row, then the teacher
+        QVERIFY2(list->item(1)->text().contains(QStringLiteral("先生")), qPrintable(list->item(1)->text()));
     }
 
     // A folder that holds any one of a school's files is refused as a whole, and not one byte in
@@ -258,5 +273,5 @@ private:
     QTemporaryDir Dir;
 };
 
-QTEST_GUILESS_MAIN(TestSchoolCommand)
+QTEST_MAIN(TestSchoolCommand)
 #include "tst_SchoolCommand.moc"
