@@ -115,13 +115,18 @@ QString InstallationWriter::TeacherRosterLine()
     return RosterLine(TeacherNumber, TeacherRefYear, QStringLiteral("先生"), false);
 }
 
-int InstallationWriter::WriteDefaultSounds(const QString& soundFolder)
+QString InstallationWriter::SoundAssignmentText()
 {
     QString list;
     for (const Cue& c : Cues)
         list += QString::fromUtf8(c.Name) + "," + c.Waves.join(',') + ",*\n";
-    WriteText(soundFolder + QStringLiteral("新音ファイル.txt"), list);
+    return list;
+}
+
+int InstallationWriter::WriteDefaultSounds(const QString& soundFolder)
+{
+    WriteText(soundFolder + QStringLiteral("新音ファイル.txt"), SoundAssignmentText());
     for (const Wave& w : Waves)
-        CueWave::Write(soundFolder + QString::fromUtf8(w.File) + ".wav", CueWave::Synthesise(w.Sound));
+        WriteBytes(soundFolder + QString::fromUtf8(w.File) + ".wav", CueWave::Encode(CueWave::Synthesise(w.Sound)));
     return int(std::size(Waves));
 }

@@ -26,8 +26,10 @@ public:
     static QString RosterLine(int number, int refYear, const QString& name, bool hidden);
     // The teacher's line: the pupil "先生" opens the teacher's functions on the level menu.
     static QString TeacherRosterLine();
-    // The default cues' assignment list ("新音ファイル.txt") and their wave files. Returns the number
-    // of wave files written.
+    // The default cues, each with the wave files it picks from ("新音ファイル.txt").
+    static QString SoundAssignmentText();
+    // That list and every wave file it names, plus the fixed ones ("最高1.wav", "合格.wav", "警告1.wav").
+    // Returns the number of wave files written.
     static int WriteDefaultSounds(const QString& soundFolder);
 
     static constexpr int TeacherNumber = 999;

@@ -91,6 +91,10 @@ QStringList NewSchool::Create(const QString& dataRoot, const QString& programFol
     if (!found.isEmpty())
         throw FatalError(QStringLiteral("%1 には既に学校のデータがあります。上書きしないため、何も作成しませんでした。\n%2")
                              .arg(Shown(target), found.join('\n')));
+    const QFileInfo dataFolderInfo(target + "/" + programFolderName);
+    if ((dataFolderInfo.exists() || dataFolderInfo.isSymLink()) && !dataFolderInfo.isDir())
+        throw FatalError(QStringLiteral("%1 はフォルダではありません。上書きしないため、何も作成しませんでした。")
+                             .arg(Shown(dataFolderInfo.filePath())));
 
     // Everything is made in a hidden folder on the same file system as the target, so that it takes
     // its place by renames: beside a new target, inside an existing one (often the mount point of
@@ -117,7 +121,9 @@ QStringList NewSchool::Create(const QString& dataRoot, const QString& programFol
         // A temporary folder is private; the school's folder is for every pupil's account.
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        ::chmod(QFile::encodeName(work.path()).constData(), 0777 & ~mask);
+        if (::chmod(QFile::encodeName(work.path()).constData(), 0777 & ~mask) != 0)
+            throw FatalError(QStringLiteral("フォルダ %1 を作成できません（%2）")
+                                 .arg(Shown(target), QString::fromLocal8Bit(std::strerror(errno))));
         Moves moves;
         moves.Move(work.path(), target);
         moves.Kept = true;

@@ -1,8 +1,9 @@
 #include "sound/CueWave.h"
 #include "base/FatalError.h"
-#include <QFile>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <sndfile.h>
 
 namespace {
@@ -102,6 +103,46 @@ std::vector<Note> Arpeggio(std::initializer_list<int> midi, double step, double 
     return notes;
 }
 
+// libsndfile writes the header last, by seeking back: a growing byte array stands in for the file,
+// so that the caller writes it with the same checks as every other file.
+struct Memory {
+    QByteArray Bytes;
+    sf_count_t At = 0;
+};
+
+sf_count_t MemoryLength(void* user) { return static_cast<Memory*>(user)->Bytes.size(); }
+
+sf_count_t MemorySeek(sf_count_t offset, int whence, void* user)
+{
+    auto* m = static_cast<Memory*>(user);
+    const sf_count_t base = whence == SEEK_CUR ? m->At : whence == SEEK_END ? m->Bytes.size() : 0;
+    if (base + offset < 0)
+        return -1;
+    m->At = base + offset;
+    return m->At;
+}
+
+sf_count_t MemoryRead(void* ptr, sf_count_t count, void* user)
+{
+    auto* m = static_cast<Memory*>(user);
+    const sf_count_t n = std::clamp<sf_count_t>(m->Bytes.size() - m->At, 0, count);
+    std::memcpy(ptr, m->Bytes.constData() + m->At, std::size_t(n));
+    m->At += n;
+    return n;
+}
+
+sf_count_t MemoryWrite(const void* ptr, sf_count_t count, void* user)
+{
+    auto* m = static_cast<Memory*>(user);
+    if (m->At + count > m->Bytes.size())
+        m->Bytes.resize(qsizetype(m->At + count), '\0');
+    std::memcpy(m->Bytes.data() + m->At, ptr, std::size_t(count));
+    m->At += count;
+    return count;
+}
+
+sf_count_t MemoryTell(void* user) { return static_cast<Memory*>(user)->At; }
+
 } // namespace
 
 std::vector<float> CueWave::Synthesise(Sound sound)
@@ -146,15 +187,17 @@ std::vector<float> CueWave::Synthesise(Sound sound)
     return {};
 }
 
-void CueWave::Write(const QString& path, const std::vector<float>& samples)
+QByteArray CueWave::Encode(const std::vector<float>& samples)
 {
     SF_INFO info{};
     info.samplerate = SampleRate;
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    SF_VIRTUAL_IO io{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
+    Memory memory;
+    SNDFILE* file = sf_open_virtual(&io, SFM_WRITE, &info, &memory);
     if (!file)
-        throw FatalError(QStringLiteral("音声ファイル %1 を作成できません（%2）").arg(path, QString::fromLocal8Bit(sf_strerror(nullptr))));
+        throw FatalError(QStringLiteral("音声データを作成できません（%1）").arg(QString::fromLocal8Bit(sf_strerror(nullptr))));
     std::vector<short> pcm(samples.size());
     std::transform(samples.begin(), samples.end(), pcm.begin(), [](float v) {
         return short(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
@@ -162,5 +205,6 @@ void CueWave::Write(const QString& path, const std::vector<float>& samples)
     const sf_count_t written = sf_write_short(file, pcm.data(), sf_count_t(pcm.size()));
     const int closed = sf_close(file);
     if (written != sf_count_t(pcm.size()) || closed != 0)
-        throw FatalError(QStringLiteral("音声ファイル %1 を書き込めません").arg(path));
+        throw FatalError(QStringLiteral("音声データを作成できません"));
+    return memory.Bytes;
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include <QString>
+#include <QByteArray>
 #include <vector>
 
 // The program's own default cue sounds, synthesised: 16-bit PCM, 44100 Hz, mono.
@@ -27,6 +27,6 @@ public:
 
     // Samples in [-1, 1], faded in and out so that nothing clicks.
     static std::vector<float> Synthesise(Sound sound);
-    // Throws FatalError naming the file when libsndfile cannot write it.
-    static void Write(const QString& path, const std::vector<float>& samples);
+    // The bytes of a wave file holding `samples`. Throws FatalError when libsndfile refuses them.
+    static QByteArray Encode(const std::vector<float>& samples);
 };

@@ -1,4 +1,5 @@
 #include "app/ScreenFlow.h"
+#include "base/Cp932.h"
 #include "records/PassCriteriaFile.h"
 #include "roster/RosterFile.h"
 #include "roster/RosterTables.h"
@@ -144,11 +145,30 @@ private slots:
         QCOMPARE(roster.ListedCount, 1);
         QCOMPARE(roster.PupilName[roster.ListedPupils[1]].trimmed(), QStringLiteral("先生"));
         QVERIFY(roster.SkippedLines.isEmpty());
+        QCOMPARE(criteria[1].TargetTime, 150);
+        QCOMPARE(criteria[3].LowestTime, 150);
         const SoundTable sounds = SoundCues::LoadSoundTable(inst.SoundFolder);
-        for (int cue = 0; cue < 10; ++cue)
-            for (int i = 1; i < 22 && !sounds.Cell[cue][i].isEmpty() && sounds.Cell[cue][i] != "*"; ++i)
-                QVERIFY2(QFileInfo::exists(inst.SoundFolder + sounds.Cell[cue][i] + ".wav"),
-                         qPrintable(sounds.Cell[cue][i]));
+        QStringList waves{QStringLiteral("最高1"), QStringLiteral("合格"), QStringLiteral("警告1")};
+        for (int cue = 1; cue <= 10; ++cue) {
+            const int count = sounds.Cell[cue][21].toInt();
+            QVERIFY2(count > 0, qPrintable(sounds.Cell[0][cue]));
+            for (int i = 1; i <= count; ++i)
+                waves << sounds.Cell[cue][i];
+        }
+        for (const QString& wave : waves)
+            QVERIFY2(QFileInfo(inst.SoundFolder + wave + ".wav").size() > 44, qPrintable(wave));
+        // Every machine reads these as CP932 with CR LF, whatever its own locale.
+        for (const QString& text : {inst.DataRoot + QStringLiteral("共通データ.txt"), RosterFile::Path(inst.DataRoot),
+                                    PassCriteriaFile::Path(inst.DataFolder), inst.SoundFolder + QStringLiteral("新音ファイル.txt")}) {
+            QFile f(text);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray bytes = f.readAll();
+            QVERIFY2(bytes.endsWith("\r\n") && bytes.count('\n') == bytes.count("\r\n"), qPrintable(text));
+            QCOMPARE(Cp932::Encode(Cp932::Decode(bytes)), bytes);
+        }
+        QFile common(inst.DataRoot + QStringLiteral("共通データ.txt"));
+        QVERIFY(common.open(QIODevice::ReadOnly));
+        QCOMPARE(common.readAll(), Cp932::Encode(QStringLiteral("4,\"12345さくら小学校\",0,0,0,0,0,0,0,0\r\n")));
         QCOMPARE(QFileInfo(inst.DataFolder + QStringLiteral("成績累積データ.dat")).size(), 0);
 
         const Result exported = Run({"--export-results", Dir.path() + "/results.csv"});
@@ -175,6 +195,7 @@ private slots:
         QTest::newRow("sound folder") << QStringLiteral("音フォルダ/");
         QTest::newRow("criteria") << QStringLiteral("zome2/タイム回数データ.txt");
         QTest::newRow("score file") << QStringLiteral("zome2/成績累積データ.dat");
+        QTest::newRow("a file where the data folder goes") << QStringLiteral("zome2");
     }
     void refusesSchoolData()
     {
@@ -189,7 +210,7 @@ private slots:
         const Result r = NewSchool(share);
         QCOMPARE(r.Status, 1);
         QVERIFY2(r.Err.contains(QDir::cleanPath(share + "/" + existing)), qPrintable(r.Err));
-        QVERIFY(r.Err.contains(QStringLiteral("上書きしない")));
+        QVERIFY(r.Err.contains(QStringLiteral("何も作成しませんでした")));
         QCOMPARE(Listing(Dir.path()), before);
     }
 
@@ -267,6 +288,26 @@ private slots:
         QFile original(etc);
         QVERIFY(original.open(QIODevice::ReadOnly));
         QCOMPARE(original.readAll().startsWith("\"/srv/"), !linked);
+    }
+
+    // Where the path file may only be written by the administrator (the package's one under /etc),
+    // the message says how to run the command, and nothing is left beside the file.
+    void setDataRootNeedsRights()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root writes into a read-only folder");
+        const QString share = Dir.path() + "/share";
+        QCOMPARE(NewSchool(share).Status, 0);
+        const QString etc = Dir.path() + QStringLiteral("/locked/パスデータ.txt");
+        Touch(etc, "\"/srv/zome2/\",0,0,0,0,0,0,0,0,0\r\n");
+        QVERIFY(QFile::link(etc, PathFile()));
+        QVERIFY(QFile::setPermissions(Dir.path() + "/locked", QFile::ReadOwner | QFile::ExeOwner));
+        const QStringList before = Listing(Dir.path());
+
+        const Result r = Run({"--set-data-root", share});
+        QCOMPARE(r.Status, 1);
+        QVERIFY2(r.Err.contains(QStringLiteral("sudo zome2 --set-data-root")), qPrintable(r.Err));
+        QCOMPARE(Listing(Dir.path()), before);
     }
 
 private:

@@ -2,6 +2,7 @@
 #include "sound/SoundCues.h"
 #include "app/SoundFailure.h"
 #include "sound/CueWave.h"
+#include "setup/InstallationWriter.h"
 #include "support/TestInstallation.h"
 #include <QApplication>
 #include <QMessageBox>
@@ -84,8 +85,8 @@ private slots:
     void fourthFailureEndsTheProgram()
     {
         TestInstallation inst;
-        CueWave::Write(inst.SoundFolder + QStringLiteral("seikai.wav"),
-                        CueWave::Synthesise(CueWave::Sound::ChimeMid));
+        InstallationWriter::WriteBytes(inst.SoundFolder + QStringLiteral("seikai.wav"),
+                                       CueWave::Encode(CueWave::Synthesise(CueWave::Sound::ChimeMid)));
         TestInstallation::WriteText(inst.SoundFolder + QStringLiteral("新音ファイル.txt"),
                                     QStringLiteral("正解音2,seikai,*\n"));
         QProcess child;
