@@ -1,5 +1,4 @@
 #include "app/DataRootCommand.h"
-#include "base/Cp932.h"
 #include "base/FatalError.h"
 #include "setup/Configuration.h"
 #include "setup/InstallationWriter.h"
@@ -44,10 +43,8 @@ int DataRootCommand::Run(const QString& programFolderOverride, const QString& fo
     // stays, the file it names is replaced.
     const QFileInfo info(pathFile);
     const QString target = info.isSymLink() ? info.symLinkTarget() : pathFile;
-    QString text = InstallationWriter::PathFileText(dataRoot);
-    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     try {
-        FileReplacement::Replace(target, Cp932::Encode(text));
+        FileReplacement::Replace(target, InstallationWriter::EncodeText(InstallationWriter::PathFileText(dataRoot)));
     } catch (const FatalError& e) {
         const QString folderOfTarget = QFileInfo(target).absolutePath();
         if (::access(QFile::encodeName(folderOfTarget).constData(), W_OK) != 0 && errno == EACCES)

@@ -70,9 +70,14 @@ void InstallationWriter::WriteText(const QString& path, const QString& text)
 {
     if (Cp932::Decode(Cp932::Encode(text)) != text)
         throw FatalError(QStringLiteral("ファイル %1 に、シフトJIS（CP932）で書けない文字があります").arg(Shown(path)));
+    WriteBytes(path, EncodeText(text));
+}
+
+QByteArray InstallationWriter::EncodeText(const QString& text)
+{
     QString crlf = text;
     crlf.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    WriteBytes(path, Cp932::Encode(crlf));
+    return Cp932::Encode(crlf);
 }
 
 void InstallationWriter::MakeFolder(const QString& path)

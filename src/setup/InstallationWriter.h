@@ -13,6 +13,8 @@ public:
     // `text` as CP932, every "\n" a CR LF. Refuses (FatalError naming the file) text that CP932 cannot
     // hold, rather than writing "?" in its place.
     static void WriteText(const QString& path, const QString& text);
+    // The bytes WriteText writes: CP932, every "\n" a CR LF.
+    static QByteArray EncodeText(const QString& text);
     static void MakeFolder(const QString& path);
     // Whether `text` can stand inside a quoted item of these files: CP932, no quote, no line end.
     static bool FitsQuotedItem(const QString& text);

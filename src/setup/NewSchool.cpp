@@ -1,5 +1,7 @@
 #include "setup/NewSchool.h"
 #include "base/FatalError.h"
+#include "records/PassCriteriaFile.h"
+#include "records/ScoreFile.h"
 #include "roster/RosterFile.h"
 #include "setup/InstallationWriter.h"
 #include <QDir>
@@ -16,8 +18,10 @@ namespace {
 
 const QString CommonFile = QStringLiteral("共通データ.txt");
 const QString SoundFolder = QStringLiteral("音フォルダ");
-const QString CriteriaFile = QStringLiteral("タイム回数データ.txt");
-const QString ScoreFile = QStringLiteral("成績累積データ.dat");
+// The names as the readers of these files know them; asked for when needed, since static
+// initialisation across files has no order.
+QString CriteriaFile() { return PassCriteriaFile::Path(QString()); }
+QString ScoreFileName() { return ScoreFile(QString()).Path(); }
 
 QString Shown(const QString& path) { return QDir::toNativeSeparators(QDir::cleanPath(path)); }
 
@@ -52,7 +56,7 @@ private:
 QStringList NewSchool::Files(const QString& programFolderName)
 {
     return {CommonFile, QFileInfo(RosterFile::Path(QString())).fileName(), SoundFolder,
-            programFolderName + "/" + CriteriaFile, programFolderName + "/" + ScoreFile};
+            programFolderName + "/" + CriteriaFile(), programFolderName + "/" + ScoreFileName()};
 }
 
 bool NewSchool::ValidSchoolCode(const QString& code)
@@ -113,8 +117,8 @@ QStringList NewSchool::Create(const QString& dataRoot, const QString& programFol
     InstallationWriter::MakeFolder(soundFolder);
     InstallationWriter::WriteText(made + CommonFile, InstallationWriter::CommonFileText(4, schoolCode, schoolName));
     InstallationWriter::WriteText(RosterFile::Path(made), InstallationWriter::TeacherRosterLine());
-    InstallationWriter::WriteText(dataFolder + CriteriaFile, InstallationWriter::StartingCriteriaText());
-    InstallationWriter::WriteBytes(dataFolder + ScoreFile, QByteArray());
+    InstallationWriter::WriteText(dataFolder + CriteriaFile(), InstallationWriter::StartingCriteriaText());
+    InstallationWriter::WriteBytes(dataFolder + ScoreFileName(), QByteArray());
     InstallationWriter::WriteDefaultSounds(soundFolder);
 
     if (!existing) {
@@ -134,7 +138,7 @@ QStringList NewSchool::Create(const QString& dataRoot, const QString& programFol
     for (const QString& entry : {CommonFile, QFileInfo(RosterFile::Path(QString())).fileName(), SoundFolder})
         moves.Move(made + entry, target + "/" + entry);
     if (QFileInfo(target + "/" + programFolderName).isDir()) {
-        for (const QString& file : {CriteriaFile, ScoreFile})
+        for (const QString& file : {CriteriaFile(), ScoreFileName()})
             moves.Move(dataFolder + file, target + "/" + programFolderName + "/" + file);
     } else {
         moves.Move(made + programFolderName, target + "/" + programFolderName);
