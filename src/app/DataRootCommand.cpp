@@ -1,5 +1,6 @@
 #include "app/DataRootCommand.h"
 #include "base/FatalError.h"
+#include "records/PassCriteriaFile.h"
 #include "setup/Configuration.h"
 #include "setup/InstallationWriter.h"
 #include "teacher/FileReplacement.h"
@@ -25,12 +26,12 @@ int DataRootCommand::Run(const QString& programFolderOverride, const QString& fo
 {
     const QString programFolder = Configuration::ProgramFolderPath(programFolderOverride);
     const QString programFolderName = QDir(programFolder).dirName();
-    const QString pathFile = QDir::cleanPath(programFolder + "..") + QStringLiteral("/パスデータ.txt");
+    const QString pathFile = Configuration::PathFilePath(programFolder);
     const QString dataRoot = QDir::cleanPath(QDir::current().absoluteFilePath(folder)) + "/";
 
     // The program stops at start-up without these; better to hear it now than on every PC later.
-    for (const QString& needed : {dataRoot + QStringLiteral("共通データ.txt"),
-                                  dataRoot + programFolderName + QStringLiteral("/タイム回数データ.txt")}) {
+    for (const QString& needed : {Configuration::CommonFilePath(dataRoot),
+                                  PassCriteriaFile::Path(dataRoot + programFolderName + "/")}) {
         if (!QFileInfo(needed).isFile())
             return Fail(QStringLiteral("%1 がありません。共有フォルダがマウントされているか確かめるか、"
                                        "先に zome2 --new-school で学校のデータを作成してください。")

@@ -63,11 +63,16 @@ void Configuration::SplitSchoolText(const QString& text, QString* code, QString*
     }
 }
 
+QString Configuration::PathFilePath(const QString& programFolder)
+{
+    return WithSlash(QFileInfo(programFolder.chopped(1)).path()) + QStringLiteral("パスデータ.txt");
+}
+
+QString Configuration::CommonFilePath(const QString& dataRoot) { return dataRoot + QStringLiteral("共通データ.txt"); }
+
 Installation Configuration::LoadPathsAndConfiguration(const QString& programFolder, bool developmentLayout)
 {
-
-    const QString parent = WithSlash(QFileInfo(programFolder.chopped(1)).path());
-    const QString pathFile = parent + QStringLiteral("パスデータ.txt");
+    const QString pathFile = PathFilePath(programFolder);
     QString dataRoot = ReadTenItems(pathFile, QStringLiteral("パスデータ（パスデータ.txt）")).at(0);
     if (dataRoot.isEmpty())
         throw FatalError(QStringLiteral("パスデータ.txt の最初の項目（共有データフォルダ）が空です。\n%1").arg(pathFile));
@@ -92,7 +97,7 @@ Installation Configuration::LoadPathsAndConfiguration(const QString& programFold
             note = QStringLiteral("\n（「～」を「〜」にした %1 もありません）").arg(other);
     }
 
-    const QString commonFile = dataRoot + QStringLiteral("共通データ.txt");
+    const QString commonFile = CommonFilePath(dataRoot);
     const QStringList common = ReadTenItems(commonFile, QStringLiteral("共通データ（共通データ.txt）"), note);
     bool isNumber = false;
     const double month = ItemReader::LeadingNumber(common.at(0), &isNumber);

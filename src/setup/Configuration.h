@@ -14,6 +14,10 @@ public:
     // The program folder as an absolute path ending with "/": `override` (--program-folder) when it
     // is given, else the executable's own folder.
     static QString ProgramFolderPath(const QString& override = QString());
+    // The path file of a program in `programFolder`: "パスデータ.txt" in the folder's parent.
+    static QString PathFilePath(const QString& programFolder);
+    // The common file of a data root (ending with "/").
+    static QString CommonFilePath(const QString& dataRoot);
     // The data root of the development tree: the program path up to and including its first "/",
     // then "KD0311/ソルネなし/".
     static QString DevelopmentDataRoot(const QString& programFolder);

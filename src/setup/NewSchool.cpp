@@ -3,6 +3,7 @@
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreFile.h"
 #include "roster/RosterFile.h"
+#include "setup/Configuration.h"
 #include "setup/InstallationWriter.h"
 #include <QDir>
 #include <QFileInfo>
@@ -16,10 +17,11 @@
 
 namespace {
 
-const QString CommonFile = QStringLiteral("共通データ.txt");
 const QString SoundFolder = QStringLiteral("音フォルダ");
 // The names as the readers of these files know them; asked for when needed, since static
 // initialisation across files has no order.
+QString CommonFile() { return Configuration::CommonFilePath(QString()); }
+QString RosterFileName() { return RosterFile::Path(QString()); }
 QString CriteriaFile() { return PassCriteriaFile::Path(QString()); }
 QString ScoreFileName() { return ScoreFile(QString()).Path(); }
 
@@ -55,7 +57,7 @@ private:
 
 QStringList NewSchool::Files(const QString& programFolderName)
 {
-    return {CommonFile, QFileInfo(RosterFile::Path(QString())).fileName(), SoundFolder,
+    return {CommonFile(), RosterFileName(), SoundFolder,
             programFolderName + "/" + CriteriaFile(), programFolderName + "/" + ScoreFileName()};
 }
 
@@ -115,7 +117,7 @@ QStringList NewSchool::Create(const QString& dataRoot, const QString& programFol
     const QString soundFolder = made + SoundFolder + "/";
     InstallationWriter::MakeFolder(dataFolder);
     InstallationWriter::MakeFolder(soundFolder);
-    InstallationWriter::WriteText(made + CommonFile, InstallationWriter::CommonFileText(4, schoolCode, schoolName));
+    InstallationWriter::WriteText(made + CommonFile(), InstallationWriter::CommonFileText(4, schoolCode, schoolName));
     InstallationWriter::WriteText(RosterFile::Path(made), InstallationWriter::TeacherRosterLine());
     InstallationWriter::WriteText(dataFolder + CriteriaFile(), InstallationWriter::StartingCriteriaText());
     InstallationWriter::WriteBytes(dataFolder + ScoreFileName(), QByteArray());
@@ -135,7 +137,7 @@ QStringList NewSchool::Create(const QString& dataRoot, const QString& programFol
         return files;
     }
     Moves moves;
-    for (const QString& entry : {CommonFile, QFileInfo(RosterFile::Path(QString())).fileName(), SoundFolder})
+    for (const QString& entry : {CommonFile(), RosterFileName(), SoundFolder})
         moves.Move(made + entry, target + "/" + entry);
     if (QFileInfo(target + "/" + programFolderName).isDir()) {
         for (const QString& file : {CriteriaFile(), ScoreFileName()})
