@@ -11,6 +11,7 @@
 #include "records/ScoreFile.h"
 #include "roster/ui/namesel.h"
 #include "setup/Configuration.h"
+#include "setup/ShareSafety.h"
 #include "setup/ui/BASEFRM.h"
 #include "setup/ui/Firstfrm.h"
 #include "setup/ui/frmver.h"
@@ -88,7 +89,15 @@ void ScreenFlow::OpenNameSelection()
     OwnCues->Folder = s.SoundFolder;
     OwnCues->Player = s.Player;
     OwnCues->Random = s.Random;
+    // Once a run: a PC that cannot record attempts, or whose share lets two PCs write at once,
+    // is told before the first pupil works, not when an attempt is lost.
+    const QString warning = s.CheckShareAtStart ? ShareSafety::StartupWarning(s.DataFolder, s.MountTablePath) : QString();
     ShowNameSelection();
+    if (!warning.isEmpty())
+        QTimer::singleShot(0, NameScreen, [screen = NameScreen, warning] {
+            if (screen)
+                screen->ShowShareWarning(warning);
+        });
 }
 
 void ScreenFlow::ShowNameSelection()

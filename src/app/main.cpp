@@ -1,3 +1,4 @@
+#include "app/DataRootCheckCommand.h"
 #include "app/DataRootCommand.h"
 #include "app/ExportCommand.h"
 #include "app/NewSchoolCommand.h"
@@ -42,7 +43,14 @@ int main(int argc, char** argv)
     const QCommandLineOption setDataRoot(QStringLiteral("set-data-root"),
         QStringLiteral("Point this installation at the shared data folder DIR (writes its path file) and exit."),
         QStringLiteral("DIR"));
-    parser.addOptions({programFolder, windowed, exportResults, newSchool, schoolName, schoolCode, setDataRoot});
+    const QCommandLineOption group(QStringLiteral("group"),
+        QStringLiteral("For --new-school: give the folders to GROUP (setgid) and let its accounts write every file."),
+        QStringLiteral("GROUP"));
+    const QCommandLineOption checkDataRoot(QStringLiteral("check-data-root"),
+        QStringLiteral("Check this PC's shared data folder (mount, locks, write access, files) and exit: "
+                       "0 when nothing would lose attempts, 1 when something would."));
+    parser.addOptions({programFolder, windowed, exportResults, newSchool, schoolName, schoolCode, group, setDataRoot,
+                       checkDataRoot});
     const auto usageError = [](const QString& message) {
         std::fprintf(stderr, "zome2: %s\nzome2 --help で使い方を表示します。\n", message.toUtf8().constData());
         return 2;
@@ -59,18 +67,23 @@ int main(int argc, char** argv)
     }
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("余分な引数があります: ") + parser.positionalArguments().first());
-    const int commands = int(parser.isSet(exportResults)) + int(parser.isSet(newSchool)) + int(parser.isSet(setDataRoot));
+    const int commands = int(parser.isSet(exportResults)) + int(parser.isSet(newSchool)) + int(parser.isSet(setDataRoot))
+        + int(parser.isSet(checkDataRoot));
     if (commands > 1)
-        return usageError(QStringLiteral("--export-results、--new-school、--set-data-root は一度に一つだけ指定できます"));
+        return usageError(QStringLiteral("--export-results、--new-school、--set-data-root、--check-data-root は一度に一つだけ指定できます"));
     if (parser.isSet(newSchool) && !(parser.isSet(schoolName) && parser.isSet(schoolCode)))
         return usageError(QStringLiteral("--new-school には --school-name と --school-code も指定してください"));
-    if (!parser.isSet(newSchool) && (parser.isSet(schoolName) || parser.isSet(schoolCode)))
-        return usageError(QStringLiteral("--school-name と --school-code は --new-school と一緒に指定します"));
+    if (!parser.isSet(newSchool) && (parser.isSet(schoolName) || parser.isSet(schoolCode) || parser.isSet(group)))
+        return usageError(QStringLiteral("--school-name、--school-code、--group は --new-school と一緒に指定します"));
 
     if (parser.isSet(newSchool)) {
         QCoreApplication app(argc, argv);
         return NewSchoolCommand::Run(parser.value(programFolder), parser.value(newSchool), parser.value(schoolName),
-                                     parser.value(schoolCode));
+                                     parser.value(schoolCode), parser.value(group));
+    }
+    if (parser.isSet(checkDataRoot)) {
+        QCoreApplication app(argc, argv);
+        return DataRootCheckCommand::Run(parser.value(programFolder));
     }
     if (parser.isSet(setDataRoot)) {
         QCoreApplication app(argc, argv);

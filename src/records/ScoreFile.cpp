@@ -4,6 +4,7 @@
 #include "base/FatalError.h"
 #include "base/Limits.h"
 #include "base/OleDate.h"
+#include "base/SystemError.h"
 #include "records/LoadedScores.h"
 #include <QDir>
 #include <QFile>
@@ -52,23 +53,7 @@ enum LoadStage { StageOpen = 3, StageRead = 5 };
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
-QString ErrorDescription(int err)
-{
-    switch (err) {
-    case ENOENT: return QStringLiteral("ファイルまたはフォルダが見つかりません");
-    case EACCES:
-    case EPERM: return QStringLiteral("アクセスが拒否されました");
-    case EROFS: return QStringLiteral("書き込みできない場所です");
-    case ENOSPC:
-    case EDQUOT: return QStringLiteral("ディスクの空き領域が足りません");
-    case EIO: return QStringLiteral("読み書きに失敗しました");
-    case ENOLCK: return QStringLiteral("ファイルをロックできません");
-    case ESTALE: return QStringLiteral("ネットワーク上のファイルが使えなくなりました");
-    case EFBIG: return QStringLiteral("ファイルが大きすぎます");
-    case EISDIR: return QStringLiteral("フォルダです");
-    default: return QStringLiteral("エラーが起きました（%1）").arg(QString::fromLocal8Bit(std::strerror(err)));
-    }
-}
+QString ErrorDescription(int err) { return SystemError::Describe(err); }
 
 void Wait(const WaitFunction& wait, int ms)
 {
@@ -117,6 +102,18 @@ enum class Access { Read, Write };
     throw FatalError(QStringLiteral("成績ファイルの場所にあるのは普通のファイルではありません。\n%1").arg(Native(path)));
 }
 
+// A score file this process has just made is appended to by every pupil's account: readable and
+// writable by all (0666), or by the group in a folder that hands its group down (setgid, as
+// --new-school --group makes it), whatever the umask. A share that keeps its own modes (CIFS
+// without Unix extensions) may refuse; its mount options decide then.
+void GiveSharedMode(int fd, const QString& path)
+{
+    struct stat folder {};
+    const bool groupFolder = ::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &folder) == 0
+        && (folder.st_mode & S_ISGID);
+    [[maybe_unused]] const int ignored = ::fchmod(fd, groupFolder ? 0664 : 0666);
+}
+
 // Opens the score file, creating it empty when it is missing. Readers fall back to reading only (a
 // read-only share); a writer that cannot write is told so at once, naming the file. `fail` builds
 // the message for any other error; it must throw.
@@ -126,8 +123,16 @@ int OpenFile(const QString& path, Access access, const QString& stageText, const
     const QByteArray name = QFile::encodeName(path);
     int tries = 0;
     for (;;) {
-        int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        int fd = ::open(name.constData(), O_RDWR | O_CLOEXEC);
         int err = fd < 0 ? errno : 0;
+        if (fd < 0 && err == ENOENT) {
+            fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            err = fd < 0 ? errno : 0;
+            if (err == EEXIST) // another machine made it meanwhile
+                continue;
+            if (fd >= 0)
+                GiveSharedMode(fd, path);
+        }
         if (fd < 0 && (err == EACCES || err == EROFS || err == EPERM)) {
             if (access == Access::Write)
                 CannotWrite(path, err);
@@ -553,6 +558,8 @@ ScoreFile& ScoreFile::DateBackupsBy(const Clock& clock)
 }
 
 QString ScoreFile::Path() const { return DataFolder + FileName; }
+
+QStringList ScoreFile::BackupNames() const { return Backups(DataFolder); }
 
 void ScoreFile::OpenScoreFile() const
 {

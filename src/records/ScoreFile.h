@@ -3,6 +3,7 @@
 #include "records/ScoreRecord.h"
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -61,6 +62,8 @@ public:
     // Tests stop it at a step with ZOME2_TEST_PAUSE_AT_STEP (see PauseForTestAt in ScoreFile.cpp).
     void RemoveRecord(qint32 n) const;
     static constexpr int KeptBackups = 5;
+    // The names of the dated backups in the data folder, oldest first.
+    QStringList BackupNames() const;
 
     // How this file is waited on while another machine holds its lock.
     const WaitFunction& WaitFor() const { return Wait; }

@@ -70,7 +70,7 @@ QString Configuration::PathFilePath(const QString& programFolder)
 
 QString Configuration::CommonFilePath(const QString& dataRoot) { return dataRoot + QStringLiteral("共通データ.txt"); }
 
-Installation Configuration::LoadPathsAndConfiguration(const QString& programFolder, bool developmentLayout)
+QString Configuration::ReadDataRoot(const QString& programFolder, bool developmentLayout, QString* missingNote)
 {
     const QString pathFile = PathFilePath(programFolder);
     QString dataRoot = ReadTenItems(pathFile, QStringLiteral("パスデータ（パスデータ.txt）")).at(0);
@@ -87,15 +87,21 @@ Installation Configuration::LoadPathsAndConfiguration(const QString& programFold
     if (QDir::isRelativePath(dataRoot))
         dataRoot = WithSlash(QDir::cleanPath(programFolder + dataRoot));
     // CP932 has one wave dash; a folder made on this machine may carry the other one.
-    QString note;
     if (!QFileInfo(dataRoot).isDir() && dataRoot.contains(QChar(0xFF5E))) {
         QString other = dataRoot;
         other.replace(QChar(0xFF5E), QChar(0x301C));
         if (QFileInfo(other).isDir())
             dataRoot = other;
-        else
-            note = QStringLiteral("\n（「～」を「〜」にした %1 もありません）").arg(other);
+        else if (missingNote)
+            *missingNote = QStringLiteral("\n（「～」を「〜」にした %1 もありません）").arg(other);
     }
+    return dataRoot;
+}
+
+Installation Configuration::LoadPathsAndConfiguration(const QString& programFolder, bool developmentLayout)
+{
+    QString note;
+    const QString dataRoot = ReadDataRoot(programFolder, developmentLayout, &note);
 
     const QString commonFile = CommonFilePath(dataRoot);
     const QStringList common = ReadTenItems(commonFile, QStringLiteral("共通データ（共通データ.txt）"), note);

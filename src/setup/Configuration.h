@@ -8,6 +8,10 @@ public:
     // The folders, the common settings and the program identity for a program in `programFolder`
     // (see ProgramFolderPath). Throws FatalError naming the file and the fault. Writes no file.
     static Installation LoadPathsAndConfiguration(const QString& programFolder, bool developmentLayout);
+    // The data root the path file of a program in `programFolder` names (ending with "/"). Throws
+    // FatalError when the path file cannot be read. `missingNote`, when given, gets what to add to a
+    // message that a file of the data root is missing.
+    static QString ReadDataRoot(const QString& programFolder, bool developmentLayout, QString* missingNote = nullptr);
     // Program title and switches.
     static void SetProgramIdentity(Installation& installation);
 

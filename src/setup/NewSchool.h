@@ -16,6 +16,15 @@ public:
     // Creates the files in `dataRoot` (absolute; a new folder, or an existing one that holds none of
     // Files()). Returns Files(). Throws FatalError with a message naming the folder or file; nothing
     // is then left behind and nothing that was there is changed.
+    // Every pupil's account appends to the score file. Without `group` it is made 0666 and its
+    // folder 0777; every other file 0644 and folder 0755. With `group` (a group of the system),
+    // every folder made goes to that group with the setgid bit (2775) and every file 0664. The
+    // modes are set as they stand, whatever the umask.
     static QStringList Create(const QString& dataRoot, const QString& programFolderName,
-                              const QString& schoolCode, const QString& schoolName);
+                              const QString& schoolCode, const QString& schoolName,
+                              const QString& group = QString());
+    // Which accounts can write the score file of the school in `dataRoot`, as the file's and its
+    // folders' owners and modes stand: a line each, for the administrator who made it, with a
+    // warning for a folder on the way that keeps the other accounts out.
+    static QStringList ScoreFileWriters(const QString& dataRoot, const QString& programFolderName);
 };

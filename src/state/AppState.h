@@ -70,6 +70,10 @@ struct AppState : Installation, AttemptState {
     std::function<void(int secondsWaited)> WaitNotice;
     // Seconds after which a wait for the lock gives up; 0 waits on (the screens do).
     int LockGiveUpSeconds = 0;
+    // Where the mounts of this machine are listed, for the start's look at the share; whether
+    // the start takes that look.
+    QString MountTablePath = QStringLiteral("/proc/self/mountinfo");
+    bool CheckShareAtStart = true;
 };
 
 // The one instance. Tests reset it with ResetAppState().

@@ -294,6 +294,11 @@ void namesel::ShowMessage(const QString& message)
     QMessageBox::warning(this, App().ProgramTitle, message);
 }
 
+void namesel::ShowShareWarning(const QString& message)
+{
+    QMessageBox::warning(this, QStringLiteral("注意"), message);
+}
+
 bool namesel::HandleFormKey(QKeyEvent* event)
 {
     const QString key = event->text();

@@ -20,6 +20,10 @@ public:
     // Rebuilds the result tables, the roster tables and the lists.
     void 名簿表示();
 
+    // A warning that this PC cannot record attempts safely, in a box titled "注意" that waits for
+    // the pupil or teacher to close it.
+    void ShowShareWarning(const QString& message);
+
     // The program menu started on leaving, and its arguments.
     static QString ProgramMenuPath();
     static QStringList ProgramMenuArguments();
