@@ -8,8 +8,10 @@ BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-
 # What only the tests need: the sound test starts a PulseAudio server of its own and records
 # its null sink with parec, checking it with pactl; the printing test starts a CUPS server of its
 # own with a cups-pdf printer, and the printed sheets are read back with pdftotext; the kiosk test
-# shows a screen on an X server without a window manager (Xvfb).
-TEST_PACKAGES=(pulseaudio pulseaudio-utils cups printer-driver-cups-pdf poppler-utils xvfb)
+# shows a screen on an X server without a window manager (Xvfb); the share check is tried on a FUSE
+# mount (bindfs); the source install's desktop entry is validated (desktop-file-utils).
+TEST_PACKAGES=(pulseaudio pulseaudio-utils cups printer-driver-cups-pdf poppler-utils xvfb bindfs
+               desktop-file-utils)
 # What building and checking the Debian package needs: dpkg-shlibdeps finds the package's
 # dependencies, lintian, appstreamcli and desktop-file-validate check it, file tells a stripped
 # program.

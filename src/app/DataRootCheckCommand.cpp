@@ -215,7 +215,7 @@ int DataRootCheckCommand::Run(const QString& programFolderOverride, const QStrin
     Installation inst;
     try {
         inst = Configuration::LoadPathsAndConfiguration(programFolder, development);
-        report.Add(Verdict::Good, QStringLiteral("共通データ"),
+        report.Add(Verdict::Good, QStringLiteral("設定"),
                    QStringLiteral("%1 %2（%3）").arg(inst.SchoolCode, inst.SchoolName, Shown(Configuration::CommonFilePath(dataRoot))));
     } catch (const FatalError& e) {
         report.Add(Verdict::Fault, QStringLiteral("設定"), QString(e.Message).replace(u'\n', u' '));

@@ -70,7 +70,7 @@ std::vector<MountTable::Mount> MountTable::Parse(const QByteArray& mountinfo)
         m.Source = Unescape(fields[dash + 2]);
         m.Options = Unescape(fields[5]).split(u',', Qt::SkipEmptyParts);
         if (dash + 3 < fields.size())
-            m.Options += Unescape(fields[dash + 3]).split(u',', Qt::SkipEmptyParts);
+            m.FileSystemOptions = Unescape(fields[dash + 3]).split(u',', Qt::SkipEmptyParts);
         if (!m.MountPoint.startsWith(u'/') || m.Type.isEmpty())
             continue;
         mounts.push_back(m);
@@ -111,7 +111,7 @@ std::optional<MountTable::Mount> MountTable::Holding(const std::vector<Mount>& m
 MountTable::LockVerdict MountTable::Locks(const Mount& mount)
 {
     const QString& type = mount.Type;
-    const QStringList& o = mount.Options;
+    const QStringList o = mount.Options + mount.FileSystemOptions;
     if (IsFuse(type))
         return {LockSharing::NotCarried,
                 QStringLiteral("FUSE のマウント（%1）はロックをサーバーに伝えません").arg(type)};
@@ -142,10 +142,13 @@ MountTable::LockVerdict MountTable::Locks(const Mount& mount)
 QStringList MountTable::OptionsThatMatter(const Mount& mount)
 {
     QStringList kept;
-    for (const QString& o : mount.Options) {
+    for (const QString& o : mount.Options)
+        if (o == QLatin1String("ro") || o == QLatin1String("rw"))
+            kept << o;
+    for (const QString& o : mount.Options + mount.FileSystemOptions) {
         const QString name = o.section(u'=', 0, 0);
-        const bool matters = o == QLatin1String("ro") || o == QLatin1String("rw") || o == QLatin1String("nobrl")
-            || o == QLatin1String("nolock") || name == QLatin1String("vers") || name == QLatin1String("local_lock");
+        const bool matters = o == QLatin1String("nobrl") || o == QLatin1String("nolock") || name == QLatin1String("vers")
+            || name == QLatin1String("local_lock");
         if (matters && !kept.contains(o))
             kept << o;
     }

@@ -14,7 +14,8 @@ public:
         QString MountPoint;
         QString Type;    // "ext4", "cifs", "nfs4", "fuse.sshfs", …
         QString Source;  // "//server/share", "server:/export", "/dev/sda1"
-        QStringList Options; // the mount's options, then the file system's own
+        QStringList Options;           // the mount's own: "rw", "nosuid", …
+        QStringList FileSystemOptions; // the file system's: "vers=3.0", "nobrl", "local_lock=none", …
     };
 
     enum class LockSharing { Carried, NotCarried, Unknown };
@@ -31,7 +32,7 @@ public:
     // `path` or one of its folders; of two mounts on one point, the later one, which covers the other.
     static std::optional<Mount> Holding(const std::vector<Mount>& mounts, const QString& path);
     static LockVerdict Locks(const Mount& mount);
-    // The options of `mount` that decide its locks, and ro/rw: "vers=3.0", "nobrl", "local_lock=all", …
+    // The options of `mount` that decide its locks, after ro or rw: "rw", "vers=3.0", "nobrl", …
     static QStringList OptionsThatMatter(const Mount& mount);
     // "mount point（type、source、options）".
     static QString Describe(const Mount& mount);

@@ -1,5 +1,9 @@
 #include "app/ScreenFlow.h"
 #include "base/Cp932.h"
+#include "base/FatalError.h"
+#include "records/ResultEvaluation.h"
+#include "records/ScoreFile.h"
+#include "state/StateViews.h"
 #include "records/PassCriteriaFile.h"
 #include "roster/RosterFile.h"
 #include "roster/RosterTables.h"
@@ -14,7 +18,47 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdio>
+#include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+const char* const PupilVariable = "ZOME2_PUPIL_PROGRAM_FOLDER";
+
+// A pupil's start and attempt, as the program does them, run as another account by the test:
+// reads every file the program reads (configuration, criteria, sounds, roster, scores), then
+// records one attempt through the program's own append and reads it back.
+int RunPupil(const QString& programFolder)
+{
+    AppState& s = App();
+    s.ProgramFolderOverride = programFolder;
+    s.LockGiveUpSeconds = 10;
+    try {
+        ScreenFlow::LoadConfiguration();
+        const SoundTable sounds = SoundCues::LoadSoundTable(s.SoundFolder);
+        for (int cue = 1; cue <= 10; ++cue)
+            for (int i = 1; i <= sounds.Cell[cue][21].toInt(); ++i) {
+                QFile wave(s.SoundFolder + sounds.Cell[cue][i] + ".wav");
+                if (!wave.open(QIODevice::ReadOnly) || wave.read(44).size() != 44)
+                    throw FatalError("cannot read " + wave.fileName());
+            }
+        if (!RosterFile::LoadRoster(s.DataRoot, s.RosterOption, 2026, s.Roster))
+            throw FatalError("cannot read the roster: " + s.Roster.ReadProblem);
+        StateViews::ComputeResultTables(s);
+        const qint32 before = s.Scores.LoadedCount;
+        const ScoreRecord attempt = ScoreFile::AttemptRecord(QDateTime::currentDateTime(), 999, 1, 123, s.SchoolCode);
+        ResultEvaluation::RecordAttempt(StateViews::Scores(s), attempt, s.Criteria, s.Results, s.Scores);
+        StateViews::ComputeResultTables(s);
+        if (s.Scores.LoadedCount != before + 1)
+            throw FatalError(QStringLiteral("%1 records after the append, %2 before").arg(s.Scores.LoadedCount).arg(before));
+    } catch (const FatalError& e) {
+        std::fprintf(stderr, "%s\n", e.Message.toUtf8().constData());
+        return 1;
+    }
+    return 0;
+}
+} // namespace
 
 // --new-school and --set-data-root, run as the real program on real folders, with no display; the
 // name screen then opens on what they made.
@@ -214,6 +258,139 @@ private slots:
         QCOMPARE(Listing(Dir.path()), before);
     }
 
+    // The share is for every pupil's account: without a group the score file and its folder are
+    // writable by all, the rest readable by all; with a group, everything belongs to it, setgid
+    // folders and group-writable files. The modes are what they must be, whatever the umask.
+    void sharePermissions_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::newRow("every account") << QString();
+        QTest::newRow("a group") << QStringLiteral("users");
+    }
+    void sharePermissions()
+    {
+        QFETCH(QString, group);
+        const struct group* g = group.isEmpty() ? nullptr : ::getgrnam(group.toLocal8Bit().constData());
+        if (!group.isEmpty() && !g)
+            QSKIP("there is no group users here");
+        const QString share = Dir.path() + "/share";
+        const mode_t umask = ::umask(077);
+        const Result made = group.isEmpty() ? NewSchool(share)
+                                            : Run({"--new-school", share, "--school-name", QStringLiteral("さくら小学校"),
+                                                   "--school-code", "12345", "--group", group});
+        ::umask(umask);
+        if (g && made.Status != 0 && ::geteuid() != 0)
+            QSKIP("this account cannot give files to the group");
+        QVERIFY2(made.Status == 0, qPrintable(made.Err));
+        QVERIFY2(made.Out.contains(group.isEmpty() ? QStringLiteral("成績ファイルに書き込めるアカウント: すべてのアカウント")
+                                                   : QStringLiteral("成績ファイルに書き込めるアカウント: グループ「users」")),
+                 qPrintable(made.Out));
+        QVERIFY2(made.Out.contains(QStringLiteral("zome2 --check-data-root")), qPrintable(made.Out));
+
+        const auto modeOf = [](const QString& path) {
+            struct stat st {};
+            return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+        };
+        const auto groupOf = [](const QString& path) {
+            struct stat st {};
+            return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_gid : gid_t(-1);
+        };
+        const QString data = share + "/zome2";
+        const QStringList folders{share, data, share + QStringLiteral("/音フォルダ")};
+        QStringList files{share + QStringLiteral("/共通データ.txt"), share + QStringLiteral("/新名簿.txt"),
+                          data + QStringLiteral("/タイム回数データ.txt")};
+        for (const QString& wave : QDir(folders[2]).entryList(QDir::Files))
+            files << folders[2] + "/" + wave;
+        QCOMPARE(files.size(), 3 + 16);
+        const QString score = data + QStringLiteral("/成績累積データ.dat");
+        if (group.isEmpty()) {
+            QCOMPARE(modeOf(score), 0666);
+            QCOMPARE(modeOf(data), 0777);
+            QCOMPARE(modeOf(share), 0755);
+            QCOMPARE(modeOf(folders[2]), 0755);
+            for (const QString& f : files)
+                QVERIFY2(modeOf(f) == 0644, qPrintable(f));
+        } else {
+            for (const QString& f : folders) {
+                QVERIFY2(modeOf(f) == 02775, qPrintable(f));
+                QVERIFY2(groupOf(f) == g->gr_gid, qPrintable(f));
+            }
+            for (const QString& f : files + QStringList{score}) {
+                QVERIFY2(modeOf(f) == 0664, qPrintable(f));
+                QVERIFY2(groupOf(f) == g->gr_gid, qPrintable(f));
+            }
+        }
+    }
+
+    // A pupil's account, not the administrator's that made the school, starts the program on it
+    // and records attempts; an account outside the school's group reads but cannot record.
+    void pupilsAccountRecords_data()
+    {
+        QTest::addColumn<QString>("group");       // --group, or none
+        QTest::addColumn<bool>("pupilInGroup");
+        QTest::addColumn<bool>("records");
+        QTest::newRow("every account") << QString() << false << true;
+        QTest::newRow("a member of the group") << QStringLiteral("users") << true << true;
+        QTest::newRow("outside the group") << QStringLiteral("users") << false << false;
+    }
+    void pupilsAccountRecords()
+    {
+        QFETCH(QString, group);
+        QFETCH(bool, pupilInGroup);
+        QFETCH(bool, records);
+        if (::geteuid() != 0)
+            QSKIP("running as another account needs root");
+        if (!group.isEmpty() && !::getgrnam(group.toLocal8Bit().constData()))
+            QSKIP("there is no group users here");
+        const QString share = Dir.path() + "/share";
+        QStringList newSchool{"--new-school", share, "--school-name", QStringLiteral("さくら小学校"), "--school-code", "12345"};
+        if (!group.isEmpty())
+            newSchool << "--group" << group;
+        const mode_t umask = ::umask(022);
+        const Result made = Run(newSchool);
+        ::umask(umask);
+        QVERIFY2(made.Status == 0, qPrintable(made.Err));
+        QCOMPARE(Run({"--set-data-root", share}).Status, 0);
+        // The pupil reaches the installation and a copy of this test, as on a PC where the program
+        // is installed for everybody.
+        QCOMPARE(::chmod(QFile::encodeName(Dir.path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(Dir.path() + "/inst").constData(), 0755), 0);
+        const QString pupil = Dir.path() + "/pupil";
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), pupil));
+        QCOMPARE(::chmod(QFile::encodeName(pupil).constData(), 0755), 0);
+
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(PupilVariable, ProgramFolder());
+        env.insert("HOME", Dir.path());
+        p.setProcessEnvironment(env);
+        QStringList account{"--reuid=nobody", "--regid=nogroup"};
+        account << (pupilInGroup ? "--groups=" + group : QStringLiteral("--clear-groups"));
+        p.start("setpriv", account + QStringList{pupil});
+        QVERIFY(p.waitForFinished(60000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        if (records) {
+            QVERIFY2(p.exitCode() == 0, qPrintable(err));
+            QCOMPARE(QFileInfo(share + QStringLiteral("/zome2/成績累積データ.dat")).size(), 44);
+        } else {
+            QCOMPARE(p.exitCode(), 1);
+            QVERIFY2(err.contains(QStringLiteral("成績ファイルに書き込めません")), qPrintable(err));
+            QCOMPARE(QFileInfo(share + QStringLiteral("/zome2/成績累積データ.dat")).size(), 0);
+        }
+    }
+
+    // A group the PC does not know: said so, exit 1, nothing made.
+    void unknownGroup()
+    {
+        const QStringList before = Listing(Dir.path());
+        const Result r = Run({"--new-school", Dir.path() + "/share", "--school-name", QStringLiteral("さくら小学校"),
+                              "--school-code", "12345", "--group", "zome2-no-such-group"});
+        QCOMPARE(r.Status, 1);
+        QVERIFY2(r.Err.contains(QStringLiteral("グループ「zome2-no-such-group」はこのパソコンにありません")), qPrintable(r.Err));
+        QCOMPARE(Listing(Dir.path()), before);
+    }
+
     // Wrong input is refused with a message and exit status 1, and nothing is left half-made.
     void refusesBadInput_data()
     {
@@ -314,5 +491,15 @@ private:
     QTemporaryDir Dir;
 };
 
-QTEST_MAIN(TestSchoolCommand)
+int main(int argc, char** argv)
+{
+    const QByteArray programFolder = qgetenv(PupilVariable);
+    if (!programFolder.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        return RunPupil(QString::fromLocal8Bit(programFolder));
+    }
+    QApplication app(argc, argv);
+    TestSchoolCommand test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_SchoolCommand.moc"

@@ -9,6 +9,7 @@
 #include "app/ScreenFlow.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
+#include "support/ReadOnlyFile.h"
 #include "support/TestInstallation.h"
 #include <QApplication>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryFile>
 #include <QTimer>
 #include "support/Screens.h"
 #include <QtTest>
@@ -93,6 +95,77 @@ private slots:
         QTRY_COMPARE(Fatals.size(), 1);
         QVERIFY2(Fatals[0].contains(inst.DataRoot + QStringLiteral("共通データ.txt")), qPrintable(Fatals[0]));
         QVERIFY(Visible<namesel>().isEmpty());
+    }
+
+    // A PC that cannot record attempts safely is told on the name screen, in one box titled "注意"
+    // that names the file or the mount and the reason, once a run: not again when the name screen
+    // comes back.
+    void shareWarningOnce_data()
+    {
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QStringList>("said"); // empty: no box at all
+        QTest::newRow("healthy") << "none" << QStringList{};
+        QTest::newRow("locks stay on this PC") << "nobrl"
+            << QStringList{QStringLiteral("ほかのパソコンとのロックが効きません"), QStringLiteral("nobrl"),
+                           QStringLiteral("互いの記録を壊す")};
+        QTest::newRow("no write access") << "readonly"
+            << QStringList{QStringLiteral("成績ファイルに書き込めません"), QStringLiteral("成績累積データ.dat"),
+                           QStringLiteral("記録されません")};
+    }
+    void shareWarningOnce()
+    {
+        QFETCH(QString, problem);
+        QFETCH(QStringList, said);
+        TestInstallation inst;
+        inst.WriteAll();
+        App().ProgramFolderOverride = inst.ProgramFolder;
+        QFile score(inst.DataFolder + QStringLiteral("成績累積データ.dat"));
+        QVERIFY(score.open(QIODevice::WriteOnly));
+        score.close();
+        const QString root = QFileInfo(inst.DataRoot).canonicalFilePath();
+        QTemporaryFile mounts;
+        QVERIFY(mounts.open());
+        mounts.write("1 0 254:0 / / rw,relatime - ext4 /dev/vda rw\n");
+        if (problem == QLatin1String("nobrl"))
+            mounts.write("2 1 0:45 / " + QFile::encodeName(root) + " rw - cifs //server/zome2 rw,vers=3.0,nobrl\n");
+        mounts.flush();
+        App().MountTablePath = mounts.fileName();
+        std::unique_ptr<ReadOnlyFile> readOnly;
+        if (problem == QLatin1String("readonly")) {
+            readOnly = std::make_unique<ReadOnlyFile>(score.fileName());
+            if (!readOnly->Error.isEmpty())
+                QSKIP(qPrintable(readOnly->Error));
+        }
+
+        QStringList titles;
+        QStringList texts;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                titles << box->windowTitle();
+                texts << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        poll.start(10);
+        Flow->OpenNameSelection();
+        QPointer<namesel> screen = Visible<namesel>().value(0);
+        QVERIFY(screen);
+        if (said.isEmpty()) {
+            QTest::qWait(200);
+            QCOMPARE(texts, QStringList{});
+        } else {
+            QTRY_COMPARE(texts.size(), 1);
+            QCOMPARE(titles, QStringList{QStringLiteral("注意")});
+            for (const QString& part : said)
+                QVERIFY2(texts[0].contains(part), qPrintable(texts[0]));
+        }
+        // Back on the name screen, as after the level menu's "戻る(0)".
+        Flow->ShowNameSelection();
+        screen->close();
+        QTest::qWait(200);
+        QCOMPARE(texts.size(), said.isEmpty() ? 0 : 1);
+        QVERIFY(Fatals.isEmpty());
     }
 
     void levelMenuAndBack()
@@ -287,6 +360,11 @@ private slots:
         QTest::newRow("two commands at once")
             << QStringList{"--new-school", "/tmp/school", "--school-name", "さくら小学校", "--school-code", "12345",
                            "--set-data-root", "/tmp/school"} << 2 << "一度に一つだけ";
+        QTest::newRow("help, checking") << QStringList{"--help"} << 0 << "--check-data-root";
+        QTest::newRow("group without a new school") << QStringList{"--group", "users"} << 2 << "--new-school と一緒";
+        QTest::newRow("check with another command")
+            << QStringList{"--check-data-root", "--export-results", "/tmp/x.csv"} << 2 << "一度に一つだけ";
+        QTest::newRow("check with an argument") << QStringList{"--check-data-root", "extra"} << 2 << "extra";
         QTest::newRow("version") << QStringList{"--version"} << 0 << "zome2 1.";
     }
     void commandLine()

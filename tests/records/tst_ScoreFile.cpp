@@ -181,6 +181,38 @@ private slots:
             QCOMPARE(best, 99999);
     }
 
+    // A score file made where it was missing is appended to by every pupil's account, whatever the
+    // umask of the one that made it; in a folder that hands its group down, by that group.
+    void missingFileIsMadeForEveryAccount_data()
+    {
+        QTest::addColumn<int>("umask");
+        QTest::addColumn<bool>("setgidFolder");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("usual umask") << 022 << false << 0666;
+        QTest::newRow("private umask") << 077 << false << 0666;
+        QTest::newRow("setgid folder") << 077 << true << 0664;
+    }
+    void missingFileIsMadeForEveryAccount()
+    {
+        QFETCH(int, umask);
+        QFETCH(bool, setgidFolder);
+        QFETCH(int, mode);
+        const QByteArray folder = QFile::encodeName(App().DataFolder);
+        QCOMPARE(::chmod(folder.constData(), setgidFolder ? 02775 : 0777), 0);
+        const mode_t before = ::umask(mode_t(umask));
+        AppCalls::LoadScoreRecords();
+        ::umask(before);
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(AppCalls::File().Path()).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), mode);
+
+        // A file that is there keeps its mode.
+        QCOMPARE(::chmod(QFile::encodeName(AppCalls::File().Path()).constData(), 0640), 0);
+        AppCalls::LoadScoreRecords();
+        QCOMPARE(::stat(QFile::encodeName(AppCalls::File().Path()).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), 0640);
+    }
+
     void window_data()
     {
         QTest::addColumn<int>("records");
@@ -529,12 +561,21 @@ private slots:
         AppCalls::WriteScoreBytes(Numbered({1, 2, 3}));
         const QByteArray path = QFile::encodeName(File().Path());
         QCOMPARE(::chmod(path.constData(), mode_t(mode)), 0);
+        // The teacher's delete must leave the file to the pupils' account that owns it.
+        const bool root = ::geteuid() == 0;
+        if (root)
+            QCOMPARE(::chown(path.constData(), 65534, 65534), 0);
+        struct stat st {};
+        QCOMPARE(::stat(path.constData(), &st), 0);
+        const uid_t owner = st.st_uid;
+        const gid_t group = st.st_gid;
         const mode_t umask = ::umask(022);
         File().RemoveRecord(2);
         ::umask(umask);
-        struct stat st {};
         QCOMPARE(::stat(path.constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 07777), mode);
+        QCOMPARE(st.st_uid, owner);
+        QCOMPARE(st.st_gid, group);
         QCOMPARE(FileBytes(), Numbered({1, 3}));
     }
 
