@@ -105,6 +105,7 @@ private slots:
         QTest::addColumn<QString>("problem");
         QTest::addColumn<QStringList>("said"); // empty: no box at all
         QTest::newRow("healthy") << "none" << QStringList{};
+        QTest::newRow("mount table unreadable") << "unreadable" << QStringList{};
         QTest::newRow("locks stay on this PC") << "nobrl"
             << QStringList{QStringLiteral("ほかのパソコンとのロックが効きません"), QStringLiteral("nobrl"),
                            QStringLiteral("互いの記録を壊す")};
@@ -129,7 +130,7 @@ private slots:
         if (problem == QLatin1String("nobrl"))
             mounts.write("2 1 0:45 / " + QFile::encodeName(root) + " rw - cifs //server/zome2 rw,vers=3.0,nobrl\n");
         mounts.flush();
-        App().MountTablePath = mounts.fileName();
+        App().MountTablePath = problem == QLatin1String("unreadable") ? inst.Root + "no-mountinfo" : mounts.fileName();
         std::unique_ptr<ReadOnlyFile> readOnly;
         if (problem == QLatin1String("readonly")) {
             readOnly = std::make_unique<ReadOnlyFile>(score.fileName());
