@@ -8,6 +8,7 @@
 #include "menu/ui/seisekitime1.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ResultEvaluation.h"
+#include "records/PendingAttempts.h"
 #include "records/ScoreFile.h"
 #include "roster/ui/namesel.h"
 #include "setup/Configuration.h"
@@ -24,9 +25,14 @@
 #include <QMessageBox>
 #include <QThread>
 #include <QTimer>
+#include <initializer_list>
+#include <utility>
 
-ScreenFlow::ScreenFlow(QObject* parent) : QObject(parent), Notice(new LockNotice), OwnCues(new SoundCues)
+ScreenFlow::ScreenFlow(QObject* parent)
+    : QObject(parent), Notice(new LockNotice), OwnCues(new SoundCues), FlushTimer(new QTimer(this))
 {
+    FlushTimer->setInterval(FlushIntervalMs);
+    connect(FlushTimer, &QTimer::timeout, this, &ScreenFlow::FlushPendingAttempts);
     App().Cues = OwnCues;
     App().WaitNotice = [notice = QPointer<LockNotice>(Notice)](int seconds) {
         if (notice)
@@ -98,6 +104,47 @@ void ScreenFlow::OpenNameSelection()
             if (screen)
                 screen->ShowShareWarning(warning);
         });
+    QTimer::singleShot(0, this, &ScreenFlow::FlushPendingAttempts);
+    FlushTimer->start();
+}
+
+void ScreenFlow::FlushPendingAttempts()
+{
+    AppState& s = App();
+    const std::optional<PendingAttempts> queue = StateViews::Queue(s);
+    if (!queue || Flushing || (Drill && Drill->isVisible()))
+        return;
+    Flushing = true;
+    if (!StateViews::PendingRecords(s).empty()) {
+        try {
+            // The share may still be away: one try, no waiting for it to come back.
+            queue->Flush(StateViews::Scores(s).TryOnce());
+        } catch (const FatalError&) {
+            // They wait for the next time.
+        }
+    }
+    Flushing = false;
+    ShowPendingCount();
+    TellQueueProblem();
+}
+
+void ScreenFlow::ShowPendingCount()
+{
+    if (NameScreen)
+        NameScreen->ShowPendingAttempts(int(StateViews::PendingRecords(App()).size()));
+}
+
+void ScreenFlow::TellQueueProblem()
+{
+    AppState& s = App();
+    if (s.QueueProblem.isEmpty())
+        return;
+    const QString problem = std::exchange(s.QueueProblem, QString());
+    QWidget* over = nullptr;
+    for (QWidget* screen : std::initializer_list<QWidget*>{NameScreen, Menu, EndScreen})
+        if (screen && screen->isVisible())
+            over = screen;
+    QMessageBox::warning(over, QStringLiteral("注意"), problem);
 }
 
 void ScreenFlow::ShowNameSelection()
@@ -105,7 +152,10 @@ void ScreenFlow::ShowNameSelection()
     auto* screen = new namesel;
     NameScreen = screen;
     connect(screen, &namesel::FatalErrorRaised, this, &ScreenFlow::Fatal);
-    connect(screen, &namesel::PupilSignedIn, this, &ScreenFlow::BuildLevelCatalogue);
+    connect(screen, &namesel::PupilSignedIn, this, [this] {
+        FlushPendingAttempts();
+        BuildLevelCatalogue();
+    });
     connect(screen, &namesel::VersionRequested, screen, [screen] {
         frmver dialog(screen);
         dialog.adjustSize();
@@ -120,6 +170,7 @@ void ScreenFlow::ShowNameSelection()
         QCoreApplication::quit();
     });
     screen->ShowScreen();
+    ShowPendingCount();
 }
 
 void ScreenFlow::BuildLevelCatalogue()
@@ -258,11 +309,25 @@ void ScreenFlow::EndAttempt()
     if (drill)
         drill->StopClock();
     s.RecordedSeconds = ending.RecordedSeconds;
+    s.RecordingNote.clear();
     try {
         const ScoreRecord record = ScoreFile::AttemptRecord(s.TheClock->Now(), s.CurrentPupil, s.CurrentLevel,
                                                             s.RecordedSeconds, s.SchoolCode);
+        const std::optional<PendingAttempts> queue = StateViews::Queue(s);
         const ResultEvaluation::Recorded recorded = ResultEvaluation::RecordAttempt(
-            StateViews::Scores(s), record, s.Criteria, s.Results, s.Scores);
+            StateViews::Scores(s), record, s.Criteria, s.Results, s.Scores, queue ? &*queue : nullptr);
+        switch (recorded.StoredIn) {
+        case ResultEvaluation::Recorded::Place::ScoreFile:
+            break;
+        case ResultEvaluation::Recorded::Place::ThisPc:
+            s.RecordingNote = QStringLiteral("成績はこのパソコンに一時保存しました。共有フォルダに戻ったら書き込みます。\n")
+                              + recorded.Problem;
+            break;
+        case ResultEvaluation::Recorded::Place::Nowhere:
+            s.RecordingNote = QStringLiteral("この回の成績は記録できませんでした。共有フォルダにも、このパソコンにも書き込めません。\n")
+                              + recorded.Problem;
+            break;
+        }
         s.AlreadyPassed = recorded.AlreadyPassed;
         s.NewPersonalBest = s.NewPersonalBest || recorded.NewPersonalBest;
         s.NewSchoolBest = s.NewSchoolBest || recorded.NewSchoolBest;

@@ -13,6 +13,7 @@ class MainFrm;
 class namesel;
 class seisekitime1;
 class SoundCues;
+class QTimer;
 
 // Which screen opens which: the only code that knows every screen. The screens announce what
 // happened with signals; the flow answers them, owns the screens' lifetimes and closes them by
@@ -60,6 +61,12 @@ public:
     // The cues every screen plays through, made from the shared state's table.
     SoundCues& Cues();
 
+    // Appends the attempts waiting on this PC to the score file, when the share takes them, and
+    // tells the name screen how many still wait. Runs at the start, at sign-in and every minute
+    // (never while an attempt runs); a damaged queue is told in a message box.
+    void FlushPendingAttempts();
+    static constexpr int FlushIntervalMs = 60 * 1000;
+
 signals:
     // The program cannot go on; `message` says why.
     void Stopped(const QString& message);
@@ -67,6 +74,8 @@ signals:
 private:
     void ShowDrill();
     void CloseScreen(QWidget* screen);
+    void ShowPendingCount();
+    void TellQueueProblem();
 
     QPointer<Firstfrm> Splash;
     QPointer<namesel> NameScreen;
@@ -78,4 +87,6 @@ private:
     QPointer<BASEFRM> WaitScreen;
     QPointer<LockNotice> Notice;
     SoundCues* OwnCues;
+    QTimer* FlushTimer;
+    bool Flushing = false;
 };

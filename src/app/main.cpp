@@ -11,6 +11,7 @@
 #include "state/AppState.h"
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QStandardPaths>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -100,6 +101,8 @@ int main(int argc, char** argv)
     // App().TheClock, App().Random and App().Wait start with the system clock, the system random
     // generator and a responsive wait; the sounds go to the session's sound server.
     App().ProgramFolderOverride = parser.value(programFolder);
+    // Attempts that end while the share is away wait in this account's own folder on this PC.
+    App().QueueFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     PulseSoundPlayer player;
     App().Player = &player;
     // Result sheets go to the default printer, or become PDF files in the documents folder.

@@ -35,5 +35,7 @@ struct LoadedScores {
     // The bytes of the last load, kept so that their memory is not handed back and faulted in
     // again on every load.
     std::vector<char> ReadBuffer;
+    // How many records of the file the last load read into ReadBuffer (from its start).
+    qint64 WindowRecords = 0;
     void NoteBest(int level, int pupil) { BestTouched.push_back(level * BestSeconds.Pupils + pupil); }
 };

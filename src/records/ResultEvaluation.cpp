@@ -3,6 +3,7 @@
 #include "base/Limits.h"
 #include "base/OleDate.h"
 #include "records/LoadedScores.h"
+#include "records/PendingAttempts.h"
 #include "records/Points.h"
 #include "records/ResultTables.h"
 #include "records/ScoreFile.h"
@@ -22,13 +23,14 @@ bool ValidCell(int level, int pupil) { return Limits::IsLevelSlot(level) && Limi
 } // namespace
 
 void ResultEvaluation::ComputeResultTables(const ScoreFile& file, const CriteriaTable& criteria,
-                                           const QDateTime& nowDateTime, LoadedScores& s, ResultTables& r)
+                                           const QDateTime& nowDateTime, LoadedScores& s, ResultTables& r,
+                                           const std::vector<ScoreRecord>& pending)
 {
     int progress = ProgressClearing;
     qint32 slot = 0;
     try {
         progress = ProgressLoading;
-        file.LoadScoreRecords(s);
+        file.LoadScoreRecords(s, pending);
         progress = ProgressLoaded;
 
         const double now = OleDate::FromDateTime(nowDateTime);
@@ -102,7 +104,7 @@ void ResultEvaluation::ComputeResultTables(const ScoreFile& file, const Criteria
 
 ResultEvaluation::Recorded ResultEvaluation::RecordAttempt(const ScoreFile& file, const ScoreRecord& attempt,
                                                            const CriteriaTable& criteria, const ResultTables& results,
-                                                           LoadedScores& scores)
+                                                           LoadedScores& scores, const PendingAttempts* queue)
 {
     const int level = attempt.Level;
     const int p = attempt.Pupil;
@@ -121,7 +123,22 @@ ResultEvaluation::Recorded ResultEvaluation::RecordAttempt(const ScoreFile& file
         best = s;
     }
 
-    file.AppendScoreRecord(attempt);
+    if (!queue) {
+        file.AppendScoreRecord(attempt);
+    } else {
+        try {
+            queue->Flush(file, &attempt);
+        } catch (const ScoreFile::Unreachable& away) {
+            recorded.Problem = away.Message;
+            try {
+                queue->Add(attempt);
+                recorded.StoredIn = Recorded::Place::ThisPc;
+            } catch (const FatalError& local) {
+                recorded.StoredIn = Recorded::Place::Nowhere;
+                recorded.Problem += u'\n' + local.Message;
+            }
+        }
+    }
 
     if (scores.SchoolBestSeconds[level] > s) {
         scores.SchoolBestSeconds[level] = s;

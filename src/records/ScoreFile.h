@@ -1,4 +1,5 @@
 #pragma once
+#include "base/FatalError.h"
 #include "base/ResponsiveWait.h"
 #include "records/ScoreRecord.h"
 #include <QDateTime>
@@ -13,11 +14,26 @@ struct LoadedScores;
 // "成績累積データ.dat" in a data folder, shared by the classroom's machines.
 // Writers hold a whole-file write lock, readers a read lock; a lock held by another process is
 // waited out a second at a time through the wait function (the screens pass one that keeps them
-// responsive). Every operation opens, uses and closes the file. Removing a record puts a new file in
-// the old one's place, so every operation, once it holds the lock, makes sure that the path still
-// names the file it locked, and starts again on the new one when it does not.
+// responsive). Every operation opens, uses and closes the file, always the one file the path names:
+// the file is rewritten in place, never replaced. A rewrite (a delete) leaves a journal beside the
+// file until it is done; every operation, once it holds the lock, finishes a rewrite that was cut
+// off before it goes on (see ScoreJournal).
 class ScoreFile {
 public:
+    // The file cannot be reached or written just now: a lost share, no rights, a full disk, a lock
+    // the file system refuses, or a cut-off rewrite that cannot be finished. An attempt that could
+    // not be appended for this reason can wait on the PC and be appended later.
+    class Unreachable : public FatalError {
+    public:
+        using FatalError::FatalError;
+    };
+    // The record the teacher chose is no longer what the file holds at its number (another PC
+    // changed or removed records meanwhile); nothing was written.
+    class Changed : public FatalError {
+    public:
+        using FatalError::FatalError;
+    };
+
     // `dataFolder` ends with "/".
     explicit ScoreFile(const QString& dataFolder, WaitFunction wait = {});
     // While another machine holds the lock, `notice` hears the seconds waited after each second of
@@ -27,19 +43,31 @@ public:
     ScoreFile& GiveUpAfter(int seconds);
     // The clock that dates the backups RemoveRecord keeps; without one, the system's.
     ScoreFile& DateBackupsBy(const Clock& clock);
+    // A missing data folder (a lost share) fails at once instead of being tried four times, five
+    // seconds apart: for work that can wait for the share, such as writing queued attempts.
+    ScoreFile& TryOnce();
 
     QString Path() const;
+    QString JournalPath() const;
     // Creates the file empty when it is missing. Throws FatalError when it cannot be opened; a missing
     // data folder (a lost share) is tried four times, five seconds apart, first.
     void OpenScoreFile() const;
     // The record of an attempt that ends `now`.
     static ScoreRecord AttemptRecord(const QDateTime& now, qint16 pupil, qint16 level, qint32 seconds,
                                      const QString& schoolCode);
-    // Appends one record; a partial record at the end is overwritten.
+    // Appends one record; a partial record at the end is overwritten. Throws Unreachable when the
+    // file cannot be reached or written, FatalError when it cannot take another record.
     void AppendScoreRecord(const ScoreRecord& record) const;
-    // Rebuilds `scores` from the last 20000 whole records (one read). Records whose pupil lies
-    // outside 0–5000 or whose level lies outside 0–35 are damaged and left out entirely.
-    void LoadScoreRecords(LoadedScores& scores) const;
+    // Appends `records` in order under one lock, leaving out each one whose 44 bytes the last 20000
+    // records already hold (once for each time they hold them), and syncs them to the disk. Returns
+    // how many were written. Throws as AppendScoreRecord, having written none.
+    int AppendRecords(const std::vector<ScoreRecord>& records) const;
+    // Rebuilds `scores` from the last 20000 whole records (one read), followed by `pending` (this
+    // PC's attempts not yet in the file). Records whose pupil lies outside 0–5000 or whose level lies
+    // outside 0–35 are damaged and left out entirely. While `pending` is not empty the share is
+    // known to be away: the file is tried once, and when it cannot be read the window of the last
+    // load stands in for it.
+    void LoadScoreRecords(LoadedScores& scores, const std::vector<ScoreRecord>& pending = {}) const;
     // The last `count` whole records, oldest first (fewer when the file holds fewer), read at once
     // under the shared lock like the loader, whatever the size of the file; a partial record at the
     // end is left out. Creates the file empty when it is missing. Throws FatalError with the
@@ -50,18 +78,18 @@ public:
     qint32 RecordCount() const;
     // Record n counted from 1. Throws FatalError when there is no record n.
     ScoreRecord ReadRecord(qint32 n) const;
-    // Overwrites record n in place and forces it to the disk.
-    void WriteRecord(qint32 n, const ScoreRecord& record) const;
-    // Records after n move up by one; a partial record at the end is dropped. Under the write lock the
-    // new content is written to a new file in the data folder and forced to the disk, the old file is
-    // kept as "成績累積データ_yyyyMMdd-HHmmss.bak" (a later backup of the same second gets "_2", "_3" …;
-    // the last KeptBackups are kept), and the new file is renamed over the old one. Killed at any
-    // point, the path holds either the whole old file or the whole new one; what a killed delete
-    // leaves behind is cleared by the next one. Throws FatalError, leaving the file as it was, when
-    // there is no record n or anything before the rename fails.
+    // Overwrites record n in place with `record` and forces it to the disk, when record n is still
+    // `expected` (the record the teacher chose), compared under the same lock; else throws Changed.
+    void WriteRecord(qint32 n, const ScoreRecord& record, const ScoreRecord& expected) const;
+    // Removes record n, when it is still `expected` (else Changed); records after it move up by one
+    // and a partial record at the end is dropped. Under the write lock, throughout: the whole old
+    // content is kept as "成績累積データ_yyyyMMdd-HHmmss.bak" (the last ScoreBackups::Kept are
+    // kept), a journal beside the file says what is being done, then the later records move down
+    // in place, the file is cut and synced, and the journal goes. Killed at any point, the next
+    // operation on the file finishes it. Throws FatalError, leaving the file as it was, when there is
+    // no record n or the backup or journal cannot be written.
     // Tests stop it at a step with ZOME2_TEST_PAUSE_AT_STEP (see PauseForTestAt in ScoreFile.cpp).
-    void RemoveRecord(qint32 n) const;
-    static constexpr int KeptBackups = 5;
+    void RemoveRecord(qint32 n, const ScoreRecord& expected) const;
     // The names of the dated backups in the data folder, oldest first.
     QStringList BackupNames() const;
 
@@ -73,11 +101,15 @@ public:
             Notice(seconds);
     }
     int GiveUpAfterSeconds() const { return GiveUpSeconds; }
+    int NotFoundTries() const { return Tries; }
+    QString Folder() const { return DataFolder; }
+    QDateTime BackupTime() const;
 
 private:
     QString DataFolder;
     WaitFunction Wait;
     std::function<void(int)> Notice;
     int GiveUpSeconds = 0;
+    int Tries = 4;
     const Clock* BackupClock = nullptr;
 };

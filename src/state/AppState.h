@@ -74,6 +74,13 @@ struct AppState : Installation, AttemptState {
     // the start takes that look.
     QString MountTablePath = QStringLiteral("/proc/self/mountinfo");
     bool CheckShareAtStart = true;
+    // This account's folder on this PC for the attempts that wait for the share; empty: an attempt
+    // that cannot be recorded ends the program, as the commands and most tests want.
+    QString QueueFolder;
+    // What the attempt end screen says of the attempt just ended when it is not in the score file.
+    QString RecordingNote;
+    // A damaged queue found and moved aside, not yet told.
+    QString QueueProblem;
 };
 
 // The one instance. Tests reset it with ResetAppState().

@@ -46,7 +46,27 @@ AttemptOutcome::Facts StateViews::OutcomeFacts(const AppState& s)
     return f;
 }
 
+std::optional<PendingAttempts> StateViews::Queue(const AppState& s)
+{
+    if (s.QueueFolder.isEmpty())
+        return std::nullopt;
+    return PendingAttempts(s.QueueFolder, s.DataFolder);
+}
+
+std::vector<ScoreRecord> StateViews::PendingRecords(AppState& s)
+{
+    const std::optional<PendingAttempts> queue = Queue(s);
+    if (!queue)
+        return {};
+    QString problem;
+    std::vector<ScoreRecord> records = queue->Load(&problem, s.TheClock ? s.TheClock->Now() : QDateTime::currentDateTime());
+    if (!problem.isEmpty())
+        s.QueueProblem += (s.QueueProblem.isEmpty() ? QString() : QStringLiteral("\n\n")) + problem;
+    return records;
+}
+
 void StateViews::ComputeResultTables(AppState& s)
 {
-    ResultEvaluation::ComputeResultTables(Scores(s), s.Criteria, s.TheClock->Now(), s.Scores, s.Results);
+    ResultEvaluation::ComputeResultTables(Scores(s), s.Criteria, s.TheClock->Now(), s.Scores, s.Results,
+                                          PendingRecords(s));
 }

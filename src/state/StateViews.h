@@ -1,7 +1,10 @@
 #pragma once
 #include "attempt_end/AttemptOutcome.h"
 #include "drill/DrillModel.h"
+#include "records/PendingAttempts.h"
 #include "records/ScoreFile.h"
+#include <optional>
+#include <vector>
 
 struct AppState;
 
@@ -14,6 +17,12 @@ ScoreFile Scores(const AppState& s);
 DrillModel::Setting DrillSetting(const AppState& s);
 // The attempt just recorded, for the attempt end screen.
 AttemptOutcome::Facts OutcomeFacts(const AppState& s);
-// Reloads the score file and rebuilds the result tables as of now. Throws FatalError.
+// This PC's queue of attempts for the data folder; none when the state names no queue folder.
+std::optional<PendingAttempts> Queue(const AppState& s);
+// The attempts waiting in the queue. A damaged queue is moved aside and its message added to the
+// state's QueueProblem for the flow to show.
+std::vector<ScoreRecord> PendingRecords(AppState& s);
+// Reloads the score file, followed by this PC's waiting attempts, and rebuilds the result tables
+// as of now. Throws FatalError.
 void ComputeResultTables(AppState& s);
 } // namespace StateViews

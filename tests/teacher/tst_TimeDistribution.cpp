@@ -100,7 +100,7 @@ int RunWorker(const QString& role)
             return 0;
         }
         if (parts[0] == QLatin1String("rewrite")) {
-            file.WriteRecord(parts[1].toInt(), Record(8, 3, 200));
+            file.WriteRecord(parts[1].toInt(), Record(8, 3, 200), file.ReadRecord(parts[1].toInt()));
             return 0;
         }
     } catch (const FatalError& e) {

@@ -64,6 +64,12 @@ void FrmSyuuryou::BuildControls()
     TodayTotalLine = AddLine("TodayTotalLine", 9720, 300, 5280, 750, 18, Qt::AlignRight | Qt::AlignVCenter);
     TodayLevelLine = AddLine("TodayLevelLine", 9720, 1050, 5280, 750, 18, Qt::AlignRight | Qt::AlignVCenter);
 
+    // Where the attempt went when it is not in the score file (the share away).
+    RecordingNote = AddLine("RecordingNote", 900, 1500, 13560, 750, 11, Qt::AlignLeft | Qt::AlignVCenter);
+    RecordingNote->setWordWrap(true);
+    SetTextColour(RecordingNote, QColor(200, 40, 40));
+    RecordingNote->hide();
+
     LevelLine = AddLine("LevelLine", 900, 2250, 13560, 1050, 28);
     PupilLine = AddLine("PupilLine", 900, 3300, 13560, 1050, 28);
     TimeLine = AddLine("TimeLine", 900, 4500, 13560, 1200, 36);
@@ -173,6 +179,8 @@ void FrmSyuuryou::Form_Activate()
         return;
     }
     const AttemptOutcome outcome = AttemptOutcome::Evaluate(StateViews::OutcomeFacts(s));
+    RecordingNote->setText(s.RecordingNote);
+    RecordingNote->setVisible(!s.RecordingNote.isEmpty());
 
     if (outcome.Passed) {
         PassLine->setText(AttemptOutcome::PassText);

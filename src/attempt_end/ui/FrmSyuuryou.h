@@ -51,6 +51,7 @@ private:
     AttemptEndBackground* Background = nullptr;
     QLabel* TitleLine = nullptr;
     QLabel* TodayTotalLine = nullptr;
+    QLabel* RecordingNote = nullptr;
     QLabel* TodayLevelLine = nullptr;
     QLabel* LevelLine = nullptr;
     QLabel* PupilLine = nullptr;

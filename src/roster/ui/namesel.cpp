@@ -106,6 +106,12 @@ void namesel::BuildControls()
     WaitPanel->setAlignment(Qt::AlignCenter);
     Place(WaitPanel, 0, 0, 6000, 1500, 20);
 
+    PendingLabel = new QLabel(this);
+    PendingLabel->setObjectName(QStringLiteral("PendingAttempts"));
+    PendingLabel->setStyleSheet(QStringLiteral("color: rgb(200, 40, 40);"));
+    Place(PendingLabel, 90, 11115, 15090, 375, 10.5);
+    PendingLabel->hide();
+
     // The form sees keys before its controls; TitleLabel answers clicks.
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
@@ -292,6 +298,13 @@ void namesel::LeaveForProgramMenu()
 void namesel::ShowMessage(const QString& message)
 {
     QMessageBox::warning(this, App().ProgramTitle, message);
+}
+
+void namesel::ShowPendingAttempts(int count)
+{
+    PendingLabel->setText(QStringLiteral("このパソコンに、まだ共有フォルダに書き込めていない成績が %1 回分あります。"
+                                         "共有フォルダに戻ったら書き込みます。").arg(count));
+    PendingLabel->setVisible(count > 0);
 }
 
 void namesel::ShowShareWarning(const QString& message)

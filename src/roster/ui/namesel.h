@@ -24,6 +24,9 @@ public:
     // the pupil or teacher to close it.
     void ShowShareWarning(const QString& message);
 
+    // How many attempts of this PC wait for the share; nothing is shown for none.
+    void ShowPendingAttempts(int count);
+
     // The program menu started on leaving, and its arguments.
     static QString ProgramMenuPath();
     static QStringList ProgramMenuArguments();
@@ -78,4 +81,5 @@ private:
     QPushButton* ProgramMenuButton = nullptr;
     QLabel* WaitPanel = nullptr;
     QLabel* DevelopmentMark = nullptr;
+    QLabel* PendingLabel = nullptr;
 };

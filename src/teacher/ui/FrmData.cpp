@@ -302,13 +302,17 @@ void FrmData::SaveRecord()
         QMessageBox::warning(this, App().ProgramTitle, checked.Problem + QStringLiteral("\n記録は変えていません。"));
         return;
     }
-    if (!StillLoaded())
-        return;
     ScoreRecord changed = EditedRecord;
     changed.Pupil = checked.Pupil;
     changed.Seconds = checked.Seconds;
     try {
-        StateViews::Scores(App()).WriteRecord(EditedNumber, changed);
+        // Compared with what the teacher chose under the lock that writes it.
+        StateViews::Scores(App()).WriteRecord(EditedNumber, changed, EditedRecord);
+    } catch (const ScoreFile::Changed&) {
+        const qint32 number = EditedNumber;
+        EndEditing();
+        ReportFailure(RecordLines::RecordChanged(number));
+        return;
     } catch (const FatalError& e) {
         EndEditing();
         ReportFailure(e.Message);
@@ -331,13 +335,15 @@ void FrmData::DeleteRecord()
     if (ask.exec() != QMessageBox::Ok)
         return;
     const int row = std::max(0, Records->RowOf(EditedNumber));
-    if (!StillLoaded())
-        return;
     const qint32 number = EditedNumber;
+    const ScoreRecord chosen = EditedRecord;
     // Whatever happens, the number no longer names the record that was loaded.
     EndEditing();
     try {
-        StateViews::Scores(App()).RemoveRecord(number);
+        StateViews::Scores(App()).RemoveRecord(number, chosen);
+    } catch (const ScoreFile::Changed&) {
+        ReportFailure(RecordLines::RecordChanged(number));
+        return;
     } catch (const FatalError& e) {
         ReportFailure(e.Message);
         return;
@@ -402,22 +408,6 @@ void FrmData::GoBack()
 {
     EndEditing();
     emit BackChosen();
-}
-
-bool FrmData::StillLoaded()
-{
-    const qint32 number = EditedNumber;
-    try {
-        if (StateViews::Scores(App()).ReadRecord(number).ToBytes() == EditedRecord.ToBytes())
-            return true;
-    } catch (const FatalError& e) {
-        EndEditing();
-        ReportFailure(e.Message);
-        return false;
-    }
-    EndEditing();
-    ReportFailure(RecordLines::RecordChanged(number));
-    return false;
 }
 
 void FrmData::SelectRow(int row)

@@ -57,9 +57,6 @@ private:
     void DeleteRecord();       // Command3
     void PrintList();          // Command17
     void GoBack();             // Command4
-    // Whether record `EditedNumber` in the file is still the one loaded; if not, the teacher is
-    // told and the list built again.
-    bool StillLoaded();
     void SelectRow(int row);
     void EndEditing();
     // Tells the teacher `message`; the list is built again from the file.

@@ -1,0 +1,144 @@
+#include "records/ScoreBackups.h"
+#include "base/FatalError.h"
+#include "base/PosixFile.h"
+#include "base/SystemError.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+const QString Prefix = QStringLiteral("成績累積データ_");
+const QRegularExpression BackupName(QRegularExpression::anchoredPattern(
+    QRegularExpression::escape(Prefix) + QStringLiteral("([0-9]{8}-[0-9]{6})(?:_([0-9]{1,9}))?\\.bak")));
+// What a passing name carries: "<final name>.new-" and six characters of mkstemp. The older
+// delete's new file "成績累積データ.dat.new-XXXXXX" has the same form.
+const QRegularExpression PassingName(QStringLiteral("^成績累積データ.*\\.new-[A-Za-z0-9]{6}$"));
+
+QStringList NamesLike(const QString& folder, const QString& wildcard)
+{
+    return QDir(folder).entryList({wildcard}, QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// The name of a backup made at `now`: after every one of `backups` (oldest first) in their order,
+// even when the clock stood still or went back since the last.
+QString NextName(const QStringList& backups, const QDateTime& now)
+{
+    static const QRegularExpression Stamp(QStringLiteral("^[0-9]{8}-[0-9]{6}$"));
+    const QString format = QStringLiteral("yyyyMMdd-HHmmss");
+    QString stamp = now.toString(format);
+    if (!Stamp.match(stamp).hasMatch()) // a clock gone wrong would give names no listing finds
+        stamp = QDateTime::currentDateTime().toString(format);
+    int number = 1;
+    if (!backups.isEmpty()) {
+        const QRegularExpressionMatch last = BackupName.match(backups.last());
+        if (stamp <= last.captured(1)) {
+            stamp = last.captured(1);
+            number = (last.captured(2).isEmpty() ? 1 : last.captured(2).toInt()) + 1;
+        }
+    }
+    return Prefix + stamp + (number > 1 ? QStringLiteral("_%1").arg(number) : QString()) + QStringLiteral(".bak");
+}
+} // namespace
+
+ScoreBackups::ScoreBackups(const QString& dataFolder) : Folder(dataFolder) {}
+
+bool ScoreBackups::IsBackupName(const QString& name) { return BackupName.match(name).hasMatch(); }
+
+QStringList ScoreBackups::Names() const
+{
+    std::vector<std::pair<QString, QString>> found; // order, name
+    for (const QString& name : NamesLike(Folder, Prefix + QStringLiteral("*.bak"))) {
+        const QRegularExpressionMatch m = BackupName.match(name);
+        if (m.hasMatch())
+            found.emplace_back(m.captured(1) + m.captured(2).rightJustified(9, u'0'), name);
+    }
+    std::sort(found.begin(), found.end());
+    QStringList names;
+    for (const auto& f : found)
+        names << f.second;
+    return names;
+}
+
+int ScoreBackups::CreatePassing(const QString& prefix, QByteArray& name) const
+{
+    name = QFile::encodeName(Folder + prefix + QStringLiteral(".new-")) + "XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    return fd >= 0 ? fd : -errno;
+}
+
+QString ScoreBackups::Write(const QByteArray& content, mode_t mode, const QDateTime& now) const
+{
+    QStringList backups = Names();
+    QString name = NextName(backups, now);
+    const auto fail = [this, &name](int err) {
+        throw FatalError(QStringLiteral("成績ファイルの控えを作れません（%1）。成績ファイルはそのままです。\n%2")
+                             .arg(SystemError::Describe(err), QDir::toNativeSeparators(Folder + name)));
+    };
+    QByteArray passing;
+    PosixFile copy(CreatePassing(name, passing));
+    if (!copy.IsOpen())
+        fail(-copy.Get());
+    int err = copy.WriteAt(content, 0);
+    if (err == 0 && ::fchmod(copy.Get(), mode) != 0)
+        err = errno;
+    if (err == 0)
+        err = copy.Sync();
+    if (err == 0)
+        err = copy.Close();
+    // A link refuses a name that is taken; where the folder takes no links (some shares), a rename
+    // checked just before does, as nothing else makes backups while the lock is held.
+    while (err == 0) {
+        const QByteArray final = QFile::encodeName(Folder + name);
+        if (::link(passing.constData(), final.constData()) == 0) {
+            ::unlink(passing.constData());
+            break;
+        }
+        const int linkErr = errno;
+        if (linkErr == EEXIST) {
+            backups << name;
+            name = NextName(backups, now);
+            continue;
+        }
+        if (linkErr != EPERM && linkErr != EOPNOTSUPP && linkErr != ENOSYS && linkErr != EMLINK) {
+            err = linkErr;
+            break;
+        }
+        if (QFileInfo::exists(Folder + name)) {
+            backups << name;
+            name = NextName(backups, now);
+            continue;
+        }
+        if (::rename(passing.constData(), final.constData()) != 0)
+            err = errno;
+        break;
+    }
+    if (err == 0)
+        err = PosixFile::SyncFolder(Folder);
+    if (err != 0) {
+        ::unlink(passing.constData());
+        fail(err);
+    }
+    return name;
+}
+
+void ScoreBackups::Prune() const
+{
+    const QStringList backups = Names();
+    for (qsizetype i = 0; i + Kept < backups.size(); ++i)
+        ::unlink(QFile::encodeName(Folder + backups[i]).constData());
+}
+
+void ScoreBackups::RemoveUnfinished() const
+{
+    for (const QString& name : NamesLike(Folder, QStringLiteral("成績累積データ*.new-*")))
+        if (PassingName.match(name).hasMatch())
+            ::unlink(QFile::encodeName(Folder + name).constData());
+}

@@ -1,0 +1,179 @@
+#include "records/ScoreRewrite.h"
+#include "base/PosixFile.h"
+#include "base/SystemError.h"
+#include "records/ScoreBackups.h"
+#include "records/ScoreFile.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr qint64 R = ScoreRecord::Size;
+
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+qint64 CommonWholeRecords(const QByteArray& a, const QByteArray& b)
+{
+    const qint64 most = std::min(a.size(), b.size()) / R * R;
+    qint64 at = 0;
+    while (at < most && std::equal(a.constData() + at, a.constData() + at + R, b.constData() + at))
+        at += R;
+    return at;
+}
+
+// The whole of a file in the data folder; false when it cannot be read.
+bool ReadWhole(const QString& path, QByteArray& into, int* err)
+{
+    PosixFile f;
+    *err = f.Open(path, O_RDONLY);
+    if (*err == 0)
+        *err = f.ReadRest(into);
+    return *err == 0;
+}
+} // namespace
+
+ScoreRewrite::ScoreRewrite(const QString& dataFolder, const QString& path, int fd) : Folder(dataFolder), Path(path), Fd(fd) {}
+
+void ScoreRewrite::PauseForTestAt(const char* step)
+{
+    if (qgetenv("ZOME2_TEST_PAUSE_AT_STEP") != step)
+        return;
+    std::printf("paused at %s\n", step);
+    std::fflush(stdout);
+    for (char c = 0;;) {
+        const ssize_t got = ::read(STDIN_FILENO, &c, 1);
+        if ((got == 1 && c == '\n') || got == 0 || (got < 0 && errno != EINTR))
+            return;
+    }
+}
+
+bool ScoreRewrite::JournalThere() const
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(Folder + ScoreJournal::FileName()).constData(), &st) == 0;
+}
+
+void ScoreRewrite::Refuse(const QString& needed, const QString& problem) const
+{
+    const QString journal = Native(Folder + ScoreJournal::FileName());
+    throw ScoreFile::Unreachable(
+        QStringLiteral("成績ファイルの書き換え（記録の削除など）が途中で止まったままですが、続きができません（%1）。"
+                       "成績ファイルには何も書き込みません。\n"
+                       "途中経過の記録: %2\n必要なファイル: %3\n成績ファイル: %4\n"
+                       "先生へ: 記録の一覧で成績ファイルの中身を確かめてください。正しければ途中経過の記録のファイルを削除すると、"
+                       "また使えるようになります。足りない記録があれば、控え（成績累積データ_….bak）に削除の前の内容があります。")
+            .arg(problem, journal, needed.isEmpty() ? QStringLiteral("—") : Native(needed), Native(Path)));
+}
+
+void ScoreRewrite::FinishCutOff() const
+{
+    const QString journalPath = Folder + ScoreJournal::FileName();
+    QByteArray bytes;
+    int err = 0;
+    if (!ReadWhole(journalPath, bytes, &err)) {
+        if (err == ENOENT)
+            return;
+        Refuse(QString(), QStringLiteral("途中経過の記録を読めません: %1").arg(SystemError::Describe(err)));
+    }
+    QString problem;
+    const std::optional<ScoreJournal> decoded = ScoreJournal::Decode(bytes, &problem);
+    if (!decoded)
+        Refuse(QString(), QStringLiteral("途中経過の記録が壊れています: %1").arg(problem));
+    ScoreJournal journal = *decoded;
+    QByteArray backup;
+    if (!ReadWhole(Folder + journal.Backup, backup, &err))
+        Refuse(Folder + journal.Backup, QStringLiteral("控えを読めません: %1").arg(SystemError::Describe(err)));
+    QByteArray source;
+    if (journal.What == ScoreJournal::Kind::Restore && !ReadWhole(Folder + journal.Source, source, &err))
+        Refuse(Folder + journal.Source, QStringLiteral("戻す内容のファイルを読めません: %1").arg(SystemError::Describe(err)));
+    const std::optional<QByteArray> base = journal.BaseContent(backup, source, &problem);
+    if (!base)
+        Refuse(Folder + (journal.What == ScoreJournal::Kind::Restore ? journal.Source : journal.Backup), problem);
+
+    const PosixFile file = PosixFile::Borrowed(Fd);
+    QByteArray current;
+    if ((err = file.ReadRest(current)) != 0)
+        throw ScoreFile::Unreachable(QStringLiteral("成績ファイルを読めません（%1）。\n%2")
+                                         .arg(SystemError::Describe(err), Native(Path)));
+    QByteArray target = *base + journal.Appended;
+    const QByteArray appended = journal.AppendedSince(target, current);
+    if (!appended.isEmpty()) {
+        // Kept in the journal before the file is touched: they are nowhere else.
+        journal.Appended += appended;
+        target += appended;
+        journal.NoteStart(target, current);
+        WriteJournal(journal, false);
+    }
+    Rewrite(journal, target, current);
+}
+
+void ScoreRewrite::Run(ScoreJournal journal, const QByteArray& target, const QByteArray& current) const
+{
+    journal.NoteStart(target, current);
+    WriteJournal(journal, true);
+    PauseForTestAt("journaled");
+    Rewrite(journal, target, current);
+}
+
+void ScoreRewrite::WriteJournal(const ScoreJournal& journal, bool fresh) const
+{
+    const QString path = Folder + ScoreJournal::FileName();
+    const auto fail = [&path](int err) {
+        throw ScoreFile::Unreachable(QStringLiteral("成績ファイルの書き換えの途中経過を記録できません（%1）。成績ファイルはそのままです。\n%2")
+                                         .arg(SystemError::Describe(err), Native(path)));
+    };
+    QByteArray passing;
+    PosixFile f(ScoreBackups(Folder).CreatePassing(ScoreJournal::FileName(), passing));
+    if (!f.IsOpen())
+        fail(-f.Get());
+    const QByteArray bytes = journal.Encode();
+    int err = f.WriteAt(bytes, 0);
+    // Whoever finishes it may be a pupil's account.
+    if (err == 0 && ::fchmod(f.Get(), 0644) != 0)
+        err = errno;
+    if (err == 0)
+        err = f.Sync();
+    if (err == 0)
+        err = f.Close();
+    if (err == 0 && ::rename(passing.constData(), QFile::encodeName(path).constData()) != 0)
+        err = errno;
+    else if (err == 0 && (err = PosixFile::SyncFolder(Folder)) != 0 && fresh)
+        ::unlink(QFile::encodeName(path).constData());
+    if (err != 0) {
+        ::unlink(passing.constData());
+        fail(err);
+    }
+}
+
+void ScoreRewrite::Rewrite(const ScoreJournal& journal, const QByteArray& target, const QByteArray& current) const
+{
+    const auto fail = [this](int err) {
+        throw FatalError(QStringLiteral("成績ファイルの書き換えが途中で止まりました（%1）。次に成績ファイルを使うときに続きを行います。\n%2")
+                             .arg(SystemError::Describe(err), Native(Path)));
+    };
+    const PosixFile file = PosixFile::Borrowed(Fd);
+    // From the front, record after record: what stands the same stays.
+    const qint64 same = CommonWholeRecords(current, target);
+    if (const int err = file.WriteAt(target.constData() + same, target.size() - same, same))
+        fail(err);
+    PauseForTestAt("moved");
+    if (const int err = file.Truncate(target.size()))
+        fail(err);
+    PauseForTestAt("cut");
+    if (const int err = file.Sync())
+        fail(err);
+    PauseForTestAt("synced");
+    if (::unlink(QFile::encodeName(Folder + ScoreJournal::FileName()).constData()) != 0 && errno != ENOENT)
+        fail(errno);
+    if (journal.What == ScoreJournal::Kind::Restore)
+        ::unlink(QFile::encodeName(Folder + journal.Source).constData());
+    if (const int err = PosixFile::SyncFolder(Folder))
+        fail(err);
+    PauseForTestAt("done");
+}

@@ -1,0 +1,497 @@
+// Removing and changing records while other machines use the score file, with real processes: the
+// test binary starts copies of itself as the other machines (with ZOME2_REWRITE_WORKER set, main()
+// runs the worker instead of the tests). A deleting copy stops at a step of the delete
+// (ZOME2_TEST_PAUSE_AT_STEP) to be killed there, or to be kept there holding the lock while another
+// copy queues up for it.
+#include "base/FatalError.h"
+#include "records/LoadedScores.h"
+#include "records/ScoreBackups.h"
+#include "records/ScoreFile.h"
+#include "records/ScoreJournal.h"
+#include "support/TestInstallation.h"
+#include <QProcess>
+#include <QtTest>
+#include <cstdio>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+const char* const RoleVariable = "ZOME2_REWRITE_WORKER";
+const char* const FolderVariable = "ZOME2_REWRITE_FOLDER";
+const char* const PauseVariable = "ZOME2_TEST_PAUSE_AT_STEP";
+const QString FileName = QStringLiteral("成績累積データ.dat");
+constexpr int Writers = 4;
+constexpr int AppendsPerWriter = 600;
+constexpr int StressDeletes = 40;
+
+ScoreRecord Record(qint16 pupil, qint32 seconds)
+{
+    ScoreRecord r;
+    r.Date = 46366; // 2026-12-10
+    r.TimeOfDay = 0.5;
+    r.Pupil = pupil;
+    r.Level = 1;
+    r.Seconds = seconds;
+    return r;
+}
+
+// Pupil 1's records with these seconds.
+QByteArray Numbered(const QList<int>& seconds)
+{
+    QByteArray bytes;
+    for (const int n : seconds)
+        bytes += Record(1, n).ToBytes();
+    return bytes;
+}
+
+QByteArray Contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+QString Joined(const QList<qint32>& numbers)
+{
+    QStringList parts;
+    for (const qint32 n : numbers)
+        parts << QString::number(n);
+    return parts.join(u',');
+}
+
+int RunWorker(const QString& role)
+{
+    static bool toldWaiting = false;
+    // Says once that it waits for the lock, so that the test knows it queued up.
+    ScoreFile file(QString::fromLocal8Bit(qgetenv(FolderVariable)), [](int) {
+        if (!toldWaiting) {
+            std::printf("waiting\n");
+            std::fflush(stdout);
+            toldWaiting = true;
+        }
+        QThread::msleep(5);
+    });
+    const QStringList parts = role.split(u':');
+    const auto number = [&parts](int i) { return parts.value(i).toInt(); };
+    QString result = QStringLiteral("done");
+    try {
+        if (parts[0] == QLatin1String("remove")) { // remove:n — the record the file holds at n
+            file.RemoveRecord(number(1), file.ReadRecord(number(1)));
+        } else if (parts[0] == QLatin1String("removeseen")) { // removeseen:n:seconds — as a teacher saw it
+            file.RemoveRecord(number(1), Record(1, number(2)));
+        } else if (parts[0] == QLatin1String("writeseen")) { // writeseen:n:seen:new
+            file.WriteRecord(number(1), Record(1, number(3)), Record(1, number(2)));
+        } else if (parts[0] == QLatin1String("append")) {
+            file.AppendScoreRecord(Record(1, number(1)));
+        } else if (parts[0] == QLatin1String("read")) {
+            QList<qint32> seconds;
+            for (const ScoreRecord& r : file.ReadLastRecords(number(1)))
+                seconds << r.Seconds;
+            result = Joined(seconds);
+        } else if (parts[0] == QLatin1String("load")) {
+            auto scores = std::make_unique<LoadedScores>();
+            file.LoadScoreRecords(*scores);
+            QList<qint32> seconds;
+            for (int k = 1; k <= scores->LoadedCount; ++k)
+                seconds << scores->LoadedSeconds[k];
+            result = Joined(seconds);
+        } else if (parts[0] == QLatin1String("count")) {
+            result = QString::number(file.RecordCount());
+        } else if (parts[0] == QLatin1String("appendmany")) {
+            // Pupil p appends seconds 0, 1, … in turn.
+            for (int s = 0; s < AppendsPerWriter; ++s)
+                file.AppendScoreRecord(Record(qint16(number(1)), s));
+        } else if (parts[0] == QLatin1String("removemany")) {
+            for (int removed = 0; removed < StressDeletes;) {
+                if (file.RecordCount() > 0) {
+                    file.RemoveRecord(1, file.ReadRecord(1));
+                    ++removed;
+                }
+                QThread::msleep(1);
+            }
+        } else {
+            std::fprintf(stderr, "unknown role %s\n", qPrintable(role));
+            return 1;
+        }
+    } catch (const ScoreFile::Changed&) {
+        result = QStringLiteral("changed");
+    } catch (const FatalError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.Message));
+        return 1;
+    }
+    std::printf("result %s\n", qPrintable(result));
+    return 0;
+}
+} // namespace
+
+class TestScoreFileRewrite : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestInstallation> Install;
+    std::vector<std::unique_ptr<QProcess>> Workers;
+
+    QString Path() const { return Install->DataFolder + FileName; }
+
+    void WriteFile(const QByteArray& bytes)
+    {
+        QFile f(Path());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(f.write(bytes), bytes.size());
+    }
+
+    QStringList Backups() const { return ScoreBackups(Install->DataFolder).Names(); }
+
+    // What else is in the data folder: a journal, passing copies.
+    QStringList Leftovers() const
+    {
+        QStringList names = QDir(Install->DataFolder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        names.removeAll(FileName);
+        for (const QString& backup : Backups())
+            names.removeAll(backup);
+        return names;
+    }
+
+    // As a PC appends that did not see the journal (a share's name cache): after the last whole
+    // record, with no lock taken and no journal looked for.
+    void AppendUnaware(const QList<int>& seconds)
+    {
+        QFile f(Path());
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        for (const int s : seconds) {
+            QVERIFY(f.seek(f.size() / ScoreRecord::Size * ScoreRecord::Size));
+            QCOMPARE(f.write(Record(2, s).ToBytes()), qint64(ScoreRecord::Size));
+        }
+    }
+
+    QProcess& Start(const QString& role, const QString& pauseAt = QString(), const QStringList& account = {})
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(RoleVariable, role);
+        env.insert(FolderVariable, Install->DataFolder);
+        if (!pauseAt.isEmpty())
+            env.insert(PauseVariable, pauseAt);
+        process->setProcessEnvironment(env);
+        if (account.isEmpty())
+            process->start(QCoreApplication::applicationFilePath(), {});
+        else
+            process->start("setpriv", account);
+        Workers.push_back(std::move(process));
+        return *Workers.back();
+    }
+
+    // Reads the worker's lines until `line` comes; false when the worker ends first.
+    static bool WaitForLine(QProcess& p, const QByteArray& line)
+    {
+        for (;;) {
+            while (p.canReadLine())
+                if (p.readLine().trimmed() == line)
+                    return true;
+            if (!p.waitForReadyRead(60000))
+                return false;
+        }
+    }
+
+    // Waits for the worker to end well and returns what it printed after "result ", or why it failed.
+    static QByteArray Result(QProcess& p)
+    {
+        if (!p.waitForFinished(120000))
+            return "(still running)";
+        if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+            return "(failed) " + p.readAllStandardError();
+        QByteArray result = "(no result)";
+        while (p.canReadLine()) {
+            const QByteArray line = p.readLine().trimmed();
+            if (line.startsWith("result "))
+                result = line.mid(7);
+        }
+        return result;
+    }
+
+    void KillAt(const QString& role, const QString& step)
+    {
+        QProcess& p = Start(role, step);
+        QVERIFY2(WaitForLine(p, "paused at " + step.toLatin1()), qPrintable(role + " " + step));
+        p.kill();
+        QVERIFY(p.waitForFinished(30000));
+    }
+
+private slots:
+    void init() { Install = std::make_unique<TestInstallation>(); }
+    void cleanup()
+    {
+        for (auto& p : Workers) {
+            p->kill();
+            p->waitForFinished(10000);
+        }
+        Workers.clear();
+    }
+
+    void killedAtEveryStep_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<bool>("done"); // the delete stands once the next operation has run
+        QTest::addColumn<int>("backups");
+        QTest::newRow("locked") << "locked" << false << 0;
+        QTest::newRow("backup made") << "backed-up" << false << 1;
+        QTest::newRow("journal written") << "journaled" << true << 1;
+        QTest::newRow("records moved") << "moved" << true << 1;
+        QTest::newRow("file cut") << "cut" << true << 1;
+        QTest::newRow("file synced") << "synced" << true << 1;
+        QTest::newRow("journal gone") << "done" << true << 1;
+    }
+    // Killed at any step, the next load sees the whole old content or the whole new one, never a
+    // mix; it finishes what the journal speaks of and leaves nothing half-done beside the file.
+    // The next delete and append work, and the backups hold earlier contents only.
+    void killedAtEveryStep()
+    {
+        QFETCH(QString, step);
+        QFETCH(bool, done);
+        QFETCH(int, backups);
+        const QByteArray old = Numbered({1, 2, 3, 4, 5});
+        WriteFile(old);
+        KillAt(QStringLiteral("remove:2"), step);
+
+        QCOMPARE(Result(Start(QStringLiteral("load"))), done ? QByteArray("1,3,4,5") : QByteArray("1,2,3,4,5"));
+        const QByteArray after = done ? Numbered({1, 3, 4, 5}) : old;
+        QCOMPARE(Contents(Path()), after);
+        QCOMPARE(Leftovers(), QStringList());
+        QCOMPARE(Backups().size(), backups);
+        for (const QString& name : Backups())
+            QCOMPARE(Contents(Install->DataFolder + name), old);
+
+        QCOMPARE(Result(Start(QStringLiteral("remove:1"))), QByteArray("done"));
+        QCOMPARE(Result(Start(QStringLiteral("append:6"))), QByteArray("done"));
+        QCOMPARE(Contents(Path()), after.mid(ScoreRecord::Size) + Numbered({6}));
+        QCOMPARE(Leftovers(), QStringList());
+        QCOMPARE(Contents(Install->DataFolder + Backups().last()), after);
+    }
+
+    void appendsAfterACutOffDeleteKept_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<int>("appends");
+        for (const char* step : {"journaled", "moved", "cut", "synced"})
+            for (const int appends : {1, 2})
+                QTest::newRow(qPrintable(QStringLiteral("%1, %2 appended").arg(QString::fromLatin1(step)).arg(appends)))
+                    << QString::fromLatin1(step) << appends;
+    }
+    // A PC that did not see the journal of a delete killed part-way appended meanwhile: its
+    // attempts are kept after the delete's content, each once, in order, whoever finishes it.
+    void appendsAfterACutOffDeleteKept()
+    {
+        QFETCH(QString, step);
+        QFETCH(int, appends);
+        WriteFile(Numbered({1, 2, 3, 4, 5}));
+        KillAt(QStringLiteral("remove:2"), step);
+        QList<int> late;
+        for (int a = 0; a < appends; ++a)
+            late << 70 + a;
+        AppendUnaware(late);
+
+        QCOMPARE(Result(Start(QStringLiteral("count"))), QByteArray::number(4 + appends));
+        QByteArray expected = Numbered({1, 3, 4, 5});
+        for (const int s : late)
+            expected += Record(2, s).ToBytes();
+        QCOMPARE(Contents(Path()), expected);
+        QCOMPARE(Leftovers(), QStringList());
+    }
+
+    // The one that finishes a cut-off delete is killed too, at each step of its own rewrite, after
+    // more unaware appends: the third one still ends with every attempt once.
+    void finishingKilledToo_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::newRow("moved") << "moved";
+        QTest::newRow("cut") << "cut";
+        QTest::newRow("synced") << "synced";
+    }
+    void finishingKilledToo()
+    {
+        QFETCH(QString, step);
+        WriteFile(Numbered({1, 2, 3, 4, 5}));
+        KillAt(QStringLiteral("remove:1"), QStringLiteral("moved"));
+        AppendUnaware({70});
+        KillAt(QStringLiteral("count"), step);
+        AppendUnaware({71});
+        QCOMPARE(Result(Start(QStringLiteral("read:100"))), QByteArray("2,3,4,5,70,71"));
+        QCOMPARE(Leftovers(), QStringList());
+    }
+
+    // A journal that cannot be trusted, or whose backup is gone: nothing is guessed and nothing
+    // written; every operation says so, naming both files and what to do.
+    void untrustworthyJournalRefused_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("journal damaged") << "journal";
+        QTest::newRow("backup missing") << "backup";
+        QTest::newRow("backup of another content") << "other";
+    }
+    void untrustworthyJournalRefused()
+    {
+        QFETCH(QString, damage);
+        WriteFile(Numbered({1, 2, 3, 4, 5}));
+        KillAt(QStringLiteral("remove:2"), QStringLiteral("moved"));
+        const QString journal = Install->DataFolder + ScoreJournal::FileName();
+        const QString backup = Install->DataFolder + Backups().value(0);
+        if (damage == QLatin1String("journal")) {
+            QFile f(journal);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.seek(40));
+            f.write("X");
+        } else if (damage == QLatin1String("backup")) {
+            QVERIFY(QFile::remove(backup));
+        } else {
+            QFile f(backup);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(Numbered({9, 9, 9, 9, 9}));
+        }
+        const QByteArray stopped = Contents(Path());
+        for (const char* role : {"append:6", "load", "remove:1"}) {
+            QProcess& p = Start(QString::fromLatin1(role));
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(p.exitCode(), 1);
+            const QString said = QString::fromLocal8Bit(p.readAllStandardError());
+            QVERIFY2(said.contains(QStringLiteral("続きができません")), qPrintable(said));
+            QVERIFY2(said.contains(QDir::toNativeSeparators(journal)), qPrintable(said));
+            if (damage != QLatin1String("journal"))
+                QVERIFY2(said.contains(QDir::toNativeSeparators(backup)), qPrintable(said));
+            QVERIFY2(said.contains(QStringLiteral("先生へ")), qPrintable(said));
+        }
+        QCOMPARE(Contents(Path()), stopped);
+        QVERIFY(QFile::exists(journal));
+    }
+
+    void waitingOperationSeesTheNewContent_data()
+    {
+        QTest::addColumn<QString>("role");
+        QTest::addColumn<QString>("pauseAt");
+        QTest::addColumn<QList<int>>("after");
+        QTest::addColumn<QByteArray>("result");
+        QTest::newRow("append") << "append:6" << "locked" << QList<int>{1, 3, 4, 5, 6} << QByteArray("done");
+        QTest::newRow("append queued during the move")
+            << "append:6" << "moved" << QList<int>{1, 3, 4, 5, 6} << QByteArray("done");
+        QTest::newRow("another delete") << "remove:1" << "journaled" << QList<int>{3, 4, 5} << QByteArray("done");
+        QTest::newRow("last records") << "read:10" << "locked" << QList<int>{1, 3, 4, 5} << QByteArray("1,3,4,5");
+        QTest::newRow("load") << "load" << "cut" << QList<int>{1, 3, 4, 5} << QByteArray("1,3,4,5");
+        QTest::newRow("count") << "count" << "locked" << QList<int>{1, 3, 4, 5} << QByteArray("4");
+    }
+    // Another machine queues up for the lock while a delete holds it; it then works on the file as
+    // the delete left it: its append lands once, its own delete applies to the new records, its
+    // reads see them. The old content stays in the first backup.
+    void waitingOperationSeesTheNewContent()
+    {
+        QFETCH(QString, role);
+        QFETCH(QString, pauseAt);
+        QFETCH(QList<int>, after);
+        QFETCH(QByteArray, result);
+        const QByteArray old = Numbered({1, 2, 3, 4, 5});
+        WriteFile(old);
+        QProcess& deleter = Start(QStringLiteral("remove:2"), pauseAt);
+        QVERIFY(WaitForLine(deleter, "paused at " + pauseAt.toLatin1()));
+        QProcess& other = Start(role);
+        QVERIFY(WaitForLine(other, "waiting"));
+        deleter.write("\n");
+        QCOMPARE(Result(deleter), QByteArray("done"));
+        QCOMPARE(Result(other), result);
+        QCOMPARE(Contents(Path()), Numbered(after));
+        QVERIFY(!Backups().isEmpty());
+        QCOMPARE(Contents(Install->DataFolder + Backups().first()), old);
+    }
+
+    // Two teachers delete and one edits what each of them saw, all at once: the first delete goes
+    // through; the others find, under the lock that would change it, that their record is no longer
+    // at its number, and change nothing.
+    void racingDeletesAndEdit()
+    {
+        WriteFile(Numbered({1, 2, 3, 4, 5}));
+        QProcess& first = Start(QStringLiteral("removeseen:2:2"), QStringLiteral("locked"));
+        QVERIFY(WaitForLine(first, "paused at locked"));
+        QProcess& edit = Start(QStringLiteral("writeseen:3:3:33"));
+        QProcess& second = Start(QStringLiteral("removeseen:2:2"));
+        QVERIFY(WaitForLine(edit, "waiting"));
+        QVERIFY(WaitForLine(second, "waiting"));
+        first.write("\n");
+        QCOMPARE(Result(first), QByteArray("done"));
+        QCOMPARE(Result(edit), QByteArray("changed"));
+        QCOMPARE(Result(second), QByteArray("changed"));
+        QCOMPARE(Contents(Path()), Numbered({1, 3, 4, 5}));
+        QCOMPARE(Backups().size(), 1);
+    }
+
+    // The delete of a teacher's own account leaves the file with the pupils' account that owns it,
+    // its mode and its identity: it is the same file, rewritten.
+    void ownerAndModeStay()
+    {
+        if (::geteuid() != 0)
+            QSKIP("running as another account needs root");
+        WriteFile(Numbered({1, 2, 3}));
+        const QByteArray path = QFile::encodeName(Path());
+        QCOMPARE(::chown(path.constData(), 65534, 65534), 0);
+        QCOMPARE(::chmod(path.constData(), 0666), 0);
+        for (const QString& folder : {Install->Root, Install->DataRoot, Install->DataFolder})
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+        struct stat before {};
+        QCOMPARE(::stat(path.constData(), &before), 0);
+        const QString copy = Install->Root + "teacher";
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+        QCOMPARE(::chmod(QFile::encodeName(copy).constData(), 0755), 0);
+        QCOMPARE(Result(Start(QStringLiteral("remove:2"), QString(),
+                              {"--reuid=4321", "--regid=4321", "--clear-groups", copy})),
+                 QByteArray("done"));
+        struct stat after {};
+        QCOMPARE(::stat(path.constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_uid, uid_t(65534));
+        QCOMPARE(after.st_gid, gid_t(65534));
+        QCOMPARE(int(after.st_mode & 07777), 0666);
+        QCOMPARE(Contents(Path()), Numbered({1, 3}));
+    }
+
+    // Writers append while records are removed one after another: no append is lost or doubled, and
+    // each writer's records stay in order.
+    void appendsWhileRecordsAreRemoved()
+    {
+        Start(QStringLiteral("removemany"));
+        for (int w = 1; w <= Writers; ++w)
+            Start(QStringLiteral("appendmany:%1").arg(w));
+        for (auto& p : Workers)
+            QCOMPARE(Result(*p), QByteArray("done"));
+
+        const QByteArray bytes = Contents(Path());
+        QCOMPARE(bytes.size(), (Writers * AppendsPerWriter - StressDeletes) * ScoreRecord::Size);
+        // What the deletes took is the first records of their moment, so each writer's survivors are
+        // an unbroken run ending with its last append.
+        int last[Writers + 1];
+        std::fill(std::begin(last), std::end(last), -1);
+        int first[Writers + 1] = {};
+        for (qsizetype at = 0; at < bytes.size(); at += ScoreRecord::Size) {
+            const ScoreRecord r = ScoreRecord::FromBytes(bytes.constData() + at);
+            QVERIFY(r.Pupil >= 1 && r.Pupil <= Writers);
+            if (last[r.Pupil] < 0)
+                first[r.Pupil] = r.Seconds;
+            else
+                QCOMPARE(r.Seconds, last[r.Pupil] + 1);
+            last[r.Pupil] = r.Seconds;
+        }
+        int removed = 0;
+        for (int w = 1; w <= Writers; ++w) {
+            QCOMPARE(last[w], AppendsPerWriter - 1);
+            removed += first[w];
+        }
+        QCOMPARE(removed, StressDeletes);
+        QCOMPARE(Leftovers(), QStringList());
+        QCOMPARE(Backups().size(), ScoreBackups::Kept);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    const QByteArray role = qgetenv(RoleVariable);
+    if (!role.isEmpty())
+        return RunWorker(QString::fromLocal8Bit(role));
+    QCoreApplication app(argc, argv);
+    TestScoreFileRewrite test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ScoreFileRewrite.moc"
