@@ -24,13 +24,13 @@ bool ValidCell(int level, int pupil) { return Limits::IsLevelSlot(level) && Limi
 
 void ResultEvaluation::ComputeResultTables(const ScoreFile& file, const CriteriaTable& criteria,
                                            const QDateTime& nowDateTime, LoadedScores& s, ResultTables& r,
-                                           const std::vector<ScoreRecord>& pending)
+                                           const std::vector<ScoreRecord>& pending, bool shareAway)
 {
     int progress = ProgressClearing;
     qint32 slot = 0;
     try {
         progress = ProgressLoading;
-        file.LoadScoreRecords(s, pending);
+        file.LoadScoreRecords(s, pending, shareAway);
         progress = ProgressLoaded;
 
         const double now = OleDate::FromDateTime(nowDateTime);

@@ -27,10 +27,11 @@ public:
     };
 
     // Reloads `scores` from `file`, followed by `pending` (this PC's attempts not yet in it), and
-    // rebuilds `results` for `criteria` as of `now`. Throws FatalError on a damaged file.
+    // rebuilds `results` for `criteria` as of `now`. Throws FatalError on a damaged file. With
+    // `shareAway`, see ScoreFile::LoadScoreRecords.
     static void ComputeResultTables(const ScoreFile& file, const CriteriaTable& criteria, const QDateTime& now,
                                     LoadedScores& scores, ResultTables& results,
-                                    const std::vector<ScoreRecord>& pending = {});
+                                    const std::vector<ScoreRecord>& pending = {}, bool shareAway = false);
     // Decides AlreadyPassed and the bests from the tables as the last rebuild left them, lowers the
     // best times in `scores` and appends `attempt`. Throws FatalError when it cannot be recorded.
     // With a `queue`, the attempts waiting in it are appended first, under the same lock; when the

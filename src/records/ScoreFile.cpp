@@ -398,13 +398,13 @@ int ScoreFile::AppendRecords(const std::vector<ScoreRecord>& records) const
     return written;
 }
 
-void ScoreFile::LoadScoreRecords(LoadedScores& scores, const std::vector<ScoreRecord>& pending) const
+void ScoreFile::LoadScoreRecords(LoadedScores& scores, const std::vector<ScoreRecord>& pending, bool shareAway) const
 {
     const QString path = Path();
     std::vector<char>& buffer = scores.ReadBuffer;
     qint64 count = 0;
     ScoreFile attempt = *this;
-    if (!pending.empty())
+    if (shareAway)
         attempt.TryOnce();
     try {
         count = ReadLastWhole(attempt, LoadedScores::Window, std::numeric_limits<qint32>::max(), buffer,
@@ -414,7 +414,7 @@ void ScoreFile::LoadScoreRecords(LoadedScores& scores, const std::vector<ScoreRe
         scores.WindowRecords = count;
     } catch (const Unreachable&) {
         // This PC's attempts wait for the share: the last window read stands in for the file.
-        if (pending.empty())
+        if (!shareAway)
             throw;
         count = scores.WindowRecords;
     }

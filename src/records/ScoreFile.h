@@ -64,10 +64,11 @@ public:
     int AppendRecords(const std::vector<ScoreRecord>& records) const;
     // Rebuilds `scores` from the last 20000 whole records (one read), followed by `pending` (this
     // PC's attempts not yet in the file). Records whose pupil lies outside 0–5000 or whose level lies
-    // outside 0–35 are damaged and left out entirely. While `pending` is not empty the share is
-    // known to be away: the file is tried once, and when it cannot be read the window of the last
-    // load stands in for it.
-    void LoadScoreRecords(LoadedScores& scores, const std::vector<ScoreRecord>& pending = {}) const;
+    // outside 0–35 are damaged and left out entirely. With `shareAway` (attempts of this PC could not
+    // be written), the file is tried once, and when it cannot be reached the window of the last load
+    // stands in for it.
+    void LoadScoreRecords(LoadedScores& scores, const std::vector<ScoreRecord>& pending = {},
+                          bool shareAway = false) const;
     // The last `count` whole records, oldest first (fewer when the file holds fewer), read at once
     // under the shared lock like the loader, whatever the size of the file; a partial record at the
     // end is left out. Creates the file empty when it is missing. Throws FatalError with the

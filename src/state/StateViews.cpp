@@ -65,8 +65,42 @@ std::vector<ScoreRecord> StateViews::PendingRecords(AppState& s)
     return records;
 }
 
+namespace {
+// While this PC's attempts could not be written, the share is taken to be away: the screens go on
+// with what was read last.
+bool ShareAway(const AppState& s, const std::vector<ScoreRecord>& pending)
+{
+    return !pending.empty() || !s.RecordingNote.isEmpty();
+}
+} // namespace
+
+std::vector<ScoreRecord> StateViews::LastRecords(AppState& s, qint64 count)
+{
+    const std::vector<ScoreRecord> pending = PendingRecords(s);
+    const bool away = ShareAway(s, pending);
+    ScoreFile file = Scores(s);
+    if (away)
+        file.TryOnce();
+    std::vector<ScoreRecord> records;
+    try {
+        records = file.ReadLastRecords(count);
+    } catch (const ScoreFile::Unreachable&) {
+        if (!away)
+            throw;
+        const std::vector<char>& window = s.Scores.ReadBuffer;
+        for (qint64 i = 0; i < s.Scores.WindowRecords; ++i)
+            records.push_back(ScoreRecord::FromBytes(window.data() + i * ScoreRecord::Size));
+    }
+    records.insert(records.end(), pending.begin(), pending.end());
+    if (qint64(records.size()) > count)
+        records.erase(records.begin(), records.end() - count);
+    return records;
+}
+
 void StateViews::ComputeResultTables(AppState& s)
 {
-    ResultEvaluation::ComputeResultTables(Scores(s), s.Criteria, s.TheClock->Now(), s.Scores, s.Results,
-                                          PendingRecords(s));
+    const std::vector<ScoreRecord> pending = PendingRecords(s);
+    const bool shareAway = ShareAway(s, pending);
+    ResultEvaluation::ComputeResultTables(Scores(s), s.Criteria, s.TheClock->Now(), s.Scores, s.Results, pending,
+                                          shareAway);
 }

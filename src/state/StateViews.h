@@ -25,4 +25,8 @@ std::vector<ScoreRecord> PendingRecords(AppState& s);
 // Reloads the score file, followed by this PC's waiting attempts, and rebuilds the result tables
 // as of now. Throws FatalError.
 void ComputeResultTables(AppState& s);
+// The last `count` records of the score file followed by this PC's waiting attempts, for the lists.
+// While attempts of this PC could not be written, a file that cannot be reached is stood in for by
+// the window of the last load. Throws FatalError.
+std::vector<ScoreRecord> LastRecords(AppState& s, qint64 count);
 } // namespace StateViews

@@ -159,7 +159,7 @@ void GraphPanel::ShowOtherPupils()
 bool GraphPanel::ReadRecords()
 {
     try {
-        Records = StateViews::Scores(App()).ReadLastRecords(TimeGraph::Window);
+        Records = StateViews::LastRecords(App(), TimeGraph::Window);
         return true;
     } catch (const FatalError& e) {
         emit FatalErrorRaised(e.Message);

@@ -439,7 +439,7 @@ ResultLists::Inputs seisekitime1::ListInputs() const
 bool seisekitime1::ReadRecords(int count, std::vector<ScoreRecord>* records)
 {
     try {
-        *records = StateViews::Scores(App()).ReadLastRecords(count);
+        *records = StateViews::LastRecords(App(), count);
         return true;
     } catch (const FatalError& e) {
         emit FatalErrorRaised(e.Message);
