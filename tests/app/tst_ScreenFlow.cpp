@@ -9,6 +9,8 @@
 #include "app/ScreenFlow.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
+#include "records/PendingAttempts.h"
+#include "support/MessageWatch.h"
 #include "support/ReadOnlyFile.h"
 #include "support/TestInstallation.h"
 #include <QApplication>
@@ -166,6 +168,29 @@ private slots:
         screen->close();
         QTest::qWait(200);
         QCOMPARE(texts.size(), said.isEmpty() ? 0 : 1);
+        QVERIFY(Fatals.isEmpty());
+    }
+
+    // Attempts waiting on this PC in a queue that is damaged: set aside and told on the name
+    // screen at the start, not dropped.
+    void damagedQueueToldAtTheStart()
+    {
+        TestInstallation inst;
+        inst.WriteAll();
+        App().ProgramFolderOverride = inst.ProgramFolder;
+        App().QueueFolder = inst.Root + "queue";
+        const PendingAttempts queue(App().QueueFolder, inst.DataFolder);
+        QVERIFY(QDir().mkpath(App().QueueFolder));
+        QFile f(queue.Path());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not whole records");
+        f.close();
+        MessageWatch boxes;
+        Flow->OpenNameSelection();
+        QTRY_COMPARE(boxes.Texts.size(), 1);
+        QVERIFY2(boxes.Texts[0].contains(QStringLiteral("壊れていた")), qPrintable(boxes.Texts[0]));
+        QVERIFY(!QFile::exists(queue.Path()));
+        QCOMPARE(QDir(App().QueueFolder).entryList(QDir::Files).size(), 1);
         QVERIFY(Fatals.isEmpty());
     }
 
