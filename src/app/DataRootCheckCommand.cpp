@@ -182,6 +182,10 @@ void CheckContents(Report& report, const QString& dataFolder)
             text += QStringLiteral("、末尾に途中までの記録（%1バイト、次の記録で上書きされます）").arg(c.TrailingBytes);
         report.Add(c.Damaged > 0 || c.TrailingBytes > 0 ? Verdict::Warning : Verdict::Info, QStringLiteral("成績の記録"), text);
     }
+    if (QFileInfo::exists(file.JournalPath()))
+        report.Add(Verdict::Warning, QStringLiteral("途中の書き換え"),
+                   QStringLiteral("記録の削除が途中で止まっています。次にどれかのパソコンが成績ファイルを使うとき、"
+                                  "続きが行われます（%1）").arg(Shown(file.JournalPath())));
     const QStringList backups = file.BackupNames();
     report.Add(Verdict::Info, QStringLiteral("最新の控え"),
                backups.isEmpty() ? QStringLiteral("まだありません（記録を削除すると作られます）")

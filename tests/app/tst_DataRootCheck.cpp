@@ -219,6 +219,20 @@ private slots:
         QVERIFY2(r.Line(QStringLiteral("成績ファイルへの書き込み")).contains(QStringLiteral("使用中")), qPrintable(r.Out));
     }
 
+    // A delete cut off part-way is told; the next PC that uses the file finishes it.
+    void cutOffDeleteTold()
+    {
+        MakeSchool();
+        WriteRecords(2);
+        QFile journal(Inst->DataFolder + QStringLiteral("成績累積データ.journal"));
+        QVERIFY(journal.open(QIODevice::WriteOnly));
+        journal.close();
+        const Result r = Check();
+        QVERIFY2(r.Status == 0, qPrintable(r.Out + r.Err));
+        QVERIFY2(r.Line(QStringLiteral("途中の書き換え")).startsWith(QStringLiteral("【注意】")), qPrintable(r.Out));
+        QVERIFY(QFile::exists(journal.fileName())); // looked at, not touched
+    }
+
     // Files that keep the program from starting, or from listing pupils.
     void damagedOrMissingFiles_data()
     {
