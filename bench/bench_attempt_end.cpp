@@ -2,8 +2,8 @@
 // outcome shown) and painted after that, less the one-second wait (replaced by no wait here). A real installation with 20000 records in
 // the score file, so the append and the rebuild of the result tables are included. Offscreen.
 #include "support/AppCalls.h"
-#include "attempt_end/ui/FrmSyuuryou.h"
-#include "drill/ui/MainFrm.h"
+#include "attempt_end/ui/AttemptEndScreen.h"
+#include "drill/ui/DrillScreen.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"
@@ -41,7 +41,7 @@ protected:
     {
         if (event->type() == QEvent::Paint && watched->objectName() == QLatin1String("TimeLine"))
             if (auto* line = qobject_cast<QLabel*>(watched);
-                line && !line->text().isEmpty() && qobject_cast<FrmSyuuryou*>(line->window()))
+                line && !line->text().isEmpty() && qobject_cast<AttemptEndScreen*>(line->window()))
                 Painted = true;
         return false;
     }
@@ -100,7 +100,7 @@ int main(int argc, char** argv)
     std::vector<double> ms;
     for (int run = 0; run < Runs; ++run) {
         flow.StartDrill();
-        MainFrm* drill = Visible<MainFrm>();
+        DrillScreen* drill = Visible<DrillScreen>();
         if (!drill || !QTest::qWaitForWindowExposed(drill))
             qFatal("drill screen not shown");
         for (int problem = 1; problem < 10; ++problem)
@@ -116,13 +116,13 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         QTest::keyClick(drill, Qt::Key_Space);
-        FrmSyuuryou* end = nullptr;
-        while (!(end = Visible<FrmSyuuryou>()) && timer.elapsed() < 10000)
+        AttemptEndScreen* end = nullptr;
+        while (!(end = Visible<AttemptEndScreen>()) && timer.elapsed() < 10000)
             QCoreApplication::processEvents();
         if (!end)
             qFatal("attempt end screen not shown");
         bool activated = false;
-        QObject::connect(end, &FrmSyuuryou::Activated, [&activated] { activated = true; });
+        QObject::connect(end, &AttemptEndScreen::Activated, [&activated] { activated = true; });
         while (!(activated && watch.Painted) && timer.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         ms.push_back(timer.nsecsElapsed() / 1e6);

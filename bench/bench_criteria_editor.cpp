@@ -11,7 +11,7 @@
 #include "support/Screens.h"
 #include "support/TestInstallation.h"
 #include "teacher/TimeDistribution.h"
-#include "teacher/ui/FrmTimeData.h"
+#include "teacher/ui/CriteriaEditor.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -58,9 +58,9 @@ void KeyAndPaint(QWidget* screen, QLineEdit* editBox, int key, const QString& te
         screen->findChild<QListView*>(QLatin1String(name))->viewport()->repaint();
 }
 
-FrmTimeData* OpenScreen()
+CriteriaEditor* OpenScreen()
 {
-    auto* screen = new FrmTimeData;
+    auto* screen = new CriteriaEditor;
     screen->ShowScreen();
     while (!screen->IsReady())
         QCoreApplication::processEvents();
@@ -92,11 +92,11 @@ int main(int argc, char** argv)
               fresh.For(StateViews::Scores(App()));
           }), "none");
     Print("the screen opened (grid, edit box, spread)", Measure(5, [] {
-              FrmTimeData* screen = OpenScreen();
+              CriteriaEditor* screen = OpenScreen();
               delete screen;
           }), "none");
 
-    FrmTimeData* screen = OpenScreen();
+    CriteriaEditor* screen = OpenScreen();
     auto* editBox = screen->findChild<QLineEdit*>(QStringLiteral("Gridinputtext"));
     int n = 0;
     Print("a typed digit or backspace: key to the spread painted", Measure(51, [&] {

@@ -1,6 +1,6 @@
 // Time from a key press on the drill screen to the repainted cell: a digit typed into the cursor
 // cell, measured until the cell's paint event has run. Offscreen, fixed problems.
-#include "drill/ui/MainFrm.h"
+#include "drill/ui/DrillScreen.h"
 #include "state/AppState.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     s.Criteria[1].LowestTime = 90;
     s.CurrentPupilName = QStringLiteral("山田太郎");
 
-    MainFrm screen;
+    DrillScreen screen;
     screen.Model().EndAttempt = [] {};
     screen.resize(1024, 768);
     screen.show();

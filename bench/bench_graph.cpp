@@ -7,7 +7,7 @@
 #include "menu/TimeGraph.h"
 #include "menu/ui/GraphPainter.h"
 #include "menu/ui/GraphSurface.h"
-#include "menu/ui/seisekitime1.h"
+#include "menu/ui/LevelMenu.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"
 #include "support/AppCalls.h"
@@ -96,12 +96,12 @@ int main(int argc, char** argv)
     s.GradeFilterText = QStringLiteral("全学年");
     AppCalls::ComputeResultTables();
 
-    auto* menu = new seisekitime1;
+    auto* menu = new LevelMenu;
     menu->ShowScreen();
     while (!menu->IsReady())
         QCoreApplication::processEvents();
     menu->findChild<QRadioButton*>(QStringLiteral("Option2_2"))->click();
-    menu->Command17_Click();
+    menu->OpenGraph();
     auto* surface = menu->findChild<GraphSurface*>(QStringLiteral("Picture12"));
     auto* levels = menu->findChild<QListView*>(QStringLiteral("List3"));
 

@@ -4,7 +4,7 @@
 // and the points displays. Figures only.
 #include "BenchFigures.h"
 #include "base/OleDate.h"
-#include "menu/ui/seisekitime1.h"
+#include "menu/ui/LevelMenu.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"
 #include "support/AppCalls.h"
@@ -76,7 +76,7 @@ void RunSchool(int pupils)
     std::printf("bench_menu: %d listed pupils, 20000 score records\n", pupils);
     constexpr int Runs = 9;
     const Figures open = Measure(Runs, [] {
-        auto* menu = new seisekitime1;
+        auto* menu = new LevelMenu;
         menu->ShowScreen();
         while (!menu->IsReady())
             QCoreApplication::processEvents();
@@ -87,13 +87,13 @@ void RunSchool(int pupils)
     });
     Print("menu activated, opening view filled and painted", open, "30 ms");
 
-    auto* menu = new seisekitime1;
+    auto* menu = new LevelMenu;
     menu->ShowScreen();
     while (!menu->IsReady())
         QCoreApplication::processEvents();
-    Print("today's attempts", Measure(Runs, [menu] { menu->Command5_Click(); PaintNow(menu); }), "20 ms");
+    Print("today's attempts", Measure(Runs, [menu] { menu->ShowTodaysAttempts(); PaintNow(menu); }), "20 ms");
     s.ListPeriod = 5;
-    Print("a ten-year period's attempts", Measure(Runs, [menu] { menu->Command7_Click(); PaintNow(menu); }), "20 ms");
+    Print("a ten-year period's attempts", Measure(Runs, [menu] { menu->ShowPeriodAttempts(); PaintNow(menu); }), "20 ms");
     std::vector<ScoreRecord> window;
     Print("  of which reading the last 20000 records",
           Measure(Runs, [&window] { window = AppCalls::File().ReadLastRecords(ResultLists::PeriodWindow); }), "-");
@@ -109,7 +109,7 @@ void RunSchool(int pupils)
     in.Now = Now;
     Print("  of which building the rows",
           Measure(Runs, [&] { ResultLists::PeriodRows(window, ResultLists::TimeDisplay, 3650, in); }), "-");
-    Print("the pupil's time history", Measure(Runs, [menu] { menu->Command16_Click(); PaintNow(menu); }), "20 ms");
+    Print("the pupil's time history", Measure(Runs, [menu] { menu->ShowTimeHistory(); PaintNow(menu); }), "20 ms");
     auto* time = menu->findChild<QRadioButton*>("Option2_0");
     auto* points = menu->findChild<QRadioButton*>("Option2_1");
     bool toTime = true;

@@ -12,7 +12,7 @@
 #include "support/Screens.h"
 #include "support/TestInstallation.h"
 #include "teacher/RecordListModel.h"
-#include "teacher/ui/FrmData.h"
+#include "teacher/ui/RecordBrowser.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -85,11 +85,11 @@ protected:
 };
 
 // Opens the browser and returns it once its list has been painted; `ms` gets the time it took.
-FrmData* OpenBrowser(double* ms)
+RecordBrowser* OpenBrowser(double* ms)
 {
     QElapsedTimer t;
     t.start();
-    auto* screen = new FrmData;
+    auto* screen = new RecordBrowser;
     PaintWatch watch;
     auto* list = screen->findChild<QListView*>(QStringLiteral("List1"));
     list->viewport()->installEventFilter(&watch);
@@ -130,7 +130,7 @@ int main(int argc, char** argv)
     PrintMemory("before the browser opens");
 
     double first = 0;
-    FrmData* screen = OpenBrowser(&first);
+    RecordBrowser* screen = OpenBrowser(&first);
     std::printf("  %-52s %7.2f ms (target <= 300 ms)\n", "first opening until the list is painted", first);
     PrintMemory("with the browser open");
     // The teacher rebuilding the list ("一覧表示") does not make the program grow.

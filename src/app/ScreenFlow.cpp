@@ -1,26 +1,26 @@
 #include "app/ScreenFlow.h"
 #include "app/LockNotice.h"
-#include "attempt_end/ui/FrmSyuuryou.h"
+#include "attempt_end/ui/AttemptEndScreen.h"
 #include "base/Clock.h"
 #include "base/FatalError.h"
 #include "drill/Attempt.h"
-#include "drill/ui/MainFrm.h"
-#include "menu/ui/seisekitime1.h"
+#include "drill/ui/DrillScreen.h"
+#include "menu/ui/LevelMenu.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ResultEvaluation.h"
 #include "records/PendingAttempts.h"
 #include "records/ScoreFile.h"
-#include "roster/ui/namesel.h"
+#include "roster/ui/NameScreen.h"
 #include "setup/Configuration.h"
 #include "setup/ShareSafety.h"
-#include "setup/ui/BASEFRM.h"
-#include "setup/ui/Firstfrm.h"
-#include "setup/ui/frmver.h"
+#include "setup/ui/WaitScreen.h"
+#include "setup/ui/SplashScreen.h"
+#include "setup/ui/VersionDialog.h"
 #include "sound/SoundCues.h"
 #include "state/AppState.h"
 #include "state/StateViews.h"
-#include "teacher/ui/FrmData.h"
-#include "teacher/ui/FrmTimeData.h"
+#include "teacher/ui/RecordBrowser.h"
+#include "teacher/ui/CriteriaEditor.h"
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
@@ -62,8 +62,8 @@ void ScreenFlow::CloseScreen(QWidget* screen)
 
 void ScreenFlow::Start()
 {
-    Splash = new Firstfrm;
-    connect(Splash, &Firstfrm::HandOver, this, [this] {
+    Splash = new SplashScreen;
+    connect(Splash, &SplashScreen::HandOver, this, [this] {
         OpenNameSelection();
         CloseScreen(Splash);
     });
@@ -100,7 +100,7 @@ void ScreenFlow::OpenNameSelection()
     const QString warning = s.CheckShareAtStart ? ShareSafety::StartupWarning(s.DataFolder, s.MountTablePath) : QString();
     ShowNameSelection();
     if (!warning.isEmpty())
-        QTimer::singleShot(0, NameScreen, [screen = NameScreen, warning] {
+        QTimer::singleShot(0, Names, [screen = Names, warning] {
             if (screen)
                 screen->ShowShareWarning(warning);
         });
@@ -130,8 +130,8 @@ void ScreenFlow::FlushPendingAttempts()
 
 void ScreenFlow::ShowPendingCount()
 {
-    if (NameScreen)
-        NameScreen->ShowPendingAttempts(int(StateViews::PendingRecords(App()).size()));
+    if (Names)
+        Names->ShowPendingAttempts(int(StateViews::PendingRecords(App()).size()));
 }
 
 void ScreenFlow::TellQueueProblem()
@@ -141,7 +141,7 @@ void ScreenFlow::TellQueueProblem()
         return;
     const QString problem = std::exchange(s.QueueProblem, QString());
     QWidget* over = nullptr;
-    for (QWidget* screen : std::initializer_list<QWidget*>{NameScreen, Menu, EndScreen})
+    for (QWidget* screen : std::initializer_list<QWidget*>{Names, Menu, EndScreen})
         if (screen && screen->isVisible())
             over = screen;
     QMessageBox::warning(over, QStringLiteral("注意"), problem);
@@ -149,22 +149,22 @@ void ScreenFlow::TellQueueProblem()
 
 void ScreenFlow::ShowNameSelection()
 {
-    auto* screen = new namesel;
-    NameScreen = screen;
-    connect(screen, &namesel::FatalErrorRaised, this, &ScreenFlow::Fatal);
-    connect(screen, &namesel::PupilSignedIn, this, [this] {
+    auto* screen = new NameScreen;
+    Names = screen;
+    connect(screen, &NameScreen::FatalErrorRaised, this, &ScreenFlow::Fatal);
+    connect(screen, &NameScreen::PupilSignedIn, this, [this] {
         FlushPendingAttempts();
         BuildLevelCatalogue();
     });
-    connect(screen, &namesel::VersionRequested, screen, [screen] {
-        frmver dialog(screen);
+    connect(screen, &NameScreen::VersionRequested, screen, [screen] {
+        VersionDialog dialog(screen);
         dialog.adjustSize();
         dialog.move(screen->frameGeometry().center() - dialog.rect().center());
         dialog.exec();
         // Back to the name screen, which runs its activation again.
         screen->activateWindow();
     });
-    connect(screen, &namesel::LeaveRequested, this, [] {
+    connect(screen, &NameScreen::LeaveRequested, this, [] {
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
         QCoreApplication::quit();
@@ -181,36 +181,36 @@ void ScreenFlow::BuildLevelCatalogue()
 
 void ScreenFlow::ShowLevelMenu()
 {
-    auto* menu = new seisekitime1;
+    auto* menu = new LevelMenu;
     Menu = menu;
-    connect(menu, &seisekitime1::FatalErrorRaised, this, &ScreenFlow::Fatal);
+    connect(menu, &LevelMenu::FatalErrorRaised, this, &ScreenFlow::Fatal);
     // The menu's own wait panel stands while the drill opens; the drill closes the menu.
-    connect(menu, &seisekitime1::LevelChosen, this, [this](int level) {
+    connect(menu, &LevelMenu::LevelChosen, this, [this](int level) {
         App().CurrentLevel = qint16(level);
         StartDrill();
     });
-    connect(menu, &seisekitime1::BackChosen, this, [this, menu] {
+    connect(menu, &LevelMenu::BackChosen, this, [this, menu] {
         ShowNameSelection();
         CloseScreen(menu);
     });
-    connect(menu, &seisekitime1::RecordBrowserChosen, this, [this, menu] {
+    connect(menu, &LevelMenu::RecordBrowserChosen, this, [this, menu] {
         ShowRecordBrowser();
         CloseScreen(menu);
     });
-    connect(menu, &seisekitime1::CriteriaEditorChosen, this, [this, menu] {
+    connect(menu, &LevelMenu::CriteriaEditorChosen, this, [this, menu] {
         ShowCriteriaEditor();
         CloseScreen(menu);
     });
     menu->ShowScreen();
     // The menu replaces the name screen.
-    CloseScreen(NameScreen);
+    CloseScreen(Names);
 }
 
 void ScreenFlow::ShowRecordBrowser()
 {
-    auto* browser = new FrmData;
-    RecordBrowser = browser;
-    connect(browser, &FrmData::BackChosen, this, [this, browser] {
+    auto* browser = new RecordBrowser;
+    Browser = browser;
+    connect(browser, &RecordBrowser::BackChosen, this, [this, browser] {
         ShowLevelMenu();
         CloseScreen(browser);
     });
@@ -219,9 +219,9 @@ void ScreenFlow::ShowRecordBrowser()
 
 void ScreenFlow::ShowCriteriaEditor()
 {
-    auto* editor = new FrmTimeData;
-    CriteriaEditor = editor;
-    connect(editor, &FrmTimeData::BackChosen, this, [this, editor] {
+    auto* editor = new CriteriaEditor;
+    Editor = editor;
+    connect(editor, &CriteriaEditor::BackChosen, this, [this, editor] {
         ShowLevelMenu();
         CloseScreen(editor);
     });
@@ -230,16 +230,16 @@ void ScreenFlow::ShowCriteriaEditor()
 
 void ScreenFlow::ShowWaitScreen()
 {
-    if (!WaitScreen)
-        WaitScreen = new BASEFRM;
-    WaitScreen->ShowCentred();
-    WaitScreen->raise();
+    if (!Waiting)
+        Waiting = new WaitScreen;
+    Waiting->ShowCentred();
+    Waiting->raise();
     QCoreApplication::processEvents();
 }
 
 void ScreenFlow::CloseWaitScreen()
 {
-    CloseScreen(WaitScreen);
+    CloseScreen(Waiting);
 }
 
 void ScreenFlow::Fatal(const QString& message)
@@ -270,13 +270,13 @@ void ScreenFlow::StartDrill()
 void ScreenFlow::ShowDrill()
 {
     if (!Drill || Drill->isHidden()) {
-        auto* drill = new MainFrm;
+        auto* drill = new DrillScreen;
         Drill = drill;
-        connect(drill, &MainFrm::AttemptStarted, this, [this] {
+        connect(drill, &DrillScreen::AttemptStarted, this, [this] {
             CloseScreen(Menu);
             CloseWaitScreen();
         });
-        connect(drill, &MainFrm::AttemptEnded, this, &ScreenFlow::EndAttempt);
+        connect(drill, &DrillScreen::AttemptEnded, this, &ScreenFlow::EndAttempt);
     }
     Drill->ShowScreen();
     Drill->activateWindow();
@@ -288,7 +288,7 @@ void ScreenFlow::EndAttempt()
     AppState& s = App();
     if (!Attempt::BeginEnding(s))
         return;
-    QPointer<MainFrm> drill = Drill;
+    QPointer<DrillScreen> drill = Drill;
     if (drill)
         drill->ShowEndOverlay(s.TimedOut);
     QCoreApplication::processEvents();
@@ -345,16 +345,16 @@ void ScreenFlow::WaitSeconds(double seconds)
     // A timer-driven wait: the screen stays responsive, and the drill ignores what arrives meanwhile.
     App().Wait(int(seconds * 1000));
     CloseScreen(Drill);
-    auto* end = new FrmSyuuryou;
+    auto* end = new AttemptEndScreen;
     EndScreen = end;
-    connect(end, &FrmSyuuryou::FatalErrorRaised, this, &ScreenFlow::Fatal);
-    connect(end, &FrmSyuuryou::Activated, this, &ScreenFlow::CloseWaitScreen);
-    connect(end, &FrmSyuuryou::MenuChosen, this, [this, end] {
+    connect(end, &AttemptEndScreen::FatalErrorRaised, this, &ScreenFlow::Fatal);
+    connect(end, &AttemptEndScreen::Activated, this, &ScreenFlow::CloseWaitScreen);
+    connect(end, &AttemptEndScreen::MenuChosen, this, [this, end] {
         ShowLevelMenu();
         CloseScreen(end);
         QCoreApplication::processEvents();
     });
-    connect(end, &FrmSyuuryou::RetryChosen, this, [this, end] {
+    connect(end, &AttemptEndScreen::RetryChosen, this, [this, end] {
         ShowWaitScreen();
         CloseScreen(end);
         QCoreApplication::processEvents();

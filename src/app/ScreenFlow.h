@@ -3,15 +3,15 @@
 #include <QPointer>
 #include <QString>
 
-class BASEFRM;
+class WaitScreen;
 class LockNotice;
-class Firstfrm;
-class FrmData;
-class FrmSyuuryou;
-class FrmTimeData;
-class MainFrm;
-class namesel;
-class seisekitime1;
+class SplashScreen;
+class RecordBrowser;
+class AttemptEndScreen;
+class CriteriaEditor;
+class DrillScreen;
+class NameScreen;
+class LevelMenu;
 class SoundCues;
 class QTimer;
 
@@ -77,14 +77,14 @@ private:
     void ShowPendingCount();
     void TellQueueProblem();
 
-    QPointer<Firstfrm> Splash;
-    QPointer<namesel> NameScreen;
-    QPointer<seisekitime1> Menu;
-    QPointer<MainFrm> Drill;
-    QPointer<FrmSyuuryou> EndScreen;
-    QPointer<FrmData> RecordBrowser;
-    QPointer<FrmTimeData> CriteriaEditor;
-    QPointer<BASEFRM> WaitScreen;
+    QPointer<SplashScreen> Splash;
+    QPointer<NameScreen> Names;
+    QPointer<LevelMenu> Menu;
+    QPointer<DrillScreen> Drill;
+    QPointer<AttemptEndScreen> EndScreen;
+    QPointer<RecordBrowser> Browser;
+    QPointer<CriteriaEditor> Editor;
+    QPointer<WaitScreen> Waiting;
     QPointer<LockNotice> Notice;
     SoundCues* OwnCues;
     QTimer* FlushTimer;

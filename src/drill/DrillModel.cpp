@@ -48,7 +48,7 @@ bool DrillModel::HintsOn() const
     return In.Level == 1;
 }
 
-int DrillModel::FGcm2(int first, int second)
+int DrillModel::GreatestCommonDivisor(int first, int second)
 {
     int x = first;
     int y = second;
@@ -214,7 +214,7 @@ void DrillModel::MakeProblem()
         n1 = numerator(d1);
         d2 = a * c;
         n2 = numerator(d2);
-        g = FGcm2(d1, d2);
+        g = GreatestCommonDivisor(d1, d2);
         if (d1 != d2 && g != d1 && g != d2)
             break;
     }
@@ -251,7 +251,7 @@ void DrillModel::MakeProblem()
     CellColour[std::size_t(CursorCell)] = CursorColour;
     if (HintsOn()) {
         HintShown = true;
-        ヒント表示();
+        ShowHint();
     }
     Notify();
 }
@@ -280,8 +280,8 @@ void DrillModel::KeyPress(int code)
         Recolour();
         if (CursorCell == CellCount) {
             s.Judging = true;
-            判定();
-            判定後処理();
+            Judge();
+            AfterJudgement();
             s.Judging = false;
             if (*alive)
                 Notify();
@@ -289,7 +289,7 @@ void DrillModel::KeyPress(int code)
         }
         CursorCell = NextAsked(CursorCell);
         if (HintsOn())
-            ヒント表示();
+            ShowHint();
         Highlight();
     } else if (code == BackspaceKey) {
         if (!CurrentText.isEmpty()) {
@@ -318,7 +318,7 @@ void DrillModel::KeyDown(int code)
         Recolour();
         Highlight();
         if (HintsOn())
-            ヒント表示();
+            ShowHint();
         break;
     case UpKey:
         for (int cell = 1; cell <= CellCount; ++cell)
@@ -340,7 +340,7 @@ void DrillModel::KeyDown(int code)
 
 // ---- judging and hints
 
-void DrillModel::判定()
+void DrillModel::Judge()
 {
     AttemptState& s = State;
     if (s.TimedOut || s.AttemptFinished) {
@@ -356,7 +356,7 @@ void DrillModel::判定()
     }
 }
 
-void DrillModel::判定後処理()
+void DrillModel::AfterJudgement()
 {
     AttemptState& s = State;
     if (s.TimedOut || s.AttemptFinished)
@@ -425,7 +425,7 @@ void DrillModel::Confirm()
     Notify();
 }
 
-void DrillModel::ヒント表示()
+void DrillModel::ShowHint()
 {
     HintLabelText = HintText[std::size_t(std::clamp(CursorCell, 0, CellCount))];
     GuideLineShown.fill(false);
@@ -447,7 +447,7 @@ void DrillModel::ヒント表示()
 
 // ---- attempt timing
 
-void DrillModel::初期設定()
+void DrillModel::SetUpAttempt()
 {
     AttemptState& s = State;
     Attempt::Activate(s);
@@ -493,14 +493,14 @@ void DrillModel::初期設定()
     Notify();
 }
 
-void DrillModel::レベル別設定()
+void DrillModel::SetProblemCount()
 {
     State.ProblemsPerAttempt = ProblemsPerAttempt;
     ShowRemaining();
     Notify();
 }
 
-void DrillModel::スタート()
+void DrillModel::StartTiming()
 {
     AttemptState& s = State;
     // The time of day is what is shown and kept; elapsed time runs on the monotonic clock, so

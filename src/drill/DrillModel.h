@@ -57,26 +57,26 @@ public:
     SoundCues* Cues = nullptr; // none: silent
 
     // Screen activation, in this order.
-    void 初期設定();
-    void レベル別設定();
-    void スタート();
+    void SetUpAttempt();
+    void SetProblemCount();
+    void StartTiming();
     void MakeProblem();
 
     // Key press with a character code, key down with a navigation code.
     void KeyPress(int code);
     void KeyDown(int code);
 
-    void 判定();
-    void 判定後処理();
+    void Judge();
+    void AfterJudgement();
     // The second "+" after a wrong answer.
     void Confirm();
-    void ヒント表示();
+    void ShowHint();
 
     // The one-second and the ten-second clocks.
     void Tick();
     void MinuteTick();
 
-    static int FGcm2(int first, int second);
+    static int GreatestCommonDivisor(int first, int second);
     // The number a cell's text begins with; 0 when it begins with none.
     static double NumericValue(const QString& text);
     static QString HintFor(int cell);

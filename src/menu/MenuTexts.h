@@ -8,20 +8,20 @@ class MenuTexts {
 public:
     // "ｽﾀｰﾄ(&i)"
     static QString StartCaption(int level);
-    // Label14: today's attempts and points ("3回/25点"), "-----" when there is no attempt today.
+    // Today's attempts and points ("3回/25点"), "-----" when there is no attempt today.
     static QString TodayTotals(float todayCount, qint32 todayPoints);
-    // Label15: all-time attempts and points, "------" when there is none.
+    // All-time attempts and points, "------" when there is none.
     static QString AllTimeTotals(qint16 count, qint32 points);
-    // Label8: "最近" JudgeDays "日=" count "回 / " points "点".
+    // "最近" JudgeDays "日=" count "回 / " points "点".
     static QString JudgeWindow(const PassCriteria& level, qint16 judgeCount, qint32 judgePoints);
-    // Label7: "目標=60秒 10回/500点(×1.5)", or "目標=60秒 --------" when ClearPoints is 9999.
+    // "目標=60秒 10回/500点(×1.5)", or "目標=60秒 --------" when ClearPoints is 9999.
     static QString Targets(const PassCriteria& level);
-    // Label17: "起動後" m "分", the whole minutes since sign-in (a sign-in before midnight counts on).
+    // "起動後" m "分", the whole minutes since sign-in (a sign-in before midnight counts on).
     static QString MinutesSinceSignIn(double secondsSinceMidnight, qint32 loginTime);
-    // Label18: "本日総回数＝" n "回".
+    // "本日総回数＝" n "回".
     static QString TodayTotal(qint16 total);
-    // Label12: grade label, a blank, the name without surrounding blanks.
+    // Grade label, a blank, the name without surrounding blanks.
     static QString PupilHeading(const QString& gradeLabel, const QString& name);
-    // Label13: school name ":" pupil number.
+    // School name ":" pupil number.
     static QString SchoolHeading(const QString& schoolName, int pupil);
 };

@@ -328,9 +328,9 @@ ScoreRecord ScoreFile::AttemptRecord(const QDateTime& now, qint16 pupil, qint16 
     r.Level = level;
     r.Seconds = seconds;
     r.SchoolCode = Cp932::EncodeFixed(schoolCode, 5);
-    r.Text2 = QByteArray(5, ' ');
-    r.Text3 = QByteArray("0    ");
-    r.Text4 = QByteArray(5, ' ');
+    r.SpareText2 = QByteArray(5, ' ');
+    r.SpareText3 = QByteArray("0    ");
+    r.SpareText4 = QByteArray(5, ' ');
     return r;
 }
 

@@ -12,7 +12,7 @@ QByteArray ScoreRecord::Blanks()
 
 namespace {
 // The five bytes at `p`; the common texts share one copy instead of each record holding its own.
-QByteArray Text5(const char* p, const QByteArray& common)
+QByteArray FixedText5(const char* p, const QByteArray& common)
 {
     return std::memcmp(p, common.constData(), 5) == 0 ? common : QByteArray(p, 5);
 }
@@ -28,9 +28,9 @@ QByteArray ScoreRecord::ToBytes() const
     qToLittleEndian(Level, p + 18);
     qToLittleEndian(Seconds, p + 20);
     std::memcpy(p + 24, Fixed5(SchoolCode).constData(), 5);
-    std::memcpy(p + 29, Fixed5(Text2).constData(), 5);
-    std::memcpy(p + 34, Fixed5(Text3).constData(), 5);
-    std::memcpy(p + 39, Fixed5(Text4).constData(), 5);
+    std::memcpy(p + 29, Fixed5(SpareText2).constData(), 5);
+    std::memcpy(p + 34, Fixed5(SpareText3).constData(), 5);
+    std::memcpy(p + 39, Fixed5(SpareText4).constData(), 5);
     return out;
 }
 
@@ -44,8 +44,8 @@ ScoreRecord ScoreRecord::FromBytes(const char* p)
     r.Seconds = qFromLittleEndian<qint32>(p + 20);
     static const QByteArray zero = QByteArrayLiteral("0    ");
     r.SchoolCode = QByteArray(p + 24, 5);
-    r.Text2 = Text5(p + 29, Blanks());
-    r.Text3 = Text5(p + 34, zero);
-    r.Text4 = Text5(p + 39, Blanks());
+    r.SpareText2 = FixedText5(p + 29, Blanks());
+    r.SpareText3 = FixedText5(p + 34, zero);
+    r.SpareText4 = FixedText5(p + 39, Blanks());
     return r;
 }

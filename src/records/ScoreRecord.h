@@ -12,9 +12,9 @@ struct ScoreRecord {
     qint16 Level = 0;
     qint32 Seconds = 0;
     QByteArray SchoolCode = Blanks(); // CP932 bytes, exactly 5
-    QByteArray Text2 = Blanks();
-    QByteArray Text3 = QByteArrayLiteral("0    ");
-    QByteArray Text4 = Blanks();
+    QByteArray SpareText2 = Blanks();
+    QByteArray SpareText3 = QByteArrayLiteral("0    ");
+    QByteArray SpareText4 = Blanks();
 
     QByteArray ToBytes() const;
     // Five blanks, shared by every record that holds them (a window holds twenty thousand).

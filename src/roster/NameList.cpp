@@ -75,8 +75,8 @@ QString NameList::HiddenRow(const RosterEntry& entry, int gradeIndex, int mode, 
 void NameList::Build(const RosterTables& r, const ResultTables& t, int mode)
 {
     SchoolYear = r.SchoolYear;
-    List2.clear();
-    List2.reserve(std::size_t(r.ListedCount));
+    SortedRows.clear();
+    SortedRows.reserve(std::size_t(r.ListedCount));
     for (int p = 1; p <= r.ListedCount; ++p) {
         const RosterEntry& e = r.RosterTable[p];
         const int n = e.Number;
@@ -92,50 +92,50 @@ void NameList::Build(const RosterTables& r, const ResultTables& t, int mode)
                                        t.TodayTotal(n), todayPoints, allCount, allPoints);
         if (text.isEmpty())
             continue;
-        List2.push_back({text, e.RefYear, QString::number(e.RefYear).size()});
+        SortedRows.push_back({text, e.RefYear, QString::number(e.RefYear).size()});
     }
     // The list control sorts its rows ascending by their whole text as Japanese text is sorted,
     // ignoring case; the keys are made once rather than in every comparison.
     QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QCollatorSortKey> keys;
-    keys.reserve(List2.size());
-    for (const Row& row : List2)
+    keys.reserve(SortedRows.size());
+    for (const Row& row : SortedRows)
         keys.push_back(collator.sortKey(row.Text));
-    std::vector<std::size_t> order(List2.size());
+    std::vector<std::size_t> order(SortedRows.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     std::stable_sort(order.begin(), order.end(),
                      [&keys](std::size_t a, std::size_t b) { return keys[a].compare(keys[b]) < 0; });
     std::vector<Row> sorted;
-    sorted.reserve(List2.size());
+    sorted.reserve(SortedRows.size());
     for (const std::size_t i : order)
-        sorted.push_back(std::move(List2[i]));
-    List2 = std::move(sorted);
+        sorted.push_back(std::move(SortedRows[i]));
+    SortedRows = std::move(sorted);
 }
 
 void NameList::Select(const QString& selectorText)
 {
-    List1.clear();
-    List3.clear();
-    List1.reserve(qsizetype(List2.size()) + 1);
-    List3.reserve(qsizetype(List2.size()));
-    List1 << DashRow;
-    for (auto it = List2.rbegin(); it != List2.rend(); ++it) {
+    VisibleTexts.clear();
+    PupilTexts.clear();
+    VisibleTexts.reserve(qsizetype(SortedRows.size()) + 1);
+    PupilTexts.reserve(qsizetype(SortedRows.size()));
+    VisibleTexts << DashRow;
+    for (auto it = SortedRows.rbegin(); it != SortedRows.rend(); ++it) {
         if (!RosterFile::SelectorPasses(selectorText, RosterFile::GradeIndex(it->RefYear, SchoolYear)))
             continue;
         // The pupil number follows the last "*": a name may hold one of its own.
         const qsizetype star = it->Text.lastIndexOf(u'*');
-        List1 << it->Text.mid(it->PrefixLength, star - it->PrefixLength);
-        List3 << it->Text.mid(it->PrefixLength);
+        VisibleTexts << it->Text.mid(it->PrefixLength, star - it->PrefixLength);
+        PupilTexts << it->Text.mid(it->PrefixLength);
     }
 }
 
 QStringList NameList::HiddenRows() const
 {
     QStringList rows;
-    rows.reserve(qsizetype(List2.size()));
-    for (const Row& r : List2)
+    rows.reserve(qsizetype(SortedRows.size()));
+    for (const Row& r : SortedRows)
         rows << r.Text;
     return rows;
 }

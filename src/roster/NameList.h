@@ -7,12 +7,12 @@ struct ResultTables;
 struct RosterEntry;
 struct RosterTables;
 
-// The rows of the name screen: the hidden rows of every listed pupil (List2, sorted ascending by
-// text), and for a grade selector text the visible rows (List1) with their parallel texts (List3)
+// The rows of the name screen: the hidden rows of every listed pupil (SortedRows, sorted ascending by
+// text), and for a grade selector text the visible rows (VisibleTexts) with their parallel texts (PupilTexts)
 // that end in "*" and the pupil number.
 class NameList {
 public:
-    static const QString DashRow; // "－－－－－－", List1 row 0: no name chosen
+    static const QString DashRow; // "－－－－－－", VisibleTexts row 0: no name chosen
     static constexpr int ModeCount = 4;
 
     // The four total columns, fixed width whether the sum is 0 or not.
@@ -31,9 +31,9 @@ public:
     void Select(const QString& selectorText);
 
     QStringList HiddenRows() const;
-    const QStringList& VisibleRows() const { return List1; }
-    const QStringList& PupilRows() const { return List3; }
-    // The pupil number after the "*" of a List3 text; -1 when there is none.
+    const QStringList& VisibleRows() const { return VisibleTexts; }
+    const QStringList& PupilRows() const { return PupilTexts; }
+    // The pupil number after the "*" of a PupilTexts text; -1 when there is none.
     static int PupilNumber(const QString& pupilRow);
 
 private:
@@ -42,8 +42,8 @@ private:
         int RefYear = 0;
         qsizetype PrefixLength = 0; // the reference year's digits at the head of Text
     };
-    std::vector<Row> List2;
-    QStringList List1;
-    QStringList List3;
+    std::vector<Row> SortedRows;
+    QStringList VisibleTexts;
+    QStringList PupilTexts;
     int SchoolYear = 0;
 };

@@ -29,8 +29,8 @@ public:
 
     // The two lists of one level: a header line, then one line a bucket.
     struct Lists {
-        QStringList AllAttempts;  // List3
-        QStringList BestTimes;    // List4
+        QStringList AllAttempts;
+        QStringList BestTimes;
     };
 
     // Records of level 0 are no attempt; a record whose level or pupil lies outside the tables is

@@ -1,13 +1,13 @@
 #include "support/AppCalls.h"
-#include "attempt_end/ui/FrmSyuuryou.h"
+#include "attempt_end/ui/AttemptEndScreen.h"
 #include "sound/SoundCues.h"
-#include "drill/ui/MainFrm.h"
+#include "drill/ui/DrillScreen.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreFile.h"
 #include "state/AppState.h"
-#include "menu/ui/seisekitime1.h"
-#include "roster/ui/namesel.h"
-#include "setup/ui/BASEFRM.h"
+#include "menu/ui/LevelMenu.h"
+#include "roster/ui/NameScreen.h"
+#include "setup/ui/WaitScreen.h"
 #include "app/ScreenFlow.h"
 #include "support/ManualClock.h"
 #include "support/RecordingPlayer.h"
@@ -59,7 +59,7 @@ class TestAttemptFlow : public QObject {
         return out;
     }
     // Types the expected value of every asked cell, a space after each, as a pupil would.
-    static void SolveCurrentProblem(MainFrm* drill)
+    static void SolveCurrentProblem(DrillScreen* drill)
     {
         const FractionProblem& p = drill->Model().Problem;
         QString keys;
@@ -97,7 +97,7 @@ private slots:
         OverlayTimeUpSeenDuringWait = OverlayRecordingSeenDuringWait = WaitScreenCoveredTheOverlay = false;
         s.Wait = [this](int ms) {
             Waits << ms;
-            if (MainFrm* drill = Screen<MainFrm>()) {
+            if (DrillScreen* drill = Screen<DrillScreen>()) {
                 auto* overlay = drill->findChild<QWidget*>("EndOverlay");
                 auto* timeUp = drill->findChild<QWidget*>("TimeUpLabel");
                 auto* recording = drill->findChild<QWidget*>("RecordingLabel");
@@ -106,7 +106,7 @@ private slots:
                 // The wait screen must leave the overlay in view.
                 const QRect shown(overlay->mapToGlobal(QPoint(0, 0)), overlay->size());
                 for (QWidget* w : QApplication::topLevelWidgets())
-                    if (qobject_cast<BASEFRM*>(w) && w->isVisible() && w->frameGeometry().intersects(shown))
+                    if (qobject_cast<WaitScreen*>(w) && w->isVisible() && w->frameGeometry().intersects(shown))
                         WaitScreenCoveredTheOverlay = true;
             }
         };
@@ -121,24 +121,24 @@ private slots:
     void tenSolvedProblemsRecordTheTimeAndOpenTheEndScreen()
     {
         Flow->ShowLevelMenu();
-        QVERIFY(Screen<seisekitime1>());
-        QTRY_VERIFY(Screen<seisekitime1>()->IsReady());
-        QTest::keyClick(Screen<seisekitime1>(), Qt::Key_2);
-        MainFrm* drill = Screen<MainFrm>();
+        QVERIFY(Screen<LevelMenu>());
+        QTRY_VERIFY(Screen<LevelMenu>()->IsReady());
+        QTest::keyClick(Screen<LevelMenu>(), Qt::Key_2);
+        DrillScreen* drill = Screen<DrillScreen>();
         QVERIFY(drill);
         QVERIFY(QTest::qWaitForWindowExposed(drill));
         QCOMPARE(App().CurrentLevel, qint16(2));
         // The drill replaces the menu and the wait screen.
-        QTRY_VERIFY(!Screen<seisekitime1>());
-        QVERIFY(!Screen<BASEFRM>());
+        QTRY_VERIFY(!Screen<LevelMenu>());
+        QVERIFY(!Screen<WaitScreen>());
         for (int problem = 1; problem <= 10; ++problem) {
-            QVERIFY2(Screen<MainFrm>(), qPrintable(QString::number(problem)));
+            QVERIFY2(Screen<DrillScreen>(), qPrintable(QString::number(problem)));
             Clock.AdvanceMs(4000);
             drill->OneSecondTick();
             SolveCurrentProblem(drill);
         }
-        QTRY_VERIFY(Screen<FrmSyuuryou>());
-        QVERIFY(!Screen<MainFrm>());
+        QTRY_VERIFY(Screen<AttemptEndScreen>());
+        QVERIFY(!Screen<DrillScreen>());
         QCOMPARE(Waits, QList<int>{1000});
         QVERIFY(OverlayRecordingSeenDuringWait);
         QVERIFY(!WaitScreenCoveredTheOverlay);
@@ -150,7 +150,7 @@ private slots:
         QCOMPARE(records[0].Seconds, 40);
         QCOMPARE(records[0].SchoolCode, QByteArray("12345"));
 
-        FrmSyuuryou* end = Screen<FrmSyuuryou>();
+        AttemptEndScreen* end = Screen<AttemptEndScreen>();
         QTRY_COMPARE(Text(end, "TimeLine"), QStringLiteral("今の成績：40秒"));
         QCOMPARE(Text(end, "LevelLine"), QStringLiteral("レベル２"));
         // The first attempt on the level is a school best.
@@ -161,22 +161,22 @@ private slots:
     {
         App().CurrentLevel = 1;
         Flow->StartDrill();
-        MainFrm* drill = Screen<MainFrm>();
+        DrillScreen* drill = Screen<DrillScreen>();
         QVERIFY(QTest::qWaitForWindowExposed(drill));
         Clock.AdvanceMs(449000);
         drill->OneSecondTick();
-        QVERIFY(Screen<MainFrm>());
+        QVERIFY(Screen<DrillScreen>());
         QVERIFY(Records().isEmpty());
         Clock.AdvanceMs(1000); // 450 s = five times the lowest time
         drill->OneSecondTick();
-        QTRY_VERIFY(Screen<FrmSyuuryou>());
+        QTRY_VERIFY(Screen<AttemptEndScreen>());
         QVERIFY(OverlayTimeUpSeenDuringWait);
         QVERIFY(!WaitScreenCoveredTheOverlay);
         const QList<ScoreRecord> records = Records();
         QCOMPARE(records.size(), 1);
         QCOMPARE(records[0].Seconds, 99999);
-        QTRY_COMPARE(Text(Screen<FrmSyuuryou>(), "TimeLine"), QStringLiteral("記録なし"));
-        QCOMPARE(Text(Screen<FrmSyuuryou>(), "MessageLine"), QStringLiteral("時間切れ"));
+        QTRY_COMPARE(Text(Screen<AttemptEndScreen>(), "TimeLine"), QStringLiteral("記録なし"));
+        QCOMPARE(Text(Screen<AttemptEndScreen>(), "MessageLine"), QStringLiteral("時間切れ"));
     }
 
     void practiceLevelRecordsNothingAndReturnsToTheMenu()
@@ -185,14 +185,14 @@ private slots:
         App().Criteria[7].TargetTime = 60;
         App().Criteria[7].LowestTime = 90;
         Flow->StartDrill();
-        MainFrm* drill = Screen<MainFrm>();
+        DrillScreen* drill = Screen<DrillScreen>();
         QVERIFY(QTest::qWaitForWindowExposed(drill));
         QCOMPARE(Text(drill, "TodayLabel"), QStringLiteral("本日－回目"));
         Clock.AdvanceMs(450000);
         drill->OneSecondTick();
-        QTRY_VERIFY(Screen<seisekitime1>());
-        QVERIFY(!Screen<MainFrm>());
-        QVERIFY(!Screen<FrmSyuuryou>());
+        QTRY_VERIFY(Screen<LevelMenu>());
+        QVERIFY(!Screen<DrillScreen>());
+        QVERIFY(!Screen<AttemptEndScreen>());
         QVERIFY(Waits.isEmpty());
         QVERIFY(Records().isEmpty());
     }
@@ -201,22 +201,22 @@ private slots:
     {
         App().CurrentLevel = 3;
         Flow->StartDrill();
-        MainFrm* drill = Screen<MainFrm>();
+        DrillScreen* drill = Screen<DrillScreen>();
         QVERIFY(QTest::qWaitForWindowExposed(drill));
         Clock.AdvanceMs(450000);
         drill->OneSecondTick();
-        QTRY_VERIFY(Screen<FrmSyuuryou>());
-        auto* retry = Screen<FrmSyuuryou>()->findChild<QPushButton*>("RetryButton");
+        QTRY_VERIFY(Screen<AttemptEndScreen>());
+        auto* retry = Screen<AttemptEndScreen>()->findChild<QPushButton*>("RetryButton");
         QTRY_VERIFY(retry->isVisible());
         QTest::mouseClick(retry, Qt::LeftButton);
-        QTRY_VERIFY(Screen<MainFrm>());
-        QVERIFY(!Screen<FrmSyuuryou>());
+        QTRY_VERIFY(Screen<DrillScreen>());
+        QVERIFY(!Screen<AttemptEndScreen>());
         const AppState& s = App();
         QCOMPARE(s.CurrentLevel, qint16(3));
         QVERIFY(!s.TimedOut && !s.EndingStarted && !s.AttemptFinished);
         QCOMPARE(s.SolvedCount, 0);
         // A timed-out attempt is recorded but not counted.
-        QCOMPARE(Text(Screen<MainFrm>(), "ThisLevelLabel"), QStringLiteral("このレベル1回目"));
+        QCOMPARE(Text(Screen<DrillScreen>(), "ThisLevelLabel"), QStringLiteral("このレベル1回目"));
     }
 
     void emptyConfirmOnTheNameScreenSoundsTheWrongCue()
@@ -229,7 +229,7 @@ private slots:
         QWidget* names = nullptr;
         QTRY_VERIFY((names = Screen<QWidget>()) != nullptr);
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<namesel*>(w))
+            if (qobject_cast<NameScreen*>(w))
                 names = w;
         QTest::mouseClick(names->findChild<QPushButton*>("Command14"), Qt::LeftButton);
         QCOMPARE(Player.Played, QStringList{App().SoundFolder + QStringLiteral("bubu.wav")});
@@ -240,37 +240,37 @@ private slots:
     void fromTheNameScreenBackToTheMenu()
     {
         Flow->ShowNameSelection();
-        namesel* names = Screen<namesel>();
+        NameScreen* names = Screen<NameScreen>();
         QVERIFY(names);
         QVERIFY(QTest::qWaitForWindowExposed(names));
         auto* list = names->findChild<QListWidget*>("List1");
         QTRY_COMPARE(list->count(), 2); // the dash row and 山田太郎
         list->setCurrentRow(1);
         QTest::keyClick(list, '1');
-        QTRY_VERIFY(Screen<seisekitime1>());
-        QTRY_VERIFY(!Screen<namesel>());
-        seisekitime1* menu = Screen<seisekitime1>();
+        QTRY_VERIFY(Screen<LevelMenu>());
+        QTRY_VERIFY(!Screen<NameScreen>());
+        LevelMenu* menu = Screen<LevelMenu>();
         QTRY_VERIFY(menu->IsReady());
         QCOMPARE(Text(menu, "Label18"), QStringLiteral("本日総回数＝0回"));
         QCOMPARE(Text(menu, "Label14_2"), QStringLiteral("-----"));
 
         QTest::keyClick(menu, '2');
-        MainFrm* drill = nullptr;
-        QTRY_VERIFY((drill = Screen<MainFrm>()) != nullptr);
+        DrillScreen* drill = nullptr;
+        QTRY_VERIFY((drill = Screen<DrillScreen>()) != nullptr);
         QVERIFY(QTest::qWaitForWindowExposed(drill));
-        QTRY_VERIFY(!Screen<seisekitime1>());
+        QTRY_VERIFY(!Screen<LevelMenu>());
         for (int problem = 1; problem <= 10; ++problem) {
             Clock.AdvanceMs(4000);
             drill->OneSecondTick();
             SolveCurrentProblem(drill);
         }
-        QTRY_VERIFY(Screen<FrmSyuuryou>());
-        auto* toMenu = Screen<FrmSyuuryou>()->findChild<QPushButton*>("MenuButton");
+        QTRY_VERIFY(Screen<AttemptEndScreen>());
+        auto* toMenu = Screen<AttemptEndScreen>()->findChild<QPushButton*>("MenuButton");
         QTRY_VERIFY(toMenu->isVisible());
         QTest::mouseClick(toMenu, Qt::LeftButton);
 
-        QTRY_VERIFY(Screen<seisekitime1>());
-        menu = Screen<seisekitime1>();
+        QTRY_VERIFY(Screen<LevelMenu>());
+        menu = Screen<LevelMenu>();
         QTRY_VERIFY(menu->IsReady());
         QCOMPARE(Text(menu, "Label18"), QStringLiteral("本日総回数＝1回"));
         QCOMPARE(Text(menu, "Label14_2"), QStringLiteral("1回/6点")); // 40 s on a 60 s target

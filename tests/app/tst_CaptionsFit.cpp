@@ -1,13 +1,13 @@
 // Every caption a pupil reads must stand whole inside its control, at every window size: a caption
 // cut at the control's edge loses characters.
 #include "app/ScreenFlow.h"
-#include "attempt_end/ui/FrmSyuuryou.h"
+#include "attempt_end/ui/AttemptEndScreen.h"
 #include "drill/DrillModel.h"
-#include "drill/ui/MainFrm.h"
-#include "menu/ui/seisekitime1.h"
-#include "roster/ui/namesel.h"
-#include "setup/ui/BASEFRM.h"
-#include "setup/ui/Firstfrm.h"
+#include "drill/ui/DrillScreen.h"
+#include "menu/ui/LevelMenu.h"
+#include "roster/ui/NameScreen.h"
+#include "setup/ui/WaitScreen.h"
+#include "setup/ui/SplashScreen.h"
 #include "state/AppState.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
@@ -138,26 +138,26 @@ private slots:
     {
         QFETCH(QSize, size);
         Flow->Start();
-        Check(Visible<Firstfrm>(), size);
+        Check(Visible<SplashScreen>(), size);
         DeleteAllScreens();
 
         Flow->ShowNameSelection();
-        Check(Visible<namesel>(), size);
+        Check(Visible<NameScreen>(), size);
 
         Flow->ShowLevelMenu();
-        QVERIFY(Visible<seisekitime1>());
-        QTRY_VERIFY(Visible<seisekitime1>()->IsReady());
-        Check(Visible<seisekitime1>(), size);
+        QVERIFY(Visible<LevelMenu>());
+        QTRY_VERIFY(Visible<LevelMenu>()->IsReady());
+        Check(Visible<LevelMenu>(), size);
         // The graph panel, with the teacher's print button and the pupil list.
         App().CurrentPupilName = QStringLiteral("先生");
-        Visible<seisekitime1>()->Form_Activate();
-        Visible<seisekitime1>()->findChild<QRadioButton*>(QStringLiteral("Option2_2"))->click();
-        Visible<seisekitime1>()->Command17_Click();
-        Visible<seisekitime1>()->findChild<QPushButton*>(QStringLiteral("Command25"))->click();
-        Check(Visible<seisekitime1>(), size);
+        Visible<LevelMenu>()->Refresh();
+        Visible<LevelMenu>()->findChild<QRadioButton*>(QStringLiteral("Option2_2"))->click();
+        Visible<LevelMenu>()->OpenGraph();
+        Visible<LevelMenu>()->findChild<QPushButton*>(QStringLiteral("Command25"))->click();
+        Check(Visible<LevelMenu>(), size);
 
         Flow->StartDrill();
-        MainFrm* drill = Visible<MainFrm>();
+        DrillScreen* drill = Visible<DrillScreen>();
         Check(drill, size);
         drill->ShowEndOverlay(false);
         Check(drill, size);
@@ -166,9 +166,9 @@ private slots:
 
         App().RecordedSeconds = 40;
         Flow->WaitSeconds(0);
-        FrmSyuuryou* end = Visible<FrmSyuuryou>();
+        AttemptEndScreen* end = Visible<AttemptEndScreen>();
         QVERIFY(end);
-        QSignalSpy shown(end, &FrmSyuuryou::Activated);
+        QSignalSpy shown(end, &AttemptEndScreen::Activated);
         QVERIFY(shown.wait(10000));
         QTRY_VERIFY(end->findChild<QPushButton*>("MenuButton")->isVisible());
         Check(end, size);

@@ -7,7 +7,7 @@
 #include "records/PassCriteriaFile.h"
 #include "roster/RosterFile.h"
 #include "roster/RosterTables.h"
-#include "roster/ui/namesel.h"
+#include "roster/ui/NameScreen.h"
 #include "setup/Configuration.h"
 #include "sound/SoundCues.h"
 #include "state/AppState.h"
@@ -222,7 +222,7 @@ private slots:
         ResetAppState();
         App().ProgramFolderOverride = ProgramFolder();
         ScreenFlow::LoadConfiguration();
-        namesel screen;
+        NameScreen screen;
         const QListWidget* list = screen.findChild<QListWidget*>(QStringLiteral("List1"));
         QVERIFY(list);
         QCOMPARE(list->count(), 2); // the dash row, then the teacher

@@ -1,11 +1,11 @@
-#include "roster/ui/namesel.h"
+#include "roster/ui/NameScreen.h"
 #include "state/AppState.h"
 #include "setup/Configuration.h"
 #include "setup/StartupInfo.h"
-#include "setup/ui/BASEFRM.h"
-#include "setup/ui/Firstfrm.h"
-#include "setup/ui/frmver.h"
-#include "menu/ui/seisekitime1.h"
+#include "setup/ui/WaitScreen.h"
+#include "setup/ui/SplashScreen.h"
+#include "setup/ui/VersionDialog.h"
+#include "menu/ui/LevelMenu.h"
 #include "app/ScreenFlow.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
@@ -66,7 +66,7 @@ private slots:
         App().ProgramFolderOverride = inst.ProgramFolder;
 
         Flow->Start();
-        QPointer<Firstfrm> splash = Visible<Firstfrm>().value(0);
+        QPointer<SplashScreen> splash = Visible<SplashScreen>().value(0);
         QVERIFY(splash->isVisible());
         QCOMPARE(splash->findChild<QLabel*>("Label1")->text(), QStringLiteral("Just a moment, please."));
         QCOMPARE(splash->findChild<QLabel*>("Label2")->text(), StartupInfo::EraDateText(now.date()));
@@ -75,10 +75,10 @@ private slots:
         QCOMPARE(Random.SeedCount, 1);
         QCOMPARE(Random.LastSeed, quint32(now.time().msecsSinceStartOfDay()));
         // The configuration is read only when the timer fires.
-        QVERIFY(Visible<namesel>().isEmpty());
+        QVERIFY(Visible<NameScreen>().isEmpty());
         QCOMPARE(App().DataFolder, QString());
 
-        QTRY_COMPARE(Visible<namesel>().size(), 1);
+        QTRY_COMPARE(Visible<NameScreen>().size(), 1);
         QTRY_VERIFY(splash.isNull());
         QVERIFY(Fatals.isEmpty());
         QCOMPARE(App().DataFolder, inst.DataFolder);
@@ -93,10 +93,10 @@ private slots:
         App().ProgramFolderOverride = inst.ProgramFolder;
 
         Flow->Start();
-        QPointer<Firstfrm> splash = Visible<Firstfrm>().value(0);
+        QPointer<SplashScreen> splash = Visible<SplashScreen>().value(0);
         QTRY_COMPARE(Fatals.size(), 1);
         QVERIFY2(Fatals[0].contains(inst.DataRoot + QStringLiteral("共通データ.txt")), qPrintable(Fatals[0]));
-        QVERIFY(Visible<namesel>().isEmpty());
+        QVERIFY(Visible<NameScreen>().isEmpty());
     }
 
     // A PC that cannot record attempts safely is told on the name screen, in one box titled "注意"
@@ -152,7 +152,7 @@ private slots:
         });
         poll.start(10);
         Flow->OpenNameSelection();
-        QPointer<namesel> screen = Visible<namesel>().value(0);
+        QPointer<NameScreen> screen = Visible<NameScreen>().value(0);
         QVERIFY(screen);
         if (said.isEmpty()) {
             QTest::qWait(200);
@@ -201,14 +201,14 @@ private slots:
         inst.ApplyToAppState();
         App().CurrentPupilName = QStringLiteral(" 山田太郎 ");
         Flow->ShowNameSelection();
-        QCOMPARE(Visible<namesel>().size(), 1);
+        QCOMPARE(Visible<NameScreen>().size(), 1);
 
         Flow->BuildLevelCatalogue();
         QCOMPARE(App().Catalogue.LevelCount, qint16(3));
-        const auto menus = Visible<seisekitime1>();
+        const auto menus = Visible<LevelMenu>();
         QCOMPARE(menus.size(), 1);
-        QPointer<seisekitime1> menu = menus[0];
-        QTRY_VERIFY(Visible<namesel>().isEmpty());   // the menu replaces the name screen
+        QPointer<LevelMenu> menu = menus[0];
+        QTRY_VERIFY(Visible<NameScreen>().isEmpty());   // the menu replaces the name screen
         QTRY_VERIFY(menu->IsReady());
         QCOMPARE(menu->findChild<QLabel*>("Label12")->text(), QStringLiteral(" 山田太郎"));
         QStringList levels;
@@ -219,15 +219,15 @@ private slots:
 
         QTest::keyClick(menu.data(), Qt::Key_0);
         QTRY_VERIFY(menu.isNull());
-        QCOMPARE(Visible<namesel>().size(), 1);
+        QCOMPARE(Visible<NameScreen>().size(), 1);
 
         Flow->ShowLevelMenu();
-        menu = Visible<seisekitime1>().value(0);
+        menu = Visible<LevelMenu>().value(0);
         QVERIFY(menu);
         QTRY_VERIFY(menu->IsReady());
         QTest::mouseClick(menu->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         QTRY_VERIFY(menu.isNull());
-        QCOMPARE(Visible<namesel>().size(), 1);
+        QCOMPARE(Visible<NameScreen>().size(), 1);
     }
 
     // The teacher panel's two screens replace the menu; leaving either brings a new menu.
@@ -248,7 +248,7 @@ private slots:
         App().CurrentPupil = 1;
         App().CurrentPupilName = QStringLiteral("先生");
         Flow->BuildLevelCatalogue();
-        QPointer<seisekitime1> menu = Visible<seisekitime1>().value(0);
+        QPointer<LevelMenu> menu = Visible<LevelMenu>().value(0);
         QVERIFY(menu);
         QTRY_VERIFY(menu->IsReady());
         menu->findChild<QPushButton*>("Command8")->click();
@@ -265,7 +265,7 @@ private slots:
         QTRY_VERIFY(back->isEnabled() && back->isVisible());
         back->click();
         QTRY_VERIFY(teacherScreen.isNull());
-        menu = Visible<seisekitime1>().value(0);
+        menu = Visible<LevelMenu>().value(0);
         QVERIFY(menu);
         QTRY_VERIFY(menu->IsReady());
         QVERIFY(Fatals.isEmpty());
@@ -275,15 +275,15 @@ private slots:
     {
         Flow->ShowWaitScreen();
         Flow->ShowWaitScreen();
-        const auto screens = Visible<BASEFRM>();
+        const auto screens = Visible<WaitScreen>();
         QCOMPARE(screens.size(), 1);
         QCOMPARE(screens[0]->findChild<QLabel*>("Label1")->text(), QStringLiteral("Just a moment, please."));
-        QPointer<BASEFRM> screen = screens[0];
+        QPointer<WaitScreen> screen = screens[0];
         Flow->CloseWaitScreen();
         QTRY_VERIFY(screen.isNull());
         Flow->CloseWaitScreen();
         Flow->ShowWaitScreen();
-        QCOMPARE(Visible<BASEFRM>().size(), 1);
+        QCOMPARE(Visible<WaitScreen>().size(), 1);
     }
 
     // The title of the name screen opens the version dialog over its centre; when the dialog
@@ -295,7 +295,7 @@ private slots:
         inst.ApplyToAppState();
         App().ProgramTitle = QStringLiteral("ゾメ２");
         Flow->ShowNameSelection();
-        QPointer<namesel> screen = Visible<namesel>().value(0);
+        QPointer<NameScreen> screen = Visible<NameScreen>().value(0);
         QVERIFY(screen);
         QVERIFY(QTest::qWaitForWindowExposed(screen));
         QTest::mouseClick(screen->findChild<QRadioButton*>("Option1_3"), Qt::LeftButton);
@@ -306,7 +306,7 @@ private slots:
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* d = qobject_cast<frmver*>(w); d && d->isVisible() && !seen) {
+                if (auto* d = qobject_cast<VersionDialog*>(w); d && d->isVisible() && !seen) {
                     seen = QApplication::activeModalWidget() == d;
                     offCentre = d->frameGeometry().center() - screen->frameGeometry().center();
                     poll.stop();
@@ -343,7 +343,7 @@ private slots:
         QGuiApplication::setQuitOnLastWindowClosed(true);
         QCOMPARE(status, 1);
         QCOMPARE(shown, QStringLiteral("共通データ.txtが見つかりません。"));
-        QVERIFY(Visible<BASEFRM>().isEmpty());
+        QVERIFY(Visible<WaitScreen>().isEmpty());
         QVERIFY(Visible<QWidget>().isEmpty());
     }
 

@@ -1,12 +1,12 @@
 #include "support/AppCalls.h"
 #include "app/ScreenFlow.h"
 #include "base/OleDate.h"
-#include "attempt_end/ui/FrmSyuuryou.h"
-#include "drill/ui/MainFrm.h"
-#include "menu/ui/seisekitime1.h"
+#include "attempt_end/ui/AttemptEndScreen.h"
+#include "drill/ui/DrillScreen.h"
+#include "menu/ui/LevelMenu.h"
 #include "records/PendingAttempts.h"
 #include "sound/SoundCues.h"
-#include "roster/ui/namesel.h"
+#include "roster/ui/NameScreen.h"
 #include "state/AppState.h"
 #include "support/ManualClock.h"
 #include "support/MessageWatch.h"
@@ -57,13 +57,13 @@ class TestShareAway : public QObject {
         Clock.Set(QDateTime(day, QTime(10, 0)));
         App().CurrentLevel = 1;
         Flow->StartDrill();
-        MainFrm* drill = Screen<MainFrm>();
+        DrillScreen* drill = Screen<DrillScreen>();
         QVERIFY(drill);
         Clock.AdvanceMs(450000);
         drill->OneSecondTick();
         // The ways on are offered once the end screen has done its work.
         const auto offered = [] {
-            FrmSyuuryou* end = Screen<FrmSyuuryou>();
+            AttemptEndScreen* end = Screen<AttemptEndScreen>();
             return end && end->findChild<QWidget*>("MenuButton")->isVisible();
         };
         QTRY_VERIFY2(offered() || !Fatals.isEmpty(), "no end screen");
@@ -137,13 +137,13 @@ private slots:
         const QDate first(2026, 12, 7);
         Attempt(first);
         QCOMPARE(RecordedDays(), QList<QDate>{first});
-        QCOMPARE(Text(Screen<FrmSyuuryou>(), "RecordingNote"), QString());
+        QCOMPARE(Text(Screen<AttemptEndScreen>(), "RecordingNote"), QString());
 
         // Read-only: the attempt waits on the PC, and the end screen says so and why.
         Share.reset();
         MountShare(true);
         Attempt(first.addDays(1));
-        const QString note = Text(Screen<FrmSyuuryou>(), "RecordingNote");
+        const QString note = Text(Screen<AttemptEndScreen>(), "RecordingNote");
         QVERIFY2(note.startsWith(QStringLiteral("成績はこのパソコンに一時保存しました。共有フォルダに戻ったら書き込みます。")),
                  qPrintable(note));
         QVERIFY2(note.contains(QStringLiteral("書き込みできない場所です")), qPrintable(note));
@@ -153,12 +153,12 @@ private slots:
         // Gone altogether: the same, and a try to write the queue meanwhile changes nothing.
         Share.reset();
         Attempt(first.addDays(2));
-        QVERIFY2(Text(Screen<FrmSyuuryou>(), "RecordingNote").contains(QStringLiteral("一時保存")),
-                 qPrintable(Text(Screen<FrmSyuuryou>(), "RecordingNote")));
+        QVERIFY2(Text(Screen<AttemptEndScreen>(), "RecordingNote").contains(QStringLiteral("一時保存")),
+                 qPrintable(Text(Screen<AttemptEndScreen>(), "RecordingNote")));
         QCOMPARE(App().Scores.LoadedCount, 3);
         // On to the menu, which counts them too.
-        QTest::mouseClick(Screen<FrmSyuuryou>()->findChild<QPushButton*>("MenuButton"), Qt::LeftButton);
-        QTRY_VERIFY(Screen<seisekitime1>() && Screen<seisekitime1>()->IsReady());
+        QTest::mouseClick(Screen<AttemptEndScreen>()->findChild<QPushButton*>("MenuButton"), Qt::LeftButton);
+        QTRY_VERIFY(Screen<LevelMenu>() && Screen<LevelMenu>()->IsReady());
         QVERIFY2(Fatals.isEmpty(), qPrintable(Fatals.join(u'\n')));
         QCOMPARE(App().Scores.LoadedCount, 3);
         Flow->FlushPendingAttempts();
@@ -169,19 +169,19 @@ private slots:
         DeleteAllScreens();
         MessageWatch boxes;
         Flow->ShowNameSelection();
-        QVERIFY(Screen<namesel>());
-        QVERIFY2(Text(Screen<namesel>(), "PendingAttempts").contains(QStringLiteral("2 回分")),
-                 qPrintable(Text(Screen<namesel>(), "PendingAttempts")));
+        QVERIFY(Screen<NameScreen>());
+        QVERIFY2(Text(Screen<NameScreen>(), "PendingAttempts").contains(QStringLiteral("2 回分")),
+                 qPrintable(Text(Screen<NameScreen>(), "PendingAttempts")));
 
         // Back: the next attempt writes the waiting ones first, in order, each once.
         MountShare(false);
         Attempt(first.addDays(3));
-        QCOMPARE(Text(Screen<FrmSyuuryou>(), "RecordingNote"), QString());
+        QCOMPARE(Text(Screen<AttemptEndScreen>(), "RecordingNote"), QString());
         QCOMPARE(RecordedDays(), (QList<QDate>{first, first.addDays(1), first.addDays(2), first.addDays(3)}));
         QVERIFY(queue.Load().empty());
         DeleteAllScreens();
         Flow->ShowNameSelection();
-        QCOMPARE(Text(Screen<namesel>(), "PendingAttempts"), QString());
+        QCOMPARE(Text(Screen<NameScreen>(), "PendingAttempts"), QString());
     }
 
     // Back without a further attempt: the flow's own round (start, sign-in, every minute) writes
@@ -195,12 +195,12 @@ private slots:
         Attempt(day.addDays(1));
         DeleteAllScreens();
         Flow->ShowNameSelection();
-        QVERIFY(Text(Screen<namesel>(), "PendingAttempts").contains(QStringLiteral("2 回分")));
+        QVERIFY(Text(Screen<NameScreen>(), "PendingAttempts").contains(QStringLiteral("2 回分")));
         Share.reset();
         MountShare(false);
         Flow->FlushPendingAttempts();
         QCOMPARE(RecordedDays(), (QList<QDate>{day, day.addDays(1)}));
-        QCOMPARE(Text(Screen<namesel>(), "PendingAttempts"), QString());
+        QCOMPARE(Text(Screen<NameScreen>(), "PendingAttempts"), QString());
     }
 
     // The PC's own disk is full too: the end screen says the attempt is lost and why, nothing is
@@ -218,7 +218,7 @@ private slots:
         Share.reset();
         MountShare(true);
         Attempt(QDate(2026, 12, 9));
-        const QString note = Text(Screen<FrmSyuuryou>(), "RecordingNote");
+        const QString note = Text(Screen<AttemptEndScreen>(), "RecordingNote");
         QVERIFY2(note.startsWith(QStringLiteral("この回の成績は記録できませんでした。")), qPrintable(note));
         QVERIFY2(note.contains(QStringLiteral("ディスクの空き領域が足りません")), qPrintable(note));
         const PendingAttempts queue(App().QueueFolder, App().DataFolder);

@@ -204,8 +204,8 @@ private slots:
         QTest::addColumn<QString>("include");
         QTest::addColumn<bool>("allowed");
 
-        QTest::newRow("logic includes a screen") << "records/X.cpp" << "drill/ui/MainFrm.h" << false;
-        QTest::newRow("screen includes another subsystem's screen") << "drill/ui/MainFrm.cpp" << "roster/ui/namesel.h" << false;
+        QTest::newRow("logic includes a screen") << "records/X.cpp" << "drill/ui/DrillScreen.h" << false;
+        QTest::newRow("screen includes another subsystem's screen") << "drill/ui/DrillScreen.cpp" << "roster/ui/NameScreen.h" << false;
         QTest::newRow("subsystem includes a later one") << "roster/NameList.cpp" << "drill/DrillModel.h" << false;
         QTest::newRow("subsystem includes an earlier one") << "drill/DrillModel.cpp" << "records/ScoreFile.h" << true;
         QTest::newRow("subsystem includes itself") << "teacher/A.cpp" << "teacher/B.h" << true;
@@ -220,14 +220,14 @@ private slots:
         QTest::newRow("base includes base/ui") << "base/A.cpp" << "base/ui/ScaledForm.h" << false;
         QTest::newRow("state includes the last subsystem") << "state/AppState.cpp" << "teacher/A.h" << true;
         QTest::newRow("state includes a screen") << "state/AppState.cpp" << "base/ui/ScaledForm.h" << false;
-        QTest::newRow("screen includes state") << "roster/ui/namesel.cpp" << "state/AppState.h" << true;
+        QTest::newRow("screen includes state") << "roster/ui/NameScreen.cpp" << "state/AppState.h" << true;
         QTest::newRow("screen includes a later subsystem") << "setup/ui/A.cpp" << "teacher/A.h" << true;
-        QTest::newRow("screen includes base/ui") << "roster/ui/namesel.cpp" << "base/ui/ScaledForm.h" << true;
-        QTest::newRow("screen includes its own screens") << "drill/ui/MainFrm.cpp" << "drill/ui/GuideLine.h" << true;
+        QTest::newRow("screen includes base/ui") << "roster/ui/NameScreen.cpp" << "base/ui/ScaledForm.h" << true;
+        QTest::newRow("screen includes its own screens") << "drill/ui/DrillScreen.cpp" << "drill/ui/GuideLine.h" << true;
         QTest::newRow("screen includes QtWidgets") << "menu/ui/A.cpp" << "QLabel" << true;
         QTest::newRow("screen includes app") << "menu/ui/A.cpp" << "app/ScreenFlow.h" << false;
-        QTest::newRow("base/ui includes a subsystem's screen") << "base/ui/ScaledForm.cpp" << "drill/ui/MainFrm.h" << false;
-        QTest::newRow("app includes a screen") << "app/main.cpp" << "drill/ui/MainFrm.h" << true;
+        QTest::newRow("base/ui includes a subsystem's screen") << "base/ui/ScaledForm.cpp" << "drill/ui/DrillScreen.h" << false;
+        QTest::newRow("app includes a screen") << "app/main.cpp" << "drill/ui/DrillScreen.h" << true;
         QTest::newRow("app includes QtWidgets") << "app/main.cpp" << "QApplication" << true;
         QTest::newRow("file in no layer") << "shell/Clock.cpp" << "base/Clock.h" << false;
         QTest::newRow("include of a folder in no layer") << "drill/A.cpp" << "shell/Clock.h" << false;

@@ -35,9 +35,9 @@ class TestDrillModel : public QObject {
         m.StopClock = [this] { ++StopCalls; };
         m.StartClock = [this] { ++StartCalls; };
         m.ProcessEvents = [] {};
-        m.初期設定();
-        m.レベル別設定();
-        m.スタート();
+        m.SetUpAttempt();
+        m.SetProblemCount();
+        m.StartTiming();
         m.MakeProblem();
         return m;
     }
@@ -110,7 +110,7 @@ private slots:
         QFETCH(int, first);
         QFETCH(int, second);
         QFETCH(int, expected);
-        QCOMPARE(DrillModel::FGcm2(first, second), expected);
+        QCOMPARE(DrillModel::GreatestCommonDivisor(first, second), expected);
     }
 
     void numericValue_data()
@@ -205,7 +205,7 @@ private slots:
         const int d1 = m.Problem.Expected[1].toInt();
         const int d2 = m.Problem.Expected[3].toInt();
         QVERIFY(d1 != d2);
-        QVERIFY(DrillModel::FGcm2(d1, d2) != d1 && DrillModel::FGcm2(d1, d2) != d2);
+        QVERIFY(DrillModel::GreatestCommonDivisor(d1, d2) != d1 && DrillModel::GreatestCommonDivisor(d1, d2) != d2);
     }
 
     void characterKeys_data()

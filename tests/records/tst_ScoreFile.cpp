@@ -609,10 +609,10 @@ private slots:
         struct stat before {};
         QCOMPARE(::stat(QFile::encodeName(File().Path()).constData(), &before), 0);
         ScoreRecord changed = Record(2, 2, 222);
-        changed.Text4 = "abcde";
+        changed.SpareText4 = "abcde";
         File().WriteRecord(2, changed, Record(2, 2, 2));
         QCOMPARE(FileBytes(), Record(1, 1, 1).ToBytes() + changed.ToBytes() + Record(3, 3, 3).ToBytes());
-        QCOMPARE(File().ReadRecord(2).Text4, QByteArray("abcde"));
+        QCOMPARE(File().ReadRecord(2).SpareText4, QByteArray("abcde"));
         struct stat after {};
         QCOMPARE(::stat(QFile::encodeName(File().Path()).constData(), &after), 0);
         QCOMPARE(after.st_ino, before.st_ino);

@@ -151,7 +151,7 @@ private slots:
             QVERIFY2(bad.isEmpty(), qPrintable(bad));
             QCOMPARE(r.Seconds, nextOf[r.Pupil]++);
             QCOMPARE(r.SchoolCode, QByteArray("12345"));
-            QCOMPARE(r.Text3, QByteArray("0    "));
+            QCOMPARE(r.SpareText3, QByteArray("0    "));
         }
         for (int w = 1; w <= Writers; ++w)
             QCOMPARE(nextOf[w], AppendsPerWriter);

@@ -193,8 +193,8 @@ private slots:
             previous = r.Date + r.TimeOfDay;
             QVERIFY2(r.Seconds == 99999 || (r.Seconds > 0 && r.Seconds < 5 * lowest[r.Level]), qPrintable(where));
             QCOMPARE(r.SchoolCode, QByteArray("12345"));
-            QCOMPARE(r.Text2, QByteArray("     "));
-            QCOMPARE(r.Text3, QByteArray("0    "));
+            QCOMPARE(r.SpareText2, QByteArray("     "));
+            QCOMPARE(r.SpareText3, QByteArray("0    "));
             today += r.Date == last;
             timedOut += r.Seconds == 99999;
             pupils << r.Pupil;

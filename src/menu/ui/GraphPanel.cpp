@@ -43,17 +43,17 @@ GraphPanel::GraphPanel(ScaledForm* form, InputsSource inputs) : QWidget(form), F
     Place(LevelList, 11400, 390, 900, 4200, 11);
     connect(LevelList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!Selecting && isVisible())
-            Command24_Click(0);
+            ShowChosenLevelsOfChosenPupils(0);
     });
 
     const QString drawCaptions[2] = {QStringLiteral("表示"), QStringLiteral("印刷")};
     for (int i = 0; i < 2; ++i) {
         HiddenDraw[std::size_t(i)] = ScaledForm::NewButton(this, QStringLiteral("Command21_%1").arg(i), drawCaptions[i]);
         HiddenDraw[std::size_t(i)]->hide();
-        connect(HiddenDraw[std::size_t(i)], &QPushButton::clicked, this, [this, i] { Command21_Click(i); });
+        connect(HiddenDraw[std::size_t(i)], &QPushButton::clicked, this, [this, i] { ShowChosenLevels(i); });
         DrawChosen[std::size_t(i)] = ScaledForm::NewButton(this, QStringLiteral("Command24_%1").arg(i), drawCaptions[i]);
         Place(DrawChosen[std::size_t(i)], 12420 + i * 1380, 390, 1260, 540, 11);
-        connect(DrawChosen[std::size_t(i)], &QPushButton::clicked, this, [this, i] { Command24_Click(i); });
+        connect(DrawChosen[std::size_t(i)], &QPushButton::clicked, this, [this, i] { ShowChosenLevelsOfChosenPupils(i); });
     }
     DrawChosen[1]->hide();
 
@@ -67,7 +67,7 @@ GraphPanel::GraphPanel(ScaledForm* form, InputsSource inputs) : QWidget(form), F
     PupilList->setToolTip(QStringLiteral("Ctrlキーを押しながらクリックすると、何人でも選べます"));
     Place(PupilList, 12420, 1050, 2640, 7800, 10);
     PupilList->hide();
-    connect(PupilList, &QListView::clicked, this, [this] { Command24_Click(0); });
+    connect(PupilList, &QListView::clicked, this, [this] { ShowChosenLevelsOfChosenPupils(0); });
 
     BackButton = ScaledForm::NewButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"));
     Place(BackButton, 12420, 9060, 2640, 600, 12);
@@ -110,7 +110,7 @@ void GraphPanel::SetPrintAllowed(bool allowed)
     DrawChosen[1]->setVisible(allowed);
 }
 
-void GraphPanel::Command17_Click()
+void GraphPanel::Open()
 {
     AppState& s = App();
     s.GraphPupil = s.CurrentPupil;
@@ -126,7 +126,7 @@ void GraphPanel::Command17_Click()
     FirstLevelOffset = 1;
     raise();
     show();
-    Command21_Click(0);
+    ShowChosenLevels(0);
 }
 
 std::vector<int> GraphPanel::ChosenLevels() const
@@ -167,7 +167,7 @@ bool GraphPanel::ReadRecords()
     }
 }
 
-void GraphPanel::Command24_Click(int index)
+void GraphPanel::ShowChosenLevelsOfChosenPupils(int index)
 {
     AppState& s = App();
     std::vector<int> pupils = ChosenPupils();
@@ -177,7 +177,7 @@ void GraphPanel::Command24_Click(int index)
     for (const int pupil : pupils) {
         s.GraphPupil = qint16(pupil);
         if (index == 0) {
-            Command21_Click(0);
+            ShowChosenLevels(0);
             continue;
         }
         outcomes.push_back(Print());
@@ -188,7 +188,7 @@ void GraphPanel::Command24_Click(int index)
         ReportPrinting(outcomes);
 }
 
-void GraphPanel::Command21_Click(int index)
+void GraphPanel::ShowChosenLevels(int index)
 {
     if (index == 0)
         DrawOnScreen();
@@ -211,9 +211,9 @@ void GraphPanel::DrawOnScreen()
             Page.push_back(p);
     for (PageBand = 0; PageBand < Page.size(); ++PageBand) {
         App().GraphLevel = qint16(Page[PageBand].Level);
-        Command23_Click(0);
-        Command23_Click(1);
-        Command19_Click();
+        FindStanding(0);
+        FindStanding(1);
+        DrawBand();
     }
     emit BandsDrawn();
 }
@@ -230,7 +230,7 @@ void GraphPanel::RebuildScreen()
                                          QSizeF(Surface->size()), p, TimeGraph::Surface::Screen));
 }
 
-void GraphPanel::Command22_Click()
+void GraphPanel::FillRanking()
 {
     const TimeGraph::Inputs in = Inputs();
     const int level = App().GraphLevel;
@@ -239,7 +239,7 @@ void GraphPanel::Command22_Click()
     RankingRows[std::size_t(k)]->setStringList(Rankings[k].Rows);
 }
 
-void GraphPanel::Command23_Click(int index)
+void GraphPanel::FindStanding(int index)
 {
     const AppState& s = App();
     const int level = s.GraphLevel;
@@ -247,7 +247,7 @@ void GraphPanel::Command23_Click(int index)
         return;
     TimeGraph::Standing& standing = Standings[std::size_t(level)];
     RankingIndex = index == 1 ? 1 : 2;
-    Command22_Click();
+    FillRanking();
     if (index == 1) {
         standing.TimeRank = TimeGraph::StandingIn(Rankings[1], {}, level, s.GraphPupil, Inputs()).TimeRank;
     } else {
@@ -259,7 +259,7 @@ void GraphPanel::Command23_Click(int index)
     }
 }
 
-void GraphPanel::Command19_Click()
+void GraphPanel::DrawBand()
 {
     AppState& s = App();
     s.ResultView = 3;
@@ -321,9 +321,9 @@ GraphPanel::PrintOutcome GraphPanel::Print()
                 break;
             }
             s.GraphLevel = qint16(Page[PageBand].Level);
-            Command23_Click(0);
-            Command23_Click(1);
-            Command19_Click();
+            FindStanding(0);
+            FindStanding(1);
+            DrawBand();
         }
         PrintPainter = nullptr;
         Target = TimeGraph::Surface::Screen;

@@ -31,12 +31,12 @@ public:
     // Only a teacher sees the print button.
     void SetPrintAllowed(bool allowed);
 
-    void Command17_Click();          // opens the graph for the working pupil
-    void Command21_Click(int index); // 0 draws the chosen levels, 1 prints them
-    void Command24_Click(int index); // the same for every pupil chosen in the pupil list
-    void Command22_Click();          // fills the ranking of RankingIndex for the graph level
-    void Command23_Click(int index); // 1: the time rank, 0: the points rank and points
-    void Command19_Click();          // one band of the graph level
+    void Open();          // opens the graph for the working pupil
+    void ShowChosenLevels(int index); // 0 draws the chosen levels, 1 prints them
+    void ShowChosenLevelsOfChosenPupils(int index); // the same for every pupil chosen in the pupil list
+    void FillRanking();          // fills the ranking of RankingIndex for the graph level
+    void FindStanding(int index); // 1: the time rank, 0: the points rank and points
+    void DrawBand();          // one band of the graph level
 
 signals:
     // The bands are drawn: the menu's options may be used again.
@@ -58,7 +58,7 @@ private:
     PrintOutcome Print();
     // Places the bands of the page on the screen again, at the surface's size.
     void RebuildScreen();
-    void ShowOtherPupils();        // Command25
+    void ShowOtherPupils();
     void ReportPrinting(const std::vector<PrintOutcome>& outcomes);
 
     ScaledForm* Form;
@@ -79,16 +79,16 @@ private:
     ResultLists::Ranking Rankings[3];
     std::array<TimeGraph::Standing, Limits::LevelSlots> Standings{};
 
-    GraphSurface* Surface = nullptr;     // Picture12
-    QLabel* LevelHeader = nullptr;       // Label27
-    QListView* LevelList = nullptr;      // List3
+    GraphSurface* Surface = nullptr;
+    QLabel* LevelHeader = nullptr;
+    QListView* LevelList = nullptr;
     QStringListModel* Levels = nullptr;
-    QListView* PupilList = nullptr;      // List2
+    QListView* PupilList = nullptr;
     QStandardItemModel* Pupils = nullptr;
-    std::array<QPushButton*, 2> HiddenDraw{};  // Command21(0), Command21(1)
-    std::array<QPushButton*, 2> DrawChosen{};  // Command24(0), Command24(1)
-    QPushButton* OtherPupilsButton = nullptr;  // Command25
-    QPushButton* BackButton = nullptr;         // Command18
-    std::array<QListView*, 3> RankingLists{};  // List4(1), List4(2)
+    std::array<QPushButton*, 2> HiddenDraw{};
+    std::array<QPushButton*, 2> DrawChosen{};
+    QPushButton* OtherPupilsButton = nullptr;
+    QPushButton* BackButton = nullptr;
+    std::array<QListView*, 3> RankingLists{};
     std::array<QStringListModel*, 3> RankingRows{};
 };

@@ -5,7 +5,7 @@
 #include "menu/ui/GraphPainter.h"
 #include "menu/ui/GraphSurface.h"
 #include "base/ui/SystemSheetPrinter.h"
-#include "menu/ui/seisekitime1.h"
+#include "menu/ui/LevelMenu.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"
 #include "support/AppCalls.h"
@@ -49,13 +49,13 @@ class TestGraphPanel : public QObject {
     ManualClock Clock{Now};
     ScriptedRandom Random;
     std::unique_ptr<TestInstallation> Inst;
-    QPointer<seisekitime1> Menu;
+    QPointer<LevelMenu> Menu;
 
     // The menu on the pupil's own times, with the graph open.
     void OpenGraph()
     {
         AppCalls::ComputeResultTables();
-        Menu = new seisekitime1;
+        Menu = new LevelMenu;
         Menu->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Menu));
         QTRY_VERIFY(Menu->IsReady());

@@ -12,13 +12,13 @@ class QRadioButton;
 
 // The name selection screen: the pupils of the chosen grades with two totals each; the pupil
 // confirms his or her name and goes on to the level menu, or leaves for the school's program menu.
-class namesel : public ScaledForm {
+class NameScreen : public ScaledForm {
     Q_OBJECT
 public:
-    explicit namesel(QWidget* parent = nullptr);
+    explicit NameScreen(QWidget* parent = nullptr);
 
     // Rebuilds the result tables, the roster tables and the lists.
-    void 名簿表示();
+    void ShowNames();
 
     // A warning that this PC cannot record attempts safely, in a box titled "注意" that waits for
     // the pupil or teacher to close it.
@@ -33,7 +33,7 @@ public:
 
     int NameListMode = 0;
     // For list row r ≥ 1, at r − 1: the row's text through "*" and the pupil number.
-    QStringList List3;
+    QStringList PupilRowTexts;
 
 signals:
     // The chosen pupil is signed in (the shared state knows the pupil and the sign-in time).
@@ -52,8 +52,8 @@ protected:
 
 private:
     void BuildControls();
-    void Form_Load();
-    void Form_Activate();
+    void Prepare();
+    void Refresh();
     void OnTotalsChosen(int mode);
     void OnGradeChosen();
     void OnRowClicked();

@@ -1,4 +1,4 @@
-#include "setup/ui/Firstfrm.h"
+#include "setup/ui/SplashScreen.h"
 #include "base/Clock.h"
 #include "setup/Configuration.h"
 #include "setup/StartupInfo.h"
@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QTimer>
 
-Firstfrm::Firstfrm(QWidget* parent) : ScaledForm(parent)
+SplashScreen::SplashScreen(QWidget* parent) : ScaledForm(parent)
 {
     setObjectName(QStringLiteral("Firstfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -33,10 +33,10 @@ Firstfrm::Firstfrm(QWidget* parent) : ScaledForm(parent)
     HundredMsTimer->setObjectName(QStringLiteral("Timer1"));
     HundredMsTimer->setSingleShot(true);
     HundredMsTimer->setInterval(100);
-    connect(HundredMsTimer, &QTimer::timeout, this, &Firstfrm::HandOver);
+    connect(HundredMsTimer, &QTimer::timeout, this, &SplashScreen::HandOver);
 }
 
-void Firstfrm::Start()
+void SplashScreen::Start()
 {
     ShowScreen();
     QCoreApplication::processEvents();

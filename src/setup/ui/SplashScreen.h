@@ -7,10 +7,10 @@ class SplashPicture;
 
 // The splash screen: the first screen of the process. It decides the season colour and the
 // layout, then hands over to the name selection screen.
-class Firstfrm : public ScaledForm {
+class SplashScreen : public ScaledForm {
     Q_OBJECT
 public:
-    explicit Firstfrm(QWidget* parent = nullptr);
+    explicit SplashScreen(QWidget* parent = nullptr);
     // Shows the screen and runs the start-up steps; the hand-over follows 100 ms later.
     void Start();
 

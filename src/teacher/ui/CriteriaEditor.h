@@ -17,21 +17,21 @@ class QTableView;
 // edit box laid over the current cell, with the help for the current column and, for the level of
 // the current row, how the pupils' times have been spread so far. The grid and its keys live in
 // CriteriaGrid, the spread in TimeDistribution; the screen shows them and passes on the keys.
-class FrmTimeData : public ScaledForm {
+class CriteriaEditor : public ScaledForm {
     Q_OBJECT
 public:
-    explicit FrmTimeData(QWidget* parent = nullptr);
-    ~FrmTimeData() override;
+    explicit CriteriaEditor(QWidget* parent = nullptr);
+    ~CriteriaEditor() override;
 
     // True once the grid and the spread are shown and the edit box takes keys.
     bool IsReady() const { return Ready; }
 
-    void LoadGrid();          // Command2 "元に戻す": the grid from the file again; Changed stays
-    // Command3 "更新記録": checks every cell, writes the file and reloads the criteria of every
+    void LoadGrid();          // "元に戻す": the grid from the file again; Changed stays
+    // "更新記録": checks every cell, writes the file and reloads the criteria of every
     // screen. False, after telling the teacher, when nothing was saved.
     bool SaveGrid();
-    void ShowDistribution();  // Command7: the spread of the current row's level
-    void Command4_Click();    // "戻る": asks to save what was changed, then back to the menu
+    void ShowDistribution();  // the spread of the current row's level
+    void AskToSaveAndGoBack();    // "戻る": asks to save what was changed, then back to the menu
 
 signals:
     // Back to the level menu: the teacher left, or the screen could not open (the teacher has
@@ -73,21 +73,21 @@ private:
     bool SettingEditText = false;
     bool DistributionFailed = false;
 
-    QLabel* HeadingLabel = nullptr;        // Label1
-    QPushButton* RestoreButton = nullptr;  // Command2
-    QPushButton* SaveButton = nullptr;     // Command3
-    QPushButton* BackButton = nullptr;     // Command4
+    QLabel* HeadingLabel = nullptr;
+    QPushButton* RestoreButton = nullptr;
+    QPushButton* SaveButton = nullptr;
+    QPushButton* BackButton = nullptr;
     QTableView* GridView = nullptr;        // MSFlexGrid1
     QLineEdit* EditBox = nullptr;          // Gridinputtext
-    QLabel* ExplanationLabel = nullptr;    // Label2
-    QWidget* DistributionPanel = nullptr;  // Picture1
-    QLabel* DistributionTitle = nullptr;   // Label3
-    QRadioButton* ShowCounts = nullptr;    // Option1(0)
-    QRadioButton* HideCounts = nullptr;    // Option1(1)
-    QPushButton* DistributionButton = nullptr;  // Command7
-    QListView* AllAttemptsList = nullptr;  // List3
+    QLabel* ExplanationLabel = nullptr;
+    QWidget* DistributionPanel = nullptr;
+    QLabel* DistributionTitle = nullptr;
+    QRadioButton* ShowCounts = nullptr;
+    QRadioButton* HideCounts = nullptr;
+    QPushButton* DistributionButton = nullptr;
+    QListView* AllAttemptsList = nullptr;
     QStringListModel* AllAttempts = nullptr;
-    QListView* BestTimesList = nullptr;    // List4
+    QListView* BestTimesList = nullptr;
     QStringListModel* BestTimes = nullptr;
-    QWidget* WaitPanel = nullptr;          // Picture2
+    QWidget* WaitPanel = nullptr;
 };

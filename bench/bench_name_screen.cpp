@@ -3,7 +3,7 @@
 #include "support/AppCalls.h"
 #include "records/ScoreFile.h"
 #include "records/ScoreRecord.h"
-#include "roster/ui/namesel.h"
+#include "roster/ui/NameScreen.h"
 #include "state/AppState.h"
 #include "base/Clock.h"
 #include "base/OleDate.h"
@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     for (int run = 0; run < Runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        auto* screen = new namesel;
+        auto* screen = new NameScreen;
         QCoreApplication::processEvents(); // the first paint
         ms.push_back(timer.nsecsElapsed() / 1e6);
         rows = screen->findChild<QListWidget*>(QStringLiteral("List1"))->count();
@@ -74,7 +74,7 @@ int main(int argc, char** argv)
     }
     const double first = ms.front();
     std::sort(ms.begin(), ms.end());
-    std::printf("bench_namesel: %d pupils, %d score records, %d rows listed\n", Pupils, Records, rows);
+    std::printf("bench_name_screen: %d pupils, %d score records, %d rows listed\n", Pupils, Records, rows);
     std::printf("  first run %.1f ms, median of %d runs %.1f ms, fastest %.1f ms, slowest %.1f ms (target 50 ms)\n",
                 first, Runs, ms[Runs / 2], ms.front(), ms.back());
     return 0;

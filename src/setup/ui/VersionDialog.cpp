@@ -1,4 +1,4 @@
-#include "setup/ui/frmver.h"
+#include "setup/ui/VersionDialog.h"
 #include "state/AppState.h"
 #include "setup/StartupInfo.h"
 #include "base/ui/ScaledForm.h"
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <cmath>
 
-frmver::frmver(QWidget* parent) : QDialog(parent)
+VersionDialog::VersionDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmver"));
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -48,7 +48,7 @@ frmver::frmver(QWidget* parent) : QDialog(parent)
     SpareButton->hide();
 }
 
-void frmver::showEvent(QShowEvent* event)
+void VersionDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     QCoreApplication::processEvents();

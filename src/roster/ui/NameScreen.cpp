@@ -1,4 +1,4 @@
-#include "roster/ui/namesel.h"
+#include "roster/ui/NameScreen.h"
 #include "base/Clock.h"
 #include "base/FatalError.h"
 #include "roster/RosterFile.h"
@@ -25,16 +25,16 @@ namespace {
 constexpr double ListPointSize = 14.25;
 } // namespace
 
-namesel::namesel(QWidget* parent) : ScaledForm(parent)
+NameScreen::NameScreen(QWidget* parent) : ScaledForm(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
-    Form_Load();
-    Form_Activate();
+    Prepare();
+    Refresh();
     Activated = true;
 }
 
-void namesel::BuildControls()
+void NameScreen::BuildControls()
 {
     setObjectName(QStringLiteral("namesel"));
     setWindowTitle(App().ProgramTitle);
@@ -117,7 +117,7 @@ void namesel::BuildControls()
         child->installEventFilter(this);
 }
 
-void namesel::Form_Load()
+void NameScreen::Prepare()
 {
     AppState& s = App();
     SetBackColour(this, s.SeasonColour);
@@ -133,7 +133,7 @@ void namesel::Form_Load()
     NameListBox->setCurrentRow(0);
 }
 
-void namesel::Form_Activate()
+void NameScreen::Refresh()
 {
     DevelopmentMark->setVisible(App().DevelopmentLayout);
     GradeSelector->blockSignals(true);
@@ -155,7 +155,7 @@ void namesel::Form_Activate()
     NameListBox->setFocus();
 }
 
-void namesel::changeEvent(QEvent* event)
+void NameScreen::changeEvent(QEvent* event)
 {
     ScaledForm::changeEvent(event);
     if (event->type() != QEvent::ActivationChange || !Activated)
@@ -165,11 +165,11 @@ void namesel::changeEvent(QEvent* event)
         WasInactive = true;
     } else if (WasInactive) {
         WasInactive = false;
-        Form_Activate();
+        Refresh();
     }
 }
 
-void namesel::名簿表示()
+void NameScreen::ShowNames()
 {
     AppState& s = App();
     s.Roster.SchoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
@@ -187,7 +187,7 @@ void namesel::名簿表示()
     NameListBox->clear();
     NameListBox->addItems(Rows.VisibleRows());
     NameListBox->setUpdatesEnabled(true);
-    List3 = Rows.PupilRows();
+    PupilRowTexts = Rows.PupilRows();
     NameListBox->setCurrentRow(0);
 
     if (!found) {
@@ -204,20 +204,20 @@ void namesel::名簿表示()
     }
 }
 
-void namesel::OnTotalsChosen(int mode)
+void NameScreen::OnTotalsChosen(int mode)
 {
     NameListMode = mode;
-    名簿表示();
+    ShowNames();
 }
 
-void namesel::OnGradeChosen()
+void NameScreen::OnGradeChosen()
 {
     App().GradeFilterText = GradeSelector->currentText();
-    名簿表示();
+    ShowNames();
     NameListBox->setFocus();
 }
 
-void namesel::OnRowClicked()
+void NameScreen::OnRowClicked()
 {
     const int r = NameListBox->currentRow();
     if (r <= 0) {
@@ -226,10 +226,10 @@ void namesel::OnRowClicked()
         return;
     }
     ChosenNameLabel->setText(SignIn::ClickedName(NameListBox->item(r)->text()));
-    Choice.Choose(NameList::PupilNumber(List3.value(r - 1)));
+    Choice.Choose(NameList::PupilNumber(PupilRowTexts.value(r - 1)));
 }
 
-void namesel::OnRowDoubleClicked()
+void NameScreen::OnRowDoubleClicked()
 {
     const int r = NameListBox->currentRow();
     if (r <= 0) {
@@ -238,11 +238,11 @@ void namesel::OnRowDoubleClicked()
         return;
     }
     ChosenNameLabel->setText(SignIn::DoubleClickedName(NameListBox->item(r)->text()));
-    Choice.Choose(NameList::PupilNumber(List3.value(r - 1)));
+    Choice.Choose(NameList::PupilNumber(PupilRowTexts.value(r - 1)));
     ConfirmSignIn();
 }
 
-void namesel::ConfirmSignIn()
+void NameScreen::ConfirmSignIn()
 {
     AppState& s = App();
     const std::optional<SignIn::Pupil> pupil = Choice.Confirm(s.Roster, s.TheClock->SecondsSinceMidnight());
@@ -261,7 +261,7 @@ void namesel::ConfirmSignIn()
     WaitPanel->show();
     WaitPanel->repaint();
 
-    QPointer<namesel> self(this);
+    QPointer<NameScreen> self(this);
     emit PupilSignedIn();
     // The level menu closes this screen as it opens. Should nothing have opened, stay usable
     // rather than leave the pupil without a window.
@@ -271,21 +271,21 @@ void namesel::ConfirmSignIn()
     }
 }
 
-QString namesel::ProgramMenuPath()
+QString NameScreen::ProgramMenuPath()
 {
     if (App().DevelopmentLayout)
         return App().ProgramFolder + QStringLiteral("../../起動/起動/プログラムメニュー.exe");
     return App().ProgramFolder + QStringLiteral("../起動/プログラムメニューc.exe");
 }
 
-QStringList namesel::ProgramMenuArguments()
+QStringList NameScreen::ProgramMenuArguments()
 {
     if (App().DevelopmentLayout)
         return {};
     return {QStringLiteral("001")};
 }
 
-void namesel::LeaveForProgramMenu()
+void NameScreen::LeaveForProgramMenu()
 {
     const QString program = ProgramMenuPath();
     // Started directly, never through a shell: the path comes from where the program is installed.
@@ -295,24 +295,24 @@ void namesel::LeaveForProgramMenu()
     emit LeaveRequested();
 }
 
-void namesel::ShowMessage(const QString& message)
+void NameScreen::ShowMessage(const QString& message)
 {
     QMessageBox::warning(this, App().ProgramTitle, message);
 }
 
-void namesel::ShowPendingAttempts(int count)
+void NameScreen::ShowPendingAttempts(int count)
 {
     PendingLabel->setText(QStringLiteral("このパソコンに、まだ共有フォルダに書き込めていない成績が %1 回分あります。"
                                          "共有フォルダに戻ったら書き込みます。").arg(count));
     PendingLabel->setVisible(count > 0);
 }
 
-void namesel::ShowShareWarning(const QString& message)
+void NameScreen::ShowShareWarning(const QString& message)
 {
     QMessageBox::warning(this, QStringLiteral("注意"), message);
 }
 
-bool namesel::HandleFormKey(QKeyEvent* event)
+bool NameScreen::HandleFormKey(QKeyEvent* event)
 {
     const QString key = event->text();
     if (key == QStringLiteral("1") && !OkButton->isHidden()) {
@@ -326,7 +326,7 @@ bool namesel::HandleFormKey(QKeyEvent* event)
     return false;
 }
 
-bool namesel::eventFilter(QObject* watched, QEvent* event)
+bool NameScreen::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -344,7 +344,7 @@ bool namesel::eventFilter(QObject* watched, QEvent* event)
     return ScaledForm::eventFilter(watched, event);
 }
 
-void namesel::keyPressEvent(QKeyEvent* event)
+void NameScreen::keyPressEvent(QKeyEvent* event)
 {
     if (!HandleFormKey(event))
         ScaledForm::keyPressEvent(event);

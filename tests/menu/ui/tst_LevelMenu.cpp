@@ -1,6 +1,6 @@
 // The level menu on the offscreen platform, over a real installation and score file.
 #include "base/OleDate.h"
-#include "menu/ui/seisekitime1.h"
+#include "menu/ui/LevelMenu.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"
 #include "support/AppCalls.h"
@@ -37,18 +37,18 @@ ScoreRecord Record(int pupil, int level, int seconds, int daysAgo = 0, double ti
 }
 } // namespace
 
-class TestSeisekitime1 : public QObject {
+class TestLevelMenu : public QObject {
     Q_OBJECT
     ManualClock Clock{Now};
     ScriptedRandom Random;
     std::unique_ptr<TestInstallation> Inst;
-    QPointer<seisekitime1> Menu;
+    QPointer<LevelMenu> Menu;
 
     // The menu as it opens after the name screen or an attempt, whose tables are up to date.
     void Open()
     {
         AppCalls::ComputeResultTables();
-        Menu = new seisekitime1;
+        Menu = new LevelMenu;
         Menu->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Menu));
         QTRY_VERIFY(Menu->IsReady());
@@ -168,8 +168,8 @@ private slots:
         QFETCH(int, level);
         QFETCH(bool, back);
         Open();
-        QSignalSpy started(Menu.data(), &seisekitime1::LevelChosen);
-        QSignalSpy backed(Menu.data(), &seisekitime1::BackChosen);
+        QSignalSpy started(Menu.data(), &LevelMenu::LevelChosen);
+        QSignalSpy backed(Menu.data(), &LevelMenu::BackChosen);
         QTest::keyClicks(Menu.data(), key);
         QCOMPARE(started.size(), level ? 1 : 0);
         if (level) {
@@ -192,7 +192,7 @@ private slots:
         QVERIFY(mark->isVisible());
         QCOMPARE(mark->text(), QStringLiteral("やりすぎ禁止"));
         QVERIFY(!Button("Command4_1")->isEnabled());
-        QSignalSpy started(Menu.data(), &seisekitime1::LevelChosen);
+        QSignalSpy started(Menu.data(), &LevelMenu::LevelChosen);
         QTest::keyClick(Menu.data(), '1');
         QTest::mouseClick(Menu->findChild<QLabel*>("Label3_1"), Qt::LeftButton);
         QCOMPARE(started.size(), 0);
@@ -268,13 +268,13 @@ private slots:
         QVERIFY(!panel->isVisible());
         Button("Command8")->click();
         QVERIFY(panel->isVisible());
-        QSignalSpy started(Menu.data(), &seisekitime1::LevelChosen);
+        QSignalSpy started(Menu.data(), &LevelMenu::LevelChosen);
         QTest::keyClick(Menu, Qt::Key_1);
         Button("Command4_1")->click();
         QCOMPARE(started.count(), 0);
 
-        QSignalSpy browser(Menu.data(), &seisekitime1::RecordBrowserChosen);
-        QSignalSpy editor(Menu.data(), &seisekitime1::CriteriaEditorChosen);
+        QSignalSpy browser(Menu.data(), &LevelMenu::RecordBrowserChosen);
+        QSignalSpy editor(Menu.data(), &LevelMenu::CriteriaEditorChosen);
         QCOMPARE(Button("Command10_0")->text(), QStringLiteral("データ変更"));
         QCOMPARE(Button("Command10_1")->text(), QStringLiteral("合格タイムデータ変更"));
         Button("Command10_0")->click();
@@ -321,5 +321,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSeisekitime1)
-#include "tst_seisekitime1.moc"
+QTEST_MAIN(TestLevelMenu)
+#include "tst_LevelMenu.moc"

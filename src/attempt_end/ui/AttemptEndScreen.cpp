@@ -1,4 +1,4 @@
-#include "attempt_end/ui/FrmSyuuryou.h"
+#include "attempt_end/ui/AttemptEndScreen.h"
 #include "attempt_end/AttemptOutcome.h"
 #include "attempt_end/ui/AttemptEndBackground.h"
 #include "attempt_end/ui/FinalLevelPicture.h"
@@ -31,13 +31,13 @@ void Bold(QWidget* widget)
 }
 } // namespace
 
-FrmSyuuryou::FrmSyuuryou(QWidget* parent) : ScaledForm(parent)
+AttemptEndScreen::AttemptEndScreen(QWidget* parent) : ScaledForm(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
 }
 
-QLabel* FrmSyuuryou::AddLine(const char* name, int left, int top, int width, int height, double pointSize,
+QLabel* AttemptEndScreen::AddLine(const char* name, int left, int top, int width, int height, double pointSize,
                              Qt::Alignment alignment)
 {
     auto* label = new QLabel(this);
@@ -48,7 +48,7 @@ QLabel* FrmSyuuryou::AddLine(const char* name, int left, int top, int width, int
     return label;
 }
 
-void FrmSyuuryou::BuildControls()
+void AttemptEndScreen::BuildControls()
 {
     setObjectName(QStringLiteral("FrmSyuuryou"));
     setWindowTitle(QStringLiteral("終了"));
@@ -112,16 +112,16 @@ void FrmSyuuryou::BuildControls()
     connect(HalfSecondTimer, &QTimer::timeout, this, [this] { OfferWaysOn(); });
 }
 
-void FrmSyuuryou::showEvent(QShowEvent* event)
+void AttemptEndScreen::showEvent(QShowEvent* event)
 {
     ScaledForm::showEvent(event);
     if (!Shown) {
         Shown = true;
-        QTimer::singleShot(0, this, [this] { Form_Activate(); });
+        QTimer::singleShot(0, this, [this] { ShowOutcome(); });
     }
 }
 
-void FrmSyuuryou::changeEvent(QEvent* event)
+void AttemptEndScreen::changeEvent(QEvent* event)
 {
     ScaledForm::changeEvent(event);
     if (event->type() != QEvent::ActivationChange || !HasRun)
@@ -132,12 +132,12 @@ void FrmSyuuryou::changeEvent(QEvent* event)
         LeftActive = false;
         QTimer::singleShot(0, this, [this] {
             if (isVisible())
-                Form_Activate();
+                ShowOutcome();
         });
     }
 }
 
-void FrmSyuuryou::keyPressEvent(QKeyEvent* event)
+void AttemptEndScreen::keyPressEvent(QKeyEvent* event)
 {
     // Enter presses the button that has the focus, as space does.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -151,13 +151,13 @@ void FrmSyuuryou::keyPressEvent(QKeyEvent* event)
     ScaledForm::keyPressEvent(event);
 }
 
-void FrmSyuuryou::Form_Activate()
+void AttemptEndScreen::ShowOutcome()
 {
     if (Running)
         return;
     Running = true;
     HasRun = true;
-    QPointer<FrmSyuuryou> self(this);
+    QPointer<AttemptEndScreen> self(this);
     // Pending events may close the screen (a fatal error elsewhere); then the rest is left undone.
     auto processEvents = [&self] {
         QCoreApplication::processEvents();
@@ -236,7 +236,7 @@ void FrmSyuuryou::Form_Activate()
     finish();
 }
 
-void FrmSyuuryou::OfferWaysOn()
+void AttemptEndScreen::OfferWaysOn()
 {
     FinalPicture->hide();
     MenuButton->show();
@@ -259,13 +259,13 @@ void FrmSyuuryou::OfferWaysOn()
     }
 }
 
-void FrmSyuuryou::OnMenuChosen()
+void AttemptEndScreen::OnMenuChosen()
 {
     MenuButton->setEnabled(false);
     emit MenuChosen();
 }
 
-void FrmSyuuryou::OnRetryChosen()
+void AttemptEndScreen::OnRetryChosen()
 {
     MenuButton->setEnabled(false);
     emit RetryChosen();

@@ -1,4 +1,4 @@
-#include "setup/ui/BASEFRM.h"
+#include "setup/ui/WaitScreen.h"
 #include "base/ui/ScaledForm.h"
 #include <QGuiApplication>
 #include <QLabel>
@@ -14,7 +14,7 @@ constexpr int DesignHeight = 120;
 constexpr double PointSize = 24;
 } // namespace
 
-BASEFRM::BASEFRM(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+WaitScreen::WaitScreen(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("BASEFRM"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -31,7 +31,7 @@ BASEFRM::BASEFRM(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     layout->addWidget(WaitLabel);
 }
 
-void BASEFRM::ShowCentred()
+void WaitScreen::ShowCentred()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);

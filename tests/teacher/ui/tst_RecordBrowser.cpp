@@ -11,7 +11,7 @@
 #include "support/ReadOnlyFile.h"
 #include "support/Screens.h"
 #include "support/TestInstallation.h"
-#include "teacher/ui/FrmData.h"
+#include "teacher/ui/RecordBrowser.h"
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,17 +96,17 @@ private:
 
 } // namespace
 
-class TestFrmData : public QObject {
+class TestRecordBrowser : public QObject {
     Q_OBJECT
     ManualClock Clock{Now};
     std::unique_ptr<TestInstallation> Inst;
     std::unique_ptr<QTemporaryDir> PdfDir;
     std::unique_ptr<SystemSheetPrinter> Pdf;
-    QPointer<FrmData> Screen;
+    QPointer<RecordBrowser> Screen;
 
     void Open()
     {
-        Screen = new FrmData;
+        Screen = new RecordBrowser;
         Screen->SetPrinter(Pdf.get());
         Screen->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Screen));
@@ -304,9 +304,9 @@ private slots:
         ScoreRecord odd = Record(2, 7, 61);
         odd.TimeOfDay = 0.123456789;
         odd.SchoolCode = "ab\x82\xa0 ";
-        odd.Text2 = "xyz  ";
-        odd.Text3 = "9    ";
-        odd.Text4 = QByteArray("\0\x01\x02\x03\x04", 5);
+        odd.SpareText2 = "xyz  ";
+        odd.SpareText3 = "9    ";
+        odd.SpareText4 = QByteArray("\0\x01\x02\x03\x04", 5);
         const std::vector<ScoreRecord> records = {Record(1, 1, 11), odd, Record(1, 1, 13)};
         AppCalls::WriteScoreBytes(Bytes(records));
         Open();
@@ -406,8 +406,8 @@ private slots:
         if (!roster)
             QVERIFY(QFile::remove(rosterPath));
         Teacher teacher;
-        Screen = new FrmData;
-        QSignalSpy back(Screen.data(), &FrmData::BackChosen);
+        Screen = new RecordBrowser;
+        QSignalSpy back(Screen.data(), &RecordBrowser::BackChosen);
         Screen->ShowScreen();
         QTRY_COMPARE(back.size(), 1);
         QCOMPARE(teacher.Texts.size(), 1);
@@ -435,7 +435,7 @@ private slots:
         ReadOnlyFile readOnly(ScorePath());
         if (!readOnly.Error.isEmpty())
             QSKIP(qPrintable(readOnly.Error));
-        QSignalSpy back(Screen.data(), &FrmData::BackChosen);
+        QSignalSpy back(Screen.data(), &RecordBrowser::BackChosen);
         Teacher teacher;
         Screen->findChild<QPushButton*>(button)->click();
         QVERIFY2(teacher.Texts.last().contains(QDir::toNativeSeparators(ScorePath())), qPrintable(teacher.Texts.join(u'\n')));
@@ -476,7 +476,7 @@ private slots:
     {
         AppCalls::WriteScoreBytes(Bytes(Numbered(1)));
         Open();
-        QSignalSpy back(Screen.data(), &FrmData::BackChosen);
+        QSignalSpy back(Screen.data(), &RecordBrowser::BackChosen);
         Button("Command4")->click();
         QCOMPARE(back.size(), 1);
     }
@@ -520,7 +520,7 @@ private slots:
         qputenv("HOME", QFile::encodeName(home.path()));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
         AppCalls::WriteScoreBytes(Bytes(Numbered(2)));
-        Screen = new FrmData;
+        Screen = new RecordBrowser;
         Screen->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Screen));
         Teacher teacher;
@@ -566,5 +566,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmData)
-#include "tst_FrmData.moc"
+QTEST_MAIN(TestRecordBrowser)
+#include "tst_RecordBrowser.moc"

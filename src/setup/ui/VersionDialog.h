@@ -5,10 +5,10 @@ class QLabel;
 class QPushButton;
 
 // The version dialog, opened modal from the name screen's title.
-class frmver : public QDialog {
+class VersionDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit frmver(QWidget* parent = nullptr);
+    explicit VersionDialog(QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;

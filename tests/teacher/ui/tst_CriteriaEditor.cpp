@@ -1,7 +1,7 @@
 // The pass-criteria editor on the offscreen platform over a real installation: the edit box over
 // the grid and its keys, saving and leaving with the question, the spread of the times following
 // the score file, and the screens that cannot open going back to the menu.
-#include "teacher/ui/FrmTimeData.h"
+#include "teacher/ui/CriteriaEditor.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"
@@ -97,17 +97,17 @@ protected:
 };
 } // namespace
 
-class TestFrmTimeData : public QObject {
+class TestCriteriaEditor : public QObject {
     Q_OBJECT
     std::unique_ptr<TestInstallation> Inst;
-    QPointer<FrmTimeData> Screen;
+    QPointer<CriteriaEditor> Screen;
     int Backs = 0;
 
     QString CriteriaPath() const { return PassCriteriaFile::Path(Inst->DataFolder); }
     void Create()
     {
-        Screen = new FrmTimeData;
-        connect(Screen, &FrmTimeData::BackChosen, this, [this] { ++Backs; });
+        Screen = new CriteriaEditor;
+        connect(Screen, &CriteriaEditor::BackChosen, this, [this] { ++Backs; });
         Screen->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Screen));
     }
@@ -505,5 +505,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmTimeData)
-#include "tst_FrmTimeData.moc"
+QTEST_MAIN(TestCriteriaEditor)
+#include "tst_CriteriaEditor.moc"

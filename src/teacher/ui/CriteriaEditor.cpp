@@ -1,4 +1,4 @@
-#include "teacher/ui/FrmTimeData.h"
+#include "teacher/ui/CriteriaEditor.h"
 #include "base/FatalError.h"
 #include "drill/LevelCatalogue.h"
 #include "state/AppState.h"
@@ -57,16 +57,16 @@ CriteriaGrid::EditKey KeyOf(const QKeyEvent* event)
 }
 } // namespace
 
-FrmTimeData::FrmTimeData(QWidget* parent) : ScaledForm(parent)
+CriteriaEditor::CriteriaEditor(QWidget* parent) : ScaledForm(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     Grid = new CriteriaGrid(this);
     BuildControls();
 }
 
-FrmTimeData::~FrmTimeData() = default;
+CriteriaEditor::~CriteriaEditor() = default;
 
-void FrmTimeData::BuildControls()
+void CriteriaEditor::BuildControls()
 {
     const AppState& s = App();
     setObjectName(QStringLiteral("FrmTimeData"));
@@ -79,13 +79,13 @@ void FrmTimeData::BuildControls()
 
     RestoreButton = NewButton(this, QStringLiteral("Command2"), QStringLiteral("元に戻す"));
     Place(RestoreButton, 9600, 180, 1740, 660, 12);
-    connect(RestoreButton, &QPushButton::clicked, this, &FrmTimeData::LoadGrid);
+    connect(RestoreButton, &QPushButton::clicked, this, &CriteriaEditor::LoadGrid);
     SaveButton = NewButton(this, QStringLiteral("Command3"), QStringLiteral("更新記録"));
     Place(SaveButton, 11460, 180, 1740, 660, 12);
-    connect(SaveButton, &QPushButton::clicked, this, &FrmTimeData::SaveGrid);
+    connect(SaveButton, &QPushButton::clicked, this, &CriteriaEditor::SaveGrid);
     BackButton = NewButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"));
     Place(BackButton, 13320, 180, 1800, 660, 12);
-    connect(BackButton, &QPushButton::clicked, this, &FrmTimeData::Command4_Click);
+    connect(BackButton, &QPushButton::clicked, this, &CriteriaEditor::AskToSaveAndGoBack);
 
     GridView = new QTableView(this);
     GridView->setObjectName(QStringLiteral("MSFlexGrid1"));
@@ -102,16 +102,16 @@ void FrmTimeData::BuildControls()
     GridView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     GridView->horizontalHeader()->setSectionsClickable(false);
     Place(GridView, 240, 1140, 14880, 5160, 10);
-    connect(GridView, &QTableView::pressed, this, &FrmTimeData::OnCellPressed);
-    connect(GridView->verticalScrollBar(), &QScrollBar::valueChanged, this, &FrmTimeData::PlaceCellEditor);
-    connect(GridView->horizontalHeader(), &QHeaderView::sectionResized, this, &FrmTimeData::PlaceCellEditor);
+    connect(GridView, &QTableView::pressed, this, &CriteriaEditor::OnCellPressed);
+    connect(GridView->verticalScrollBar(), &QScrollBar::valueChanged, this, &CriteriaEditor::PlaceCellEditor);
+    connect(GridView->horizontalHeader(), &QHeaderView::sectionResized, this, &CriteriaEditor::PlaceCellEditor);
 
     EditBox = new QLineEdit(GridView->viewport());
     EditBox->setObjectName(QStringLiteral("Gridinputtext"));
     EditBox->setFrame(false);
     EditBox->setContextMenuPolicy(Qt::NoContextMenu);
     EditBox->installEventFilter(this);
-    connect(EditBox, &QLineEdit::textChanged, this, &FrmTimeData::OnEditTextChanged);
+    connect(EditBox, &QLineEdit::textChanged, this, &CriteriaEditor::OnEditTextChanged);
     EditBox->hide();
 
     ExplanationLabel = NewLabel(this, QStringLiteral("Label2"), QString(), Qt::AlignLeft | Qt::AlignTop);
@@ -138,7 +138,7 @@ void FrmTimeData::BuildControls()
     Place(HideCounts, 6840, 0, 1920, 420, 10);
     DistributionButton = NewButton(DistributionPanel, QStringLiteral("Command7"), QStringLiteral("度数分布表示"));
     Place(DistributionButton, 8880, 0, 2160, 420, 10);
-    connect(DistributionButton, &QPushButton::clicked, this, &FrmTimeData::ShowDistribution);
+    connect(DistributionButton, &QPushButton::clicked, this, &CriteriaEditor::ShowDistribution);
     AllAttempts = new QStringListModel(this);
     AllAttemptsList = NewFixedList(DistributionPanel, QStringLiteral("List3"), AllAttempts);
     Place(AllAttemptsList, 0, 480, 7320, 3360, 10);
@@ -155,7 +155,7 @@ void FrmTimeData::BuildControls()
     WaitPanel->hide();
 }
 
-int FrmTimeData::RequiredLevels()
+int CriteriaEditor::RequiredLevels()
 {
     // Every level the menu offers at start-up needs its row, or no machine could start.
     LevelCatalogue offered;
@@ -163,24 +163,24 @@ int FrmTimeData::RequiredLevels()
     return std::max<int>(offered.LevelCount, App().Catalogue.LevelCount);
 }
 
-void FrmTimeData::showEvent(QShowEvent* event)
+void CriteriaEditor::showEvent(QShowEvent* event)
 {
     ScaledForm::showEvent(event);
     if (!Opened) {
         Opened = true;
         // After the event that shows the screen, so that a message box has a screen to stand on.
-        QMetaObject::invokeMethod(this, &FrmTimeData::OpenScreen, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &CriteriaEditor::OpenScreen, Qt::QueuedConnection);
     }
 }
 
-void FrmTimeData::resizeEvent(QResizeEvent* event)
+void CriteriaEditor::resizeEvent(QResizeEvent* event)
 {
     ScaledForm::resizeEvent(event);
     GridView->verticalHeader()->setDefaultSectionSize(QFontMetrics(GridView->font()).height() + 6);
     PlaceCellEditor();
 }
 
-void FrmTimeData::OpenScreen()
+void CriteriaEditor::OpenScreen()
 {
     try {
         Grid->LoadGrid(App().DataFolder, RequiredLevels());
@@ -198,14 +198,14 @@ void FrmTimeData::OpenScreen()
     Ready = true;
 }
 
-void FrmTimeData::CannotOpen(const QString& message)
+void CriteriaEditor::CannotOpen(const QString& message)
 {
     QMessageBox::warning(this, App().ProgramTitle, message + QStringLiteral("\n\nメニューに戻ります。"));
     Leaving = true;
     emit BackChosen();
 }
 
-void FrmTimeData::ShowCellEditor()
+void CriteriaEditor::ShowCellEditor()
 {
     if (Grid->LastRow() < 1) {
         EditBox->hide();
@@ -226,14 +226,14 @@ void FrmTimeData::ShowCellEditor()
     ExplanationLabel->setText(CriteriaGrid::Explanation(Grid->Column()));
 }
 
-void FrmTimeData::PlaceCellEditor()
+void CriteriaEditor::PlaceCellEditor()
 {
     if (Grid->LastRow() < 1)
         return;
     EditBox->setGeometry(GridView->visualRect(Grid->index(Grid->Row() - 1, Grid->Column())));
 }
 
-void FrmTimeData::GridToText()
+void CriteriaEditor::GridToText()
 {
     SettingEditText = true;
     EditBox->setText(Grid->GridToText());
@@ -242,14 +242,14 @@ void FrmTimeData::GridToText()
     EditBox->setCursorPosition(10);
 }
 
-void FrmTimeData::OnEditTextChanged(const QString& text)
+void CriteriaEditor::OnEditTextChanged(const QString& text)
 {
     // Whatever changes the box's text (the keys come through OnEditKey) goes into the cell.
     if (!SettingEditText)
         Grid->TextToGrid(text);
 }
 
-bool FrmTimeData::eventFilter(QObject* watched, QEvent* event)
+bool CriteriaEditor::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == EditBox) {
         if (event->type() == QEvent::KeyPress) {
@@ -267,7 +267,7 @@ bool FrmTimeData::eventFilter(QObject* watched, QEvent* event)
     return ScaledForm::eventFilter(watched, event);
 }
 
-void FrmTimeData::OnEditKey(const QKeyEvent* event)
+void CriteriaEditor::OnEditKey(const QKeyEvent* event)
 {
     const CriteriaGrid::EditKey key = KeyOf(event);
     if (key == CriteriaGrid::EditKey::Escape || !Ready)
@@ -279,7 +279,7 @@ void FrmTimeData::OnEditKey(const QKeyEvent* event)
     GridToText();
 }
 
-void FrmTimeData::OnTyped(const QString& text)
+void CriteriaEditor::OnTyped(const QString& text)
 {
     if (!Ready)
         return;
@@ -288,7 +288,7 @@ void FrmTimeData::OnTyped(const QString& text)
     GridToText();
 }
 
-void FrmTimeData::OnCellPressed(const QModelIndex& index)
+void CriteriaEditor::OnCellPressed(const QModelIndex& index)
 {
     if (!Ready || !index.isValid())
         return;
@@ -298,7 +298,7 @@ void FrmTimeData::OnCellPressed(const QModelIndex& index)
     GridToText();
 }
 
-std::optional<QString> FrmTimeData::UpdateDistribution()
+std::optional<QString> CriteriaEditor::UpdateDistribution()
 {
     try {
         const TimeDistribution::Tables& tables = Distribution.For(StateViews::Scores(App()));
@@ -318,20 +318,20 @@ std::optional<QString> FrmTimeData::UpdateDistribution()
     }
 }
 
-void FrmTimeData::ShowDistribution()
+void CriteriaEditor::ShowDistribution()
 {
     if (const std::optional<QString> failure = UpdateDistribution())
         QMessageBox::warning(this, App().ProgramTitle, *failure);
 }
 
-void FrmTimeData::RefreshDistribution()
+void CriteriaEditor::RefreshDistribution()
 {
     // A lost share is told once; "度数分布表示" tries again.
     if (!DistributionFailed)
         ShowDistribution();
 }
 
-void FrmTimeData::LoadGrid()
+void CriteriaEditor::LoadGrid()
 {
     try {
         Grid->LoadGrid(App().DataFolder, RequiredLevels());
@@ -343,7 +343,7 @@ void FrmTimeData::LoadGrid()
     GridToText();
 }
 
-void FrmTimeData::ShowWaitPanel(bool shown)
+void CriteriaEditor::ShowWaitPanel(bool shown)
 {
     WaitPanel->setVisible(shown);
     if (shown) {
@@ -353,7 +353,7 @@ void FrmTimeData::ShowWaitPanel(bool shown)
     }
 }
 
-bool FrmTimeData::SaveGrid()
+bool CriteriaEditor::SaveGrid()
 {
     ShowWaitPanel(true);
     const std::optional<QString> failure = Grid->SaveGrid(App().DataFolder, RequiredLevels(), App().Criteria);
@@ -370,7 +370,7 @@ bool FrmTimeData::SaveGrid()
     return true;
 }
 
-void FrmTimeData::Command4_Click()
+void CriteriaEditor::AskToSaveAndGoBack()
 {
     if (Leaving)
         return;

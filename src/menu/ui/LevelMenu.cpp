@@ -1,18 +1,17 @@
-#include "menu/ui/seisekitime1.h"
+#include "menu/ui/LevelMenu.h"
 #include "base/Clock.h"
 #include "base/FatalError.h"
 #include "menu/LevelUnlock.h"
 #include "menu/MenuTexts.h"
 #include "menu/ui/GraphPanel.h"
-#include "records/ResultExport.h"
+#include "menu/ui/LevelColumn.h"
+#include "menu/ui/TeacherPanel.h"
 #include "roster/RosterFile.h"
 #include "state/AppState.h"
 #include "state/StateViews.h"
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QMessageBox>
-#include <QStandardPaths>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -40,14 +39,14 @@ QString Indexed(const char* control, int index)
 }
 } // namespace
 
-seisekitime1::seisekitime1(QWidget* parent) : ScaledForm(parent)
+LevelMenu::LevelMenu(QWidget* parent) : ScaledForm(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
-    Form_Load();
+    Prepare();
 }
 
-void seisekitime1::BuildControls()
+void LevelMenu::BuildControls()
 {
     const AppState& s = App();
     setObjectName(QStringLiteral("seisekitime1"));
@@ -110,12 +109,12 @@ void seisekitime1::BuildControls()
 
     BackButton = NewButton(this, QStringLiteral("Command1"), QStringLiteral("戻る(0)"));
     Place(BackButton, 13800, 90, 1305, 735, 12);
-    connect(BackButton, &QPushButton::clicked, this, &seisekitime1::GoBack);
+    connect(BackButton, &QPushButton::clicked, this, &LevelMenu::GoBack);
 
     GraphButton = NewButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"));
     Place(GraphButton, 9600, 1260, 1200, 405, 10);
     GraphButton->hide();
-    connect(GraphButton, &QPushButton::clicked, this, &seisekitime1::Command17_Click);
+    connect(GraphButton, &QPushButton::clicked, this, &LevelMenu::OpenGraph);
 
     PrintButton = NewButton(this, QStringLiteral("Command27"), QStringLiteral("印刷"));
     Place(PrintButton, 10920, 1260, 1200, 405, 10);
@@ -127,41 +126,12 @@ void seisekitime1::BuildControls()
     TeacherButton = NewButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"));
     Place(TeacherButton, 8370, 180, 1365, 585, 10);
     TeacherButton->hide();
-    connect(TeacherButton, &QPushButton::clicked, this, &seisekitime1::Command8_Click);
+    connect(TeacherButton, &QPushButton::clicked, this, [this] { Teacher->Open(); });
 
-    const QFont fixed = FixedFont();
     for (int i = 1; i <= LevelCount; ++i) {
-        Column& c = Columns[std::size_t(i)];
-        c.Number = NewLabel(this, Indexed("Label1", i), QString::number(i), Qt::AlignCenter);
-        c.Number->setFrameShape(QFrame::Box);
-        c.Name = NewLabel(this, Indexed("Label3", i), QString(), Qt::AlignCenter);
-        c.Name->setFrameShape(QFrame::Box);
-        c.Start = NewButton(this, Indexed("Command4", i), MenuTexts::StartCaption(i));
-        c.Start->setToolTip(QStringLiteral("クリックしてスタートします。番号を押してもよろしい"));
+        LevelColumn& c = Columns[std::size_t(i)];
+        c = LevelColumn::Make(this, i);
         connect(c.Start, &QPushButton::clicked, this, [this, i] { StartLevel(i, true); });
-        c.Mark = new QLineEdit(this);
-        c.Mark->setObjectName(Indexed("Text1", i));
-        c.Mark->setReadOnly(true);
-        c.Mark->setAlignment(Qt::AlignCenter);
-        c.Mark->setFocusPolicy(Qt::NoFocus);
-        c.Mark->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0); background: rgb(255, 255, 230);"));
-        c.Mark->hide();
-        c.TodayHeader = NewLabel(this, Indexed("Label9", i), QString::number(i), Qt::AlignCenter);
-        c.AllTimeHeader = NewLabel(this, Indexed("Label10", i), QString::number(i), Qt::AlignCenter);
-        c.TodayTotals = NewLabel(this, Indexed("Label14", i), QString(), Qt::AlignCenter);
-        c.AllTimeTotals = NewLabel(this, Indexed("Label15", i), QString(), Qt::AlignCenter);
-        c.JudgeWindow = NewLabel(this, Indexed("Label8", i), QString(), Qt::AlignCenter);
-        c.Rows = new QStringListModel(this);
-        c.List = new QListView(this);
-        c.List->setObjectName(Indexed("List5", i));
-        c.List->setModel(c.Rows);
-        c.List->setFont(fixed);
-        c.List->setUniformItemSizes(true);
-        c.List->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        c.List->setFocusPolicy(Qt::NoFocus);
-        c.Targets = NewLabel(this, Indexed("Label7", i), QString(), Qt::AlignCenter);
-        c.Ranking = NewButton(this, Indexed("Command3", i), QStringLiteral("成績表示"));
-        c.Ranking->hide();
     }
 
     ListWaitPanel = NewWaitPanel({"Picture6", "Label6", "ProgressBar2", QRect(4800, 4800, 5760, 1440),
@@ -174,26 +144,11 @@ void seisekitime1::BuildControls()
         return in;
     });
     connect(Graph, &GraphPanel::BandsDrawn, this, [this] { OrderPanel->setEnabled(true); });
-    connect(Graph, &GraphPanel::FatalErrorRaised, this, &seisekitime1::FatalErrorRaised);
+    connect(Graph, &GraphPanel::FatalErrorRaised, this, &LevelMenu::FatalErrorRaised);
 
-    TeacherPanel = new QWidget(this);
-    TeacherPanel->setObjectName(QStringLiteral("Picture7"));
-    TeacherPanel->setAutoFillBackground(true);
-    Place(TeacherPanel, 5400, 3690, 6045, 3945);
-    const QString teacherCaptions[2] = {QStringLiteral("データ変更"), QStringLiteral("合格タイムデータ変更")};
-    for (int i = 0; i < 2; ++i) {
-        QPushButton* open = NewButton(TeacherPanel, Indexed("Command10", i), teacherCaptions[i]);
-        Place(open, 240, 240 + i * 900, 5565, 720, 12);
-        connect(open, &QPushButton::clicked, this, [this, i] { Command10_Click(i); });
-    }
-    QPushButton* csv = NewButton(TeacherPanel, QStringLiteral("CsvButton"), QStringLiteral("CSV"));
-    csv->setToolTip(QStringLiteral("成績を表計算ソフトで開けるCSVファイルに保存します"));
-    Place(csv, 240, 2040, 5565, 720, 12);
-    connect(csv, &QPushButton::clicked, this, &seisekitime1::SaveResultsForSpreadsheet);
-    QPushButton* closePanel = NewButton(TeacherPanel, QStringLiteral("Command12"), QStringLiteral("戻る"));
-    Place(closePanel, 240, 2940, 5565, 720, 12);
-    connect(closePanel, &QPushButton::clicked, this, &seisekitime1::Command12_Click);
-    TeacherPanel->hide();
+    Teacher = new TeacherPanel(this);
+    connect(Teacher, &TeacherPanel::RecordBrowserChosen, this, &LevelMenu::RecordBrowserChosen);
+    connect(Teacher, &TeacherPanel::CriteriaEditorChosen, this, &LevelMenu::CriteriaEditorChosen);
 
     WaitPanel = NewWaitPanel({"Picture2", "Label2", "ProgressBar1", QRect(0, 0, DesignWidth, DesignHeight),
                               QRect(1680, 4860, 12000, 1200), 24, QRect(3840, 6240, 7680, 300)}, &WaitProgress);
@@ -203,7 +158,7 @@ void seisekitime1::BuildControls()
         child->installEventFilter(this);
 }
 
-void seisekitime1::Form_Load()
+void LevelMenu::Prepare()
 {
     AppState& s = App();
     SetBackColour(this, s.SeasonColour);
@@ -219,7 +174,7 @@ void seisekitime1::Form_Load()
     PeriodSelector->setEditText(QStringLiteral("　　１ヶ月間の全成績"));
 
     for (int i = 1; i <= LevelCount; ++i) {
-        Column& c = Columns[std::size_t(i)];
+        LevelColumn& c = Columns[std::size_t(i)];
         const QString name = s.Catalogue.LevelName[std::size_t(i)];
         c.Name->setText(name);
         c.Name->setToolTip(name);
@@ -233,39 +188,18 @@ void seisekitime1::Form_Load()
     PlaceColumns();
 }
 
-void seisekitime1::PlaceColumns()
+void LevelMenu::PlaceColumns()
 {
     if (LevelCount < 1)
         return;
     const int w = ColumnsWidth / LevelCount;
     const int gap = 90;
     const int top = ViewHeaderTop + int(std::lround(1.05 * ViewHeaderHeight));
-    for (int i = 1; i <= LevelCount; ++i) {
-        Column& c = Columns[std::size_t(i)];
-        const int left = MarginLeft + (i - 1) * w;
-        const int inner = w - gap;
-        Place(c.Number, left, top, inner / 5, 600, 16);
-        Place(c.Name, left + inner / 5, top, inner - inner / 5, 600, 16);
-        Place(c.Start, left, top + 660, inner, 660, 16);
-        Place(c.Mark, left, top + 660, inner, 660, 16);
-        Place(c.TodayHeader, left, top + 1380, inner / 2, 330, 10);
-        Place(c.AllTimeHeader, left + inner / 2, top + 1380, inner - inner / 2, 330, 10);
-        Place(c.TodayTotals, left, top + 1710, inner / 2, 390, 11);
-        Place(c.AllTimeTotals, left + inner / 2, top + 1710, inner - inner / 2, 390, 11);
-        Place(c.JudgeWindow, left, top + 2130, inner, 390, 11);
-        Place(c.List, left, top + 2580, inner, DesignHeight - top - 2580 - 510, 11);
-        Place(c.Targets, left, DesignHeight - 480, inner, 390, 10);
-    }
+    for (int i = 1; i <= LevelCount; ++i)
+        Columns[std::size_t(i)].Place(this, MarginLeft + (i - 1) * w, top, w - gap);
 }
 
-void seisekitime1::HideResults(Column& c)
-{
-    for (QWidget* w : std::initializer_list<QWidget*>{c.List, c.Targets, c.JudgeWindow, c.TodayTotals, c.AllTimeTotals,
-                                                     c.TodayHeader, c.AllTimeHeader})
-        w->hide();
-}
-
-QWidget* seisekitime1::NewWaitPanel(const WaitPanelPlace& place, QProgressBar** progress)
+QWidget* LevelMenu::NewWaitPanel(const WaitPanelPlace& place, QProgressBar** progress)
 {
     auto* panel = new QWidget(this);
     panel->setObjectName(QLatin1String(place.Panel));
@@ -280,27 +214,27 @@ QWidget* seisekitime1::NewWaitPanel(const WaitPanelPlace& place, QProgressBar** 
     return panel;
 }
 
-bool seisekitime1::IsPracticeLevel(int level) const
+bool LevelMenu::IsPracticeLevel(int level) const
 {
     return App().Catalogue.IsPractice(level);
 }
 
-void seisekitime1::PumpEvents()
+void LevelMenu::PumpEvents()
 {
     QCoreApplication::processEvents();
 }
 
-void seisekitime1::showEvent(QShowEvent* event)
+void LevelMenu::showEvent(QShowEvent* event)
 {
     ScaledForm::showEvent(event);
     if (!Loaded) {
         Loaded = true;
         // After the event that shows the menu: the activation pumps events of its own.
-        QMetaObject::invokeMethod(this, &seisekitime1::Form_Activate, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &LevelMenu::Refresh, Qt::QueuedConnection);
     }
 }
 
-void seisekitime1::changeEvent(QEvent* event)
+void LevelMenu::changeEvent(QEvent* event)
 {
     ScaledForm::changeEvent(event);
     if (event->type() != QEvent::ActivationChange || !Loaded)
@@ -309,17 +243,17 @@ void seisekitime1::changeEvent(QEvent* event)
         WasInactive = true;
     } else if (WasInactive && !Running) {
         WasInactive = false;
-        QMetaObject::invokeMethod(this, &seisekitime1::Form_Activate, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &LevelMenu::Refresh, Qt::QueuedConnection);
     }
 }
 
-void seisekitime1::Form_Activate()
+void LevelMenu::Refresh()
 {
     if (Running || !isVisible())
         return;
     Running = true;
     struct Done {
-        seisekitime1* Menu;
+        LevelMenu* Menu;
         ~Done() { Menu->Running = false; }
     } done{this};
     AppState& s = App();
@@ -377,15 +311,15 @@ void seisekitime1::Form_Activate()
 
     PumpEvents();
     for (int i = 1; i <= LevelCount; ++i) {
-        Column& c = Columns[std::size_t(i)];
+        LevelColumn& c = Columns[std::size_t(i)];
         SetBackColour(c.Targets, LightGrey);
         SetBackColour(c.JudgeWindow, LightGrey);
         if (IsPracticeLevel(i))
-            HideResults(c);
+            c.HideResults();
         c.AllTimeTotals->setText(MenuTexts::AllTimeTotals(s.Results.AttemptCount(i, p), s.Results.TotalPoints(i, p)));
         c.TodayTotals->setText(MenuTexts::TodayTotals(s.Results.TodayCount(i, p), s.Results.TodayPoints(i, p)));
     }
-    Command9_Click();
+    DecideLevelStarts();
 
     WaitPanel->hide();
     WaitProgress->hide();
@@ -395,32 +329,32 @@ void seisekitime1::Form_Activate()
 
 // ---- result views
 
-void seisekitime1::回数など表示()
+void LevelMenu::ResetLevelLists()
 {
     for (int i = 1; i <= LevelCount; ++i) {
-        Column& c = Columns[std::size_t(i)];
+        LevelColumn& c = Columns[std::size_t(i)];
         c.TodayHeader->setText(QStringLiteral("今日"));
         c.AllTimeHeader->setText(QStringLiteral("今まで"));
         c.Rows->setStringList({});
     }
 }
 
-void seisekitime1::成績リスト色表示()
+void LevelMenu::ClearListSelections()
 {
     for (int i = 1; i <= LevelCount; ++i)
-        成績リスト色表示単独(i);
+        ClearListSelection(i);
 }
 
-void seisekitime1::成績リスト色表示単独(int level)
+void LevelMenu::ClearListSelection(int level)
 {
     if (level < 1 || level > LevelCount)
         return;
-    Column& c = Columns[std::size_t(level)];
+    LevelColumn& c = Columns[std::size_t(level)];
     if (c.Rows->rowCount() > 0)
         c.List->clearSelection();
 }
 
-ResultLists::Inputs seisekitime1::ListInputs() const
+ResultLists::Inputs LevelMenu::ListInputs() const
 {
     const AppState& s = App();
     ResultLists::Inputs in;
@@ -436,7 +370,7 @@ ResultLists::Inputs seisekitime1::ListInputs() const
     return in;
 }
 
-bool seisekitime1::ReadRecords(int count, std::vector<ScoreRecord>* records)
+bool LevelMenu::ReadRecords(int count, std::vector<ScoreRecord>* records)
 {
     try {
         *records = StateViews::LastRecords(App(), count);
@@ -447,37 +381,37 @@ bool seisekitime1::ReadRecords(int count, std::vector<ScoreRecord>* records)
     }
 }
 
-void seisekitime1::SetRows(int level, const QStringList& rows)
+void LevelMenu::SetRows(int level, const QStringList& rows)
 {
     if (level >= 1 && level <= LevelCount)
         Columns[std::size_t(level)].Rows->setStringList(rows);
 }
 
-void seisekitime1::SetRows(const ResultLists::LevelRows& rows)
+void LevelMenu::SetRows(const ResultLists::LevelRows& rows)
 {
     for (int i = 1; i <= LevelCount; ++i)
         SetRows(i, rows[std::size_t(i)]);
 }
 
-void seisekitime1::Command5_Click()
+void LevelMenu::ShowTodaysAttempts()
 {
     AppState& s = App();
     ViewHeader->setText(QStringLiteral("本日の成績"));
     s.ResultView = 2;
-    回数など表示();
+    ResetLevelLists();
     std::vector<ScoreRecord> records;
     if (!ReadRecords(ResultLists::TodayWindow, &records))
         return;
     SetRows(ResultLists::TodayRows(records, ListInputs()));
-    成績リスト色表示();
+    ClearListSelections();
     OrderPanel->setEnabled(true);
 }
 
-void seisekitime1::Command7_Click()
+void LevelMenu::ShowPeriodAttempts()
 {
     AppState& s = App();
     s.ResultView = 3;
-    回数など表示();
+    ResetLevelLists();
     const int days = ResultLists::PeriodDays(s.ListPeriod, s.TheClock->Today(), s.ListPeriodDays);
     if (s.ListPeriod >= 1 && s.ListPeriod <= 5)
         ViewHeader->clear();
@@ -486,16 +420,16 @@ void seisekitime1::Command7_Click()
     if (!ReadRecords(ResultLists::PeriodWindow, &records))
         return;
     SetRows(ResultLists::PeriodRows(records, ResultLists::DisplayMode(DisplayMode), days, ListInputs()));
-    成績リスト色表示();
+    ClearListSelections();
     OrderPanel->setEnabled(true);
     PeriodSelector->show();
 }
 
-void seisekitime1::Command3_Click(int level)
+void LevelMenu::ShowLevelRanking(int level)
 {
     if (level < 1 || level > LevelCount)
         return;
-    Column& c = Columns[std::size_t(level)];
+    LevelColumn& c = Columns[std::size_t(level)];
     c.TodayHeader->setText(QStringLiteral("今日"));
     c.AllTimeHeader->setText(QStringLiteral("今まで"));
     const ResultLists::Ranking ranking = ResultLists::LevelRanking(
@@ -507,38 +441,38 @@ void seisekitime1::Command3_Click(int level)
         c.List->setCurrentIndex(row);
         c.List->scrollTo(row, QAbstractItemView::PositionAtCenter);
     }
-    成績リスト色表示単独(level);
+    ClearListSelection(level);
 }
 
-void seisekitime1::Command6_Click()
+void LevelMenu::ShowBestTimeRankings()
 {
     AppState& s = App();
     ViewHeader->setText(QStringLiteral("ベスト成績"));
     s.ResultView = 1;
-    回数など表示();
+    ResetLevelLists();
     ListProgress->setValue(0);
     ListProgress->setMaximum(std::max(1, LevelCount));
     for (int i = 1; i <= LevelCount; ++i) {
         ListProgress->setValue(i);
-        Column& c = Columns[std::size_t(i)];
+        LevelColumn& c = Columns[std::size_t(i)];
         if (c.Name->text().contains(u'練')) {
-            HideResults(c);
+            c.HideResults();
         } else {
-            Command3_Click(i);
+            ShowLevelRanking(i);
         }
         c.List->clearSelection();
     }
     OrderPanel->setEnabled(true);
 }
 
-void seisekitime1::Command16_Click()
+void LevelMenu::ShowTimeHistory()
 {
     AppState& s = App();
     Graph->Prepare(LevelCount);
     s.GraphLevel = 1;
     s.GraphPupil = s.CurrentPupil;
     s.ResultView = 3;
-    回数など表示();
+    ResetLevelLists();
     s.ListPeriodDays = 3650;
     ViewHeader->setText(QStringLiteral("個人別ﾀｲﾑ"));
     std::vector<ScoreRecord> records;
@@ -546,19 +480,19 @@ void seisekitime1::Command16_Click()
         return;
     SetRows(ResultLists::HistoryRows(records, ListInputs()));
     ListWaitPanel->hide();
-    Command9_Click();
+    DecideLevelStarts();
     ShowLists();
     BackButton->setEnabled(true);
 }
 
-void seisekitime1::Command9_Click()
+void LevelMenu::DecideLevelStarts()
 {
     AppState& s = App();
     const LevelUnlock::Decision d = LevelUnlock::Decide(s.Catalogue, LevelCount, s.AllLevelsOpen == 1, s.Criteria,
                                                         s.Results, s.CurrentPupil);
     s.FinalLevelCleared = d.FinalLevelCleared ? 1 : 0;
     for (int i = 1; i <= LevelCount; ++i) {
-        Column& c = Columns[std::size_t(i)];
+        LevelColumn& c = Columns[std::size_t(i)];
         c.Start->setEnabled(d.Enabled[std::size_t(i)]);
         if (d.Barred[std::size_t(i)]) {
             c.Mark->setText(LevelUnlock::BarredText);
@@ -571,14 +505,14 @@ void seisekitime1::Command9_Click()
     ListWaitPanel->raise();
 }
 
-void seisekitime1::Command17_Click()
+void LevelMenu::OpenGraph()
 {
-    Graph->Command17_Click();
+    Graph->Open();
 }
 
 // ---- options and selectors
 
-void seisekitime1::BeginBuilding()
+void LevelMenu::BeginBuilding()
 {
     BackButton->setEnabled(false);
     for (int i = 1; i <= LevelCount; ++i) {
@@ -589,14 +523,14 @@ void seisekitime1::BeginBuilding()
     ListWaitPanel->show();
 }
 
-void seisekitime1::ShowLists()
+void LevelMenu::ShowLists()
 {
     for (int i = 1; i <= LevelCount; ++i)
         if (!Columns[std::size_t(i)].Name->text().contains(u'練'))
             Columns[std::size_t(i)].List->show();
 }
 
-void seisekitime1::OnDisplayChosen(int index)
+void LevelMenu::OnDisplayChosen(int index)
 {
     GraphButton->hide();
     Graph->hide();
@@ -638,14 +572,14 @@ void seisekitime1::OnDisplayChosen(int index)
     case 2:
         GraphButton->show();
         PeriodSelector->hide();
-        Command16_Click();
+        ShowTimeHistory();
         break;
     default:
         break;
     }
 }
 
-void seisekitime1::OnOrderChosen(int index)
+void LevelMenu::OnOrderChosen(int index)
 {
     AppState& s = App();
     BeginBuilding();
@@ -657,13 +591,13 @@ void seisekitime1::OnOrderChosen(int index)
     if (DisplayMode == ResultLists::TimeDisplay) {
         if (index == 1) {
             s.ResultView = 1;
-            Command6_Click();
+            ShowBestTimeRankings();
         } else if (index == 2) {
             s.ResultView = 2;
-            Command5_Click();
+            ShowTodaysAttempts();
         } else if (index == 3) {
             s.ResultView = 2;
-            Command7_Click();
+            ShowPeriodAttempts();
         }
     } else if (DisplayMode == ResultLists::PointsDisplay) {
         s.ResultView = 1;
@@ -678,7 +612,7 @@ void seisekitime1::OnOrderChosen(int index)
             for (int i = 1; i <= LevelCount; ++i) {
                 WaitProgress->setValue(i);
                 ListProgress->setValue(i);
-                Command3_Click(i);
+                ShowLevelRanking(i);
             }
         } else if (index == 2) {
             ViewHeader->setText(QStringLiteral("獲得ポイント（今日の順位）"));
@@ -687,21 +621,21 @@ void seisekitime1::OnOrderChosen(int index)
             ListProgress->setMaximum(std::max(1, LevelCount));
             for (int i = 1; i <= LevelCount; ++i) {
                 ListProgress->setValue(i);
-                Command3_Click(i);
+                ShowLevelRanking(i);
             }
         } else if (index == 3) {
             s.ResultView = 2;
-            Command7_Click();
+            ShowPeriodAttempts();
         }
         OrderPanel->setEnabled(true);
     }
     BackButton->setEnabled(true);
-    Command9_Click();
+    DecideLevelStarts();
     ShowLists();
     ListWaitPanel->hide();
 }
 
-void seisekitime1::OnGradeChosen()
+void LevelMenu::OnGradeChosen()
 {
     App().GradeFilterText = GradeSelector->currentText();
     if (DisplayChoice[0]->isChecked()) {
@@ -712,7 +646,7 @@ void seisekitime1::OnGradeChosen()
     }
 }
 
-void seisekitime1::OnPeriodChosen()
+void LevelMenu::OnPeriodChosen()
 {
     if (!OrderChoice[3]->isChecked())
         return;
@@ -722,10 +656,10 @@ void seisekitime1::OnPeriodChosen()
 
 // ---- starting a level, keys and the way back
 
-void seisekitime1::StartLevel(int level, bool withWaitPanel)
+void LevelMenu::StartLevel(int level, bool withWaitPanel)
 {
     // No level starts while the teacher panel is open.
-    if (level < 1 || level > LevelCount || !Columns[std::size_t(level)].Start->isEnabled() || TeacherPanel->isVisible())
+    if (level < 1 || level > LevelCount || !Columns[std::size_t(level)].Start->isEnabled() || Teacher->isVisible())
         return;
     if (withWaitPanel) {
         WaitPanel->raise();
@@ -736,7 +670,7 @@ void seisekitime1::StartLevel(int level, bool withWaitPanel)
     emit LevelChosen(level);
 }
 
-void seisekitime1::GoBack()
+void LevelMenu::GoBack()
 {
     WaitPanel->raise();
     WaitPanel->show();
@@ -744,50 +678,7 @@ void seisekitime1::GoBack()
     emit BackChosen();
 }
 
-void seisekitime1::Command8_Click()
-{
-    TeacherPanel->raise();
-    TeacherPanel->show();
-}
-
-void seisekitime1::Command10_Click(int index)
-{
-    if (index == 0)
-        emit RecordBrowserChosen();
-    else
-        emit CriteriaEditorChosen();
-}
-
-void seisekitime1::Command12_Click()
-{
-    TeacherPanel->hide();
-}
-
-void seisekitime1::SaveResultsForSpreadsheet()
-{
-    AppState& s = App();
-    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                  .filePath(QStringLiteral("成績_%1.csv").arg(s.TheClock->Today().toString(QStringLiteral("yyyyMMdd"))));
-    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("成績をCSVファイルに保存"), suggested,
-                                                      QStringLiteral("CSVファイル (*.csv)"));
-    if (file.isEmpty())
-        return;
-    try {
-        StateViews::ComputeResultTables(s);
-    } catch (const FatalError& e) {
-        QMessageBox::warning(this, s.ProgramTitle, e.Message);
-        return;
-    }
-    const QString error = ResultExport::Save(
-        file, ResultExport::Build(s.Scores, s.Results, s.Criteria, s.Roster.PupilName, s.Roster.PupilGradeLabel));
-    if (!error.isEmpty()) {
-        QMessageBox::warning(this, s.ProgramTitle, error);
-        return;
-    }
-    QMessageBox::information(this, s.ProgramTitle, QStringLiteral("成績を保存しました。\n") + QDir::toNativeSeparators(file));
-}
-
-bool seisekitime1::HandleFormKey(QKeyEvent* event)
+bool LevelMenu::HandleFormKey(QKeyEvent* event)
 {
     const QString key = event->text();
     if (key.size() != 1)
@@ -813,7 +704,7 @@ bool seisekitime1::HandleFormKey(QKeyEvent* event)
     return false;
 }
 
-bool seisekitime1::eventFilter(QObject* watched, QEvent* event)
+bool LevelMenu::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && HandleFormKey(static_cast<QKeyEvent*>(event)))
         return true;
@@ -827,7 +718,7 @@ bool seisekitime1::eventFilter(QObject* watched, QEvent* event)
     return ScaledForm::eventFilter(watched, event);
 }
 
-void seisekitime1::keyPressEvent(QKeyEvent* event)
+void LevelMenu::keyPressEvent(QKeyEvent* event)
 {
     if (!HandleFormKey(event))
         ScaledForm::keyPressEvent(event);

@@ -1,4 +1,4 @@
-#include "teacher/ui/FrmData.h"
+#include "teacher/ui/RecordBrowser.h"
 #include "base/Clock.h"
 #include "base/Limits.h"
 #include "base/FatalError.h"
@@ -75,17 +75,17 @@ bool PaintLines(QPagedPaintDevice* device, const QString& heading, int count, Li
 }
 } // namespace
 
-FrmData::FrmData(QWidget* parent) : ScaledForm(parent), Roster(std::make_unique<RosterTables>())
+RecordBrowser::RecordBrowser(QWidget* parent) : ScaledForm(parent), Roster(std::make_unique<RosterTables>())
 {
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
 }
 
-FrmData::~FrmData() = default;
+RecordBrowser::~RecordBrowser() = default;
 
-void FrmData::SetPrinter(SheetPrinter* printer) { Printer = printer; }
+void RecordBrowser::SetPrinter(SheetPrinter* printer) { Printer = printer; }
 
-void FrmData::BuildControls()
+void RecordBrowser::BuildControls()
 {
     const AppState& s = App();
     setObjectName(QStringLiteral("FrmData"));
@@ -136,14 +136,14 @@ void FrmData::BuildControls()
     PupilChooser->setFont(ScaledForm::FixedFont());
     PupilChooser->setToolTip(QStringLiteral("生徒を一覧から選びます"));
     Place(PupilChooser, 0, 2220, 3960, 480, 11);
-    connect(PupilChooser, &QComboBox::activated, this, &FrmData::ShowPupilGrade);
+    connect(PupilChooser, &QComboBox::activated, this, &RecordBrowser::ShowPupilGrade);
 
     SecondsText = new QLineEdit(EditPanel);
     SecondsText->setObjectName(QStringLiteral("Text1_1"));
     SecondsText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     SecondsText->setToolTip(QStringLiteral("タイム（秒）: 0～99999"));
     Place(SecondsText, 0, 2940, 2400, 540, 13);
-    connect(SecondsText, &QLineEdit::textEdited, this, &FrmData::OnSecondsTyped);
+    connect(SecondsText, &QLineEdit::textEdited, this, &RecordBrowser::OnSecondsTyped);
     QLabel* secondsUnit = NewLabel(EditPanel, QStringLiteral("SecondsUnit"), QStringLiteral("秒"));
     Place(secondsUnit, 2460, 2940, 480, 540, 13);
 
@@ -156,34 +156,34 @@ void FrmData::BuildControls()
     SecondsBar->setInvertedAppearance(true);
     SecondsBar->setFocusPolicy(Qt::NoFocus);
     Place(SecondsBar, 3180, 2700, 420, 1080);
-    connect(SecondsBar, &QScrollBar::valueChanged, this, &FrmData::OnSecondsScrolled);
+    connect(SecondsBar, &QScrollBar::valueChanged, this, &RecordBrowser::OnSecondsScrolled);
 
     SaveButton = NewButton(EditPanel, QStringLiteral("Command2"), QStringLiteral("変更して記録"));
     Place(SaveButton, 0, 3900, 3960, 660, 12);
-    connect(SaveButton, &QPushButton::clicked, this, &FrmData::SaveRecord);
+    connect(SaveButton, &QPushButton::clicked, this, &RecordBrowser::SaveRecord);
     DeleteButton = NewButton(EditPanel, QStringLiteral("Command3"), QStringLiteral("消去"));
     Place(DeleteButton, 0, 4800, 3960, 660, 12);
-    connect(DeleteButton, &QPushButton::clicked, this, &FrmData::DeleteRecord);
+    connect(DeleteButton, &QPushButton::clicked, this, &RecordBrowser::DeleteRecord);
     EndEditing();
 
     PrintButton = NewButton(this, QStringLiteral("Command17"), QStringLiteral("印刷"));
     PrintButton->setToolTip(QStringLiteral("選んだ行があればその行を、なければ一覧の全部を印刷します"));
     Place(PrintButton, 11160, 9420, 3960, 720, 14);
-    connect(PrintButton, &QPushButton::clicked, this, &FrmData::PrintList);
+    connect(PrintButton, &QPushButton::clicked, this, &RecordBrowser::PrintList);
     BackButton = NewButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"));
     Place(BackButton, 11160, 10440, 3960, 840, 14);
-    connect(BackButton, &QPushButton::clicked, this, &FrmData::GoBack);
+    connect(BackButton, &QPushButton::clicked, this, &RecordBrowser::GoBack);
 }
 
-void FrmData::showEvent(QShowEvent* event)
+void RecordBrowser::showEvent(QShowEvent* event)
 {
     ScaledForm::showEvent(event);
     // Filled before the first paint, so that the list is there when the screen appears.
     if (!Loaded)
-        Form_Load();
+        Prepare();
 }
 
-bool FrmData::Form_Load()
+bool RecordBrowser::Prepare()
 {
     if (Loaded)
         return !Closing;
@@ -209,7 +209,7 @@ bool FrmData::Form_Load()
     return true;
 }
 
-bool FrmData::BuildRecordList()
+bool RecordBrowser::BuildRecordList()
 {
     if (Closing)
         return false;
@@ -224,7 +224,7 @@ bool FrmData::BuildRecordList()
     return true;
 }
 
-void FrmData::LoadRecord(int row)
+void RecordBrowser::LoadRecord(int row)
 {
     if (Closing || DateFilter->currentText() != AllRecords || row < 0 || row >= Records->rowCount())
         return;
@@ -251,7 +251,7 @@ void FrmData::LoadRecord(int row)
     EditPanel->show();
 }
 
-void FrmData::ShowEditedRecord()
+void RecordBrowser::ShowEditedRecord()
 {
     const ScoreRecord& record = EditedRecord;
     const RecordLines::Tables& tables = Records->LineTables();
@@ -270,7 +270,7 @@ void FrmData::ShowEditedRecord()
         record.Pupil, known ? RosterFile::TrimBlanks(Roster->PupilName[std::size_t(record.Pupil)]) : QString()));
 }
 
-void FrmData::ShowPupilGrade()
+void RecordBrowser::ShowPupilGrade()
 {
     const QVariant pupil = PupilChooser->currentData();
     if (!pupil.isValid())
@@ -280,9 +280,9 @@ void FrmData::ShowPupilGrade()
     FitText(GradeLabel);
 }
 
-void FrmData::OnSecondsScrolled(int value) { SecondsText->setText(QString::number(value)); }
+void RecordBrowser::OnSecondsScrolled(int value) { SecondsText->setText(QString::number(value)); }
 
-void FrmData::OnSecondsTyped(const QString& text)
+void RecordBrowser::OnSecondsTyped(const QString& text)
 {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
@@ -292,7 +292,7 @@ void FrmData::OnSecondsTyped(const QString& text)
     SecondsBar->setValue(value);
 }
 
-void FrmData::SaveRecord()
+void RecordBrowser::SaveRecord()
 {
     if (Closing || EditedNumber <= 0)
         return;
@@ -325,7 +325,7 @@ void FrmData::SaveRecord()
     ShowEditedRecord();
 }
 
-void FrmData::DeleteRecord()
+void RecordBrowser::DeleteRecord()
 {
     if (Closing || EditedNumber <= 0)
         return;
@@ -353,7 +353,7 @@ void FrmData::DeleteRecord()
     SelectRow(RecordLines::RowAfterRemoval(row, Records->rowCount()));
 }
 
-void FrmData::PrintList()
+void RecordBrowser::PrintList()
 {
     if (Closing)
         return;
@@ -404,13 +404,13 @@ void FrmData::PrintList()
             : QStringLiteral("%1を「%2」に印刷しました。").arg(lines, where));
 }
 
-void FrmData::GoBack()
+void RecordBrowser::GoBack()
 {
     EndEditing();
     emit BackChosen();
 }
 
-void FrmData::SelectRow(int row)
+void RecordBrowser::SelectRow(int row)
 {
     if (row < 0 || row >= Records->rowCount())
         return;
@@ -419,7 +419,7 @@ void FrmData::SelectRow(int row)
     RecordList->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
-void FrmData::EndEditing()
+void RecordBrowser::EndEditing()
 {
     EditedNumber = 0;
     EditedRecord = ScoreRecord();
@@ -428,7 +428,7 @@ void FrmData::EndEditing()
     EditPanel->hide();
 }
 
-void FrmData::ReportFailure(const QString& message)
+void RecordBrowser::ReportFailure(const QString& message)
 {
     const QModelIndex current = RecordList->currentIndex();
     const qint32 number = current.isValid() ? Records->RecordNumber(current.row()) : 0;
@@ -437,7 +437,7 @@ void FrmData::ReportFailure(const QString& message)
         SelectRow(Records->RowOf(number));
 }
 
-void FrmData::CloseWith(const QString& message)
+void RecordBrowser::CloseWith(const QString& message)
 {
     if (Closing)
         return;

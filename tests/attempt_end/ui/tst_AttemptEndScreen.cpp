@@ -1,15 +1,15 @@
 #include "support/AppCalls.h"
-#include "attempt_end/ui/FrmSyuuryou.h"
+#include "attempt_end/ui/AttemptEndScreen.h"
 #include "sound/SoundCues.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
 #include "state/AppState.h"
 #include "base/OleDate.h"
-#include "setup/ui/BASEFRM.h"
-#include "menu/ui/seisekitime1.h"
+#include "setup/ui/WaitScreen.h"
+#include "menu/ui/LevelMenu.h"
 #include "app/ScreenFlow.h"
-#include "drill/ui/MainFrm.h"
+#include "drill/ui/DrillScreen.h"
 #include "support/ManualClock.h"
 #include "support/RecordingPlayer.h"
 #include "support/ScriptedRandom.h"
@@ -47,13 +47,13 @@ void AddScore(qint16 pupil, qint16 level, qint32 seconds, double date = Today)
 }
 } // namespace
 
-class TestFrmSyuuryou : public QObject {
+class TestAttemptEndScreen : public QObject {
     Q_OBJECT
     ManualClock Clock{Now};
     ScriptedRandom Random;
     RecordingPlayer Player;
     std::unique_ptr<TestInstallation> Inst;
-    QPointer<FrmSyuuryou> Screen;
+    QPointer<AttemptEndScreen> Screen;
     QStringList Fatals;
     std::unique_ptr<ScreenFlow> Flow;
     int DrillStarts = 0;
@@ -73,18 +73,18 @@ class TestFrmSyuuryou : public QObject {
     {
         Player.Played.clear();
         Flow->WaitSeconds(0);
-        Screen = Visible<FrmSyuuryou>().value(0);
+        Screen = Visible<AttemptEndScreen>().value(0);
         QVERIFY(Screen);
-        connect(Screen.data(), &FrmSyuuryou::FatalErrorRaised, this, [this](const QString& m) { Fatals << m; });
-        QSignalSpy done(Screen.data(), &FrmSyuuryou::Activated);
+        connect(Screen.data(), &AttemptEndScreen::FatalErrorRaised, this, [this](const QString& m) { Fatals << m; });
+        QSignalSpy done(Screen.data(), &AttemptEndScreen::Activated);
         QVERIFY(done.wait(10000));
     }
     // Notes the drill screens that open, and whether the wait screen was up when they did.
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && qobject_cast<MainFrm*>(watched)) {
+        if (event->type() == QEvent::Show && qobject_cast<DrillScreen*>(watched)) {
             ++DrillStarts;
-            WaitScreenAtDrillStart = Visible<BASEFRM>().size() == 1;
+            WaitScreenAtDrillStart = Visible<WaitScreen>().size() == 1;
         }
         return false;
     }
@@ -309,19 +309,19 @@ private slots:
         Open();
         WaitForButtons();
         QPushButton* menu = Button("MenuButton");
-        QVERIFY(Visible<seisekitime1>().isEmpty());
+        QVERIFY(Visible<LevelMenu>().isEmpty());
         if (how == "click")
             QTest::mouseClick(menu, Qt::LeftButton);
         else if (how == "enter")
             QTest::keyClick(menu, Qt::Key_Return);
         else
             QTest::keyClick(menu, Qt::Key_Space);
-        QCOMPARE(Visible<seisekitime1>().size(), 1);
+        QCOMPARE(Visible<LevelMenu>().size(), 1);
         // A second press before the screen is gone opens no second menu.
         if (Screen) {
             QVERIFY(!menu->isEnabled());
             QTest::mouseClick(menu, Qt::LeftButton);
-            QCOMPARE(Visible<seisekitime1>().size(), 1);
+            QCOMPARE(Visible<LevelMenu>().size(), 1);
         }
         QTRY_VERIFY(Screen.isNull());
         QCOMPARE(DrillStarts, 0);
@@ -348,7 +348,7 @@ private slots:
         }
         QCOMPARE(DrillStarts, 1);
         QVERIFY(WaitScreenAtDrillStart);
-        QVERIFY(Visible<seisekitime1>().isEmpty());
+        QVERIFY(Visible<LevelMenu>().isEmpty());
         QTRY_VERIFY(Screen.isNull());
         QCOMPARE(App().CurrentLevel, qint16(1));
     }
@@ -360,7 +360,7 @@ private slots:
         Open();
         QCOMPARE(Line("MessageLine")->text(), QStringLiteral("！！！最高新記録！！！"));
         QTRY_VERIFY(Screen->isActiveWindow());
-        QSignalSpy again(Screen.data(), &FrmSyuuryou::Activated);
+        QSignalSpy again(Screen.data(), &AttemptEndScreen::Activated);
         QWidget other;
         other.show();
         other.activateWindow();
@@ -377,7 +377,7 @@ private slots:
     void closesTheWaitScreen()
     {
         Flow->ShowWaitScreen();
-        QPointer<BASEFRM> wait = Visible<BASEFRM>().value(0);
+        QPointer<WaitScreen> wait = Visible<WaitScreen>().value(0);
         QVERIFY(wait);
         Attempt(1, 30);
         Open();
@@ -455,5 +455,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmSyuuryou)
-#include "tst_FrmSyuuryou.moc"
+QTEST_MAIN(TestAttemptEndScreen)
+#include "tst_AttemptEndScreen.moc"

@@ -10,17 +10,17 @@ class QTimer;
 // The attempt end screen: the time and points of the attempt just recorded, a record message with
 // its sound, whether the level is passed, and after a short pause the ways on: back to the level
 // menu or another attempt on the same level.
-class FrmSyuuryou : public ScaledForm {
+class AttemptEndScreen : public ScaledForm {
     Q_OBJECT
 public:
-    explicit FrmSyuuryou(QWidget* parent = nullptr);
+    explicit AttemptEndScreen(QWidget* parent = nullptr);
 
     // Rebuilds the result tables and shows the outcome; runs when the screen is first shown and
     // whenever it becomes the active window again.
-    void Form_Activate();
+    void ShowOutcome();
 
 signals:
-    // One run of Form_Activate has finished (or stopped at a fatal error).
+    // One run of ShowOutcome has finished (or stopped at a fatal error).
     void Activated();
     // "メニューへ": back to the level menu.
     void MenuChosen();

@@ -1,6 +1,6 @@
 #include "roster/NameList.h"
 #include "roster/RosterFile.h"
-#include "roster/ui/namesel.h"
+#include "roster/ui/NameScreen.h"
 #include "state/AppState.h"
 #include "support/ManualClock.h"
 #include "support/MessageWatch.h"
@@ -26,30 +26,30 @@ const QString Roster = QStringLiteral("1,2015,0,0,山田太郎,0,,\n"
                                       "5,2021,0,0,小林,0,,\n");
 } // namespace
 
-class TestNamesel : public QObject {
+class TestNameScreen : public QObject {
     Q_OBJECT
     ManualClock Clock{QDateTime(QDate(2026, 12, 10), QTime(10, 0, 0, 600))};
     ScriptedRandom Random;
     std::unique_ptr<TestInstallation> Inst;
-    QPointer<namesel> Screen;
+    QPointer<NameScreen> Screen;
     QWidget LevelMenuStandIn;
     std::unique_ptr<MessageWatch> Watch;
     int LevelCalls = 0;
     int EndCalls = 0;
     bool LevelMenuOpens = true;
 
-    namesel* Open()
+    NameScreen* Open()
     {
-        Screen = new namesel;
+        Screen = new NameScreen;
         // The screen flow's part: the level menu (here a stand-in) takes over from the name screen.
-        connect(Screen, &namesel::PupilSignedIn, this, [this] {
+        connect(Screen, &NameScreen::PupilSignedIn, this, [this] {
             ++LevelCalls;
             if (LevelMenuOpens) {
                 LevelMenuStandIn.show();
                 Screen->close();
             }
         });
-        connect(Screen, &namesel::LeaveRequested, this, [this] { ++EndCalls; });
+        connect(Screen, &NameScreen::LeaveRequested, this, [this] { ++EndCalls; });
         return Screen;
     }
     const QStringList& Messages() const { return Watch->Texts; }
@@ -80,8 +80,8 @@ class TestNamesel : public QObject {
     }
     int RowOf(int pupil) const
     {
-        for (int r = 0; r < Screen->List3.size(); ++r)
-            if (NameList::PupilNumber(Screen->List3[r]) == pupil)
+        for (int r = 0; r < Screen->PupilRowTexts.size(); ++r)
+            if (NameList::PupilNumber(Screen->PupilRowTexts[r]) == pupil)
                 return r + 1;
         return -1;
     }
@@ -204,8 +204,8 @@ private slots:
         QCOMPARE(App().GradeFilterText, QStringLiteral("中学生全体"));
         QCOMPARE(Rows(), (QStringList{NameList::DashRow, "中1 鈴木一郎" + Fill(2) + "  " + F + "/       ",
                                       "中2 佐藤花子" + Fill(2) + "  " + F + "/      7"}));
-        QCOMPARE(Screen->List3.size(), 2);
-        QCOMPARE(NameList::PupilNumber(Screen->List3[1]), 2);
+        QCOMPARE(Screen->PupilRowTexts.size(), 2);
+        QCOMPARE(NameList::PupilNumber(Screen->PupilRowTexts[1]), 2);
 
         // Typed text outside the vocabulary lists nobody.
         combo->lineEdit()->setText(QStringLiteral("高"));
@@ -372,7 +372,7 @@ private slots:
     void titleAsksForTheVersion()
     {
         Open();
-        QSignalSpy asked(Screen.data(), &namesel::VersionRequested);
+        QSignalSpy asked(Screen.data(), &NameScreen::VersionRequested);
         QTest::mouseClick(Label("Label4"), Qt::LeftButton);
         QCOMPARE(asked.count(), 1);
     }
@@ -398,5 +398,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestNamesel)
-#include "tst_namesel.moc"
+QTEST_MAIN(TestNameScreen)
+#include "tst_NameScreen.moc"

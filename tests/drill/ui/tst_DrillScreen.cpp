@@ -1,5 +1,5 @@
 #include "drill/DrillScript.h"
-#include "drill/ui/MainFrm.h"
+#include "drill/ui/DrillScreen.h"
 #include "sound/SoundCues.h"
 #include "state/AppState.h"
 #include "support/ManualClock.h"
@@ -11,23 +11,23 @@
 #include <QTimer>
 #include <QtTest>
 
-class TestMainFrm : public QObject {
+class TestDrillScreen : public QObject {
     Q_OBJECT
     ManualClock Clock;
     ScriptedRandom Random;
     RecordingPlayer Player;
     SoundCues Cues;
-    QPointer<MainFrm> Screen;
+    QPointer<DrillScreen> Screen;
     int EndCalls = 0;
     int StartCalls = 0;
 
-    MainFrm* Open(int level, QList<double> script)
+    DrillScreen* Open(int level, QList<double> script)
     {
         App().CurrentLevel = qint16(level);
         Random.Values = std::move(script);
-        Screen = new MainFrm;
-        connect(Screen.data(), &MainFrm::AttemptEnded, this, [this] { ++EndCalls; });
-        connect(Screen.data(), &MainFrm::AttemptStarted, this, [this] { ++StartCalls; });
+        Screen = new DrillScreen;
+        connect(Screen.data(), &DrillScreen::AttemptEnded, this, [this] { ++EndCalls; });
+        connect(Screen.data(), &DrillScreen::AttemptStarted, this, [this] { ++StartCalls; });
         Screen->resize(1024, 768);
         Screen->show();
         if (!QTest::qWaitForWindowExposed(Screen))
@@ -287,7 +287,7 @@ private slots:
 
         // Coming back to the front after the end starts nothing again.
         const qsizetype drawn = Random.Index;
-        Screen->Form_Activate();
+        Screen->BeginAttempt();
         QCOMPARE(Random.Index, drawn);
         QVERIFY(!Timer("OneSecondTimer")->isActive());
     }
@@ -299,7 +299,7 @@ private slots:
         Clock.AdvanceMs(30 * 1000);
         Screen->OneSecondTick();
         QCOMPARE(Label("SecondsLabel")->text(), QStringLiteral("30"));
-        Screen->Form_Activate();
+        Screen->BeginAttempt();
         QCOMPARE(Label("SecondsLabel")->text(), QStringLiteral("0"));
         QCOMPARE(Cell(1)->text(), QStringLiteral("8"));
         QCOMPARE(App().SolvedCount, 4);
@@ -318,5 +318,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainFrm)
-#include "tst_MainFrm.moc"
+QTEST_MAIN(TestDrillScreen)
+#include "tst_DrillScreen.moc"

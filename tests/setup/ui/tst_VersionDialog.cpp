@@ -1,13 +1,13 @@
 #include "state/AppState.h"
 #include "setup/StartupInfo.h"
 #include "base/ui/ScaledForm.h"
-#include "setup/ui/frmver.h"
+#include "setup/ui/VersionDialog.h"
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
-class TestFrmver : public QObject {
+class TestVersionDialog : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { ResetAppState(); }
@@ -17,7 +17,7 @@ private slots:
         App().ProgramTitle = QStringLiteral("ゾメ２");
         ScaledForm owner;
         owner.show();
-        frmver dialog(&owner);
+        VersionDialog dialog(&owner);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.objectName(), QStringLiteral("frmver"));
@@ -39,7 +39,7 @@ private slots:
     {
         ScaledForm owner;
         owner.show();
-        frmver dialog(&owner);
+        VersionDialog dialog(&owner);
         QTimer::singleShot(50, &dialog, [&dialog] {
             QTest::mouseClick(dialog.findChild<QPushButton*>("Command1"), Qt::LeftButton);
         });
@@ -50,7 +50,7 @@ private slots:
     // The hidden button does nothing even when pressed.
     void hiddenButtonHasNoAction()
     {
-        frmver dialog;
+        VersionDialog dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         dialog.findChild<QPushButton*>("Command2")->click();
@@ -59,5 +59,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmver)
-#include "tst_frmver.moc"
+QTEST_MAIN(TestVersionDialog)
+#include "tst_VersionDialog.moc"

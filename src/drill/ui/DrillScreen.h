@@ -11,10 +11,10 @@ class QTimer;
 
 // The drill screen: the header with who is working and how the time runs, the problem's cells,
 // hints and the end overlay. It takes every key itself; the drill's rules live in DrillModel.
-class MainFrm : public ScaledForm {
+class DrillScreen : public ScaledForm {
     Q_OBJECT
 public:
-    explicit MainFrm(QWidget* parent = nullptr);
+    explicit DrillScreen(QWidget* parent = nullptr);
 
     DrillModel& Model() { return Drill; }
 
@@ -28,7 +28,7 @@ public:
     void MinuteTick();
 
     // Runs the activation steps: setup, per-level setting, start and the first problem.
-    void Form_Activate();
+    void BeginAttempt();
 
 signals:
     // The attempt is running: the screens it replaces may go.
@@ -51,7 +51,7 @@ protected:
 
 private:
     void BuildControls();
-    void Form_Load();
+    void Prepare();
     void Refresh();
     void PlaceWidth(QWidget* widget, int left, int top, double width, int height);
 

@@ -16,11 +16,11 @@ struct RosterTables;
 // The teacher's record browser: every record of the score file with its real record number, in
 // file order. A double-clicked record can have its pupil or its time corrected, or be deleted;
 // the list, or its selected lines, can be printed.
-class FrmData : public ScaledForm {
+class RecordBrowser : public ScaledForm {
     Q_OBJECT
 public:
-    explicit FrmData(QWidget* parent = nullptr);
-    ~FrmData() override;
+    explicit RecordBrowser(QWidget* parent = nullptr);
+    ~RecordBrowser() override;
 
     // Where "印刷" sends the lines (not owned). Without one, the system's print dialog chooses the
     // printer; a machine without a printer gets a PDF file in the documents folder.
@@ -29,8 +29,8 @@ public:
     // Reads the roster into the name and grade tables and the pupil chooser, then builds the list.
     // Runs when the screen is first shown. False when the roster or the score file cannot be read:
     // the teacher is told and BackChosen follows.
-    bool Form_Load();
-    // Rebuilds the list and the record counter from the file (Command1). False, after telling the
+    bool Prepare();
+    // Rebuilds the list and the record counter from the file. False, after telling the
     // teacher, when the file cannot be read; BackChosen follows.
     bool BuildRecordList();
 
@@ -50,13 +50,13 @@ private:
     void LoadRecord(int row);
     // The record being edited in the edit fields.
     void ShowEditedRecord();
-    void ShowPupilGrade();     // Combo1 chosen
+    void ShowPupilGrade();     // a pupil chosen
     void OnSecondsScrolled(int value);
     void OnSecondsTyped(const QString& text);
-    void SaveRecord();         // Command2
-    void DeleteRecord();       // Command3
-    void PrintList();          // Command17
-    void GoBack();             // Command4
+    void SaveRecord();
+    void DeleteRecord();
+    void PrintList();
+    void GoBack();
     void SelectRow(int row);
     void EndEditing();
     // Tells the teacher `message`; the list is built again from the file.
@@ -76,18 +76,18 @@ private:
 
     QLabel* CountLabel = nullptr;        // the record counter
     QComboBox* DateFilter = nullptr;     // "すべて" only
-    QPushButton* RebuildButton = nullptr;  // Command1
-    QListView* RecordList = nullptr;     // List1
+    QPushButton* RebuildButton = nullptr;
+    QListView* RecordList = nullptr;
     QWidget* EditPanel = nullptr;        // the edit fields
     QLabel* NumberLabel = nullptr;
     QLabel* LevelLabel = nullptr;
     QLabel* DateLabel = nullptr;
     QLabel* GradeLabel = nullptr;
-    QComboBox* PupilChooser = nullptr;   // Combo1
-    QLineEdit* SecondsText = nullptr;    // Text1(1)
-    QScrollBar* SecondsBar = nullptr;    // VScroll1
-    QPushButton* SaveButton = nullptr;   // Command2
-    QPushButton* DeleteButton = nullptr; // Command3
-    QPushButton* BackButton = nullptr;   // Command4
-    QPushButton* PrintButton = nullptr;  // Command17
+    QComboBox* PupilChooser = nullptr;
+    QLineEdit* SecondsText = nullptr;
+    QScrollBar* SecondsBar = nullptr;
+    QPushButton* SaveButton = nullptr;
+    QPushButton* DeleteButton = nullptr;
+    QPushButton* BackButton = nullptr;
+    QPushButton* PrintButton = nullptr;
 };

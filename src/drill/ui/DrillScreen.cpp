@@ -1,4 +1,4 @@
-#include "drill/ui/MainFrm.h"
+#include "drill/ui/DrillScreen.h"
 #include "base/Clock.h"
 #include "drill/ui/DrillBackground.h"
 #include "drill/ui/GuideLine.h"
@@ -81,7 +81,7 @@ QFrame* NewBox(QWidget* parent, const QString& name, const QColor& colour)
 }
 } // namespace
 
-MainFrm::MainFrm(QWidget* parent) : ScaledForm(parent), Drill(App())
+DrillScreen::DrillScreen(QWidget* parent) : ScaledForm(parent), Drill(App())
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
@@ -94,10 +94,10 @@ MainFrm::MainFrm(QWidget* parent) : ScaledForm(parent), Drill(App())
     Drill.ProcessEvents = [] { QCoreApplication::processEvents(); };
     Drill.Changed = [this] { Refresh(); };
 
-    Form_Load();
+    Prepare();
 }
 
-void MainFrm::BuildControls()
+void DrillScreen::BuildControls()
 {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(App().ProgramTitle);
@@ -252,21 +252,21 @@ void MainFrm::BuildControls()
     OneSecondTimer = new QTimer(this);
     OneSecondTimer->setObjectName(QStringLiteral("OneSecondTimer"));
     OneSecondTimer->setInterval(1000);
-    connect(OneSecondTimer, &QTimer::timeout, this, &MainFrm::OneSecondTick);
+    connect(OneSecondTimer, &QTimer::timeout, this, &DrillScreen::OneSecondTick);
     TenSecondTimer = new QTimer(this);
     TenSecondTimer->setObjectName(QStringLiteral("TenSecondTimer"));
     TenSecondTimer->setInterval(10000);
-    connect(TenSecondTimer, &QTimer::timeout, this, &MainFrm::MinuteTick);
+    connect(TenSecondTimer, &QTimer::timeout, this, &DrillScreen::MinuteTick);
 }
 
-void MainFrm::Form_Load()
+void DrillScreen::Prepare()
 {
     // A fresh seed for every attempt's problems.
     StartupInfo::SeedRandomFromClock(*App().Random, *App().TheClock);
     TenSecondTimer->start();
 }
 
-void MainFrm::Form_Activate()
+void DrillScreen::BeginAttempt()
 {
     const AppState& s = App();
     // Once the attempt is ending, coming back to the front must not restart it.
@@ -279,20 +279,20 @@ void MainFrm::Form_Activate()
     Drill.TheClock = s.TheClock;
     Drill.Random = s.Random;
     Drill.Cues = s.Cues;
-    Drill.初期設定();
-    Drill.レベル別設定();
-    Drill.スタート();
+    Drill.SetUpAttempt();
+    Drill.SetProblemCount();
+    Drill.StartTiming();
     Drill.MakeProblem();
 }
 
-void MainFrm::showEvent(QShowEvent* event)
+void DrillScreen::showEvent(QShowEvent* event)
 {
     ScaledForm::showEvent(event);
     if (!Activated)
-        Form_Activate();
+        BeginAttempt();
 }
 
-void MainFrm::changeEvent(QEvent* event)
+void DrillScreen::changeEvent(QEvent* event)
 {
     ScaledForm::changeEvent(event);
     if (event->type() != QEvent::ActivationChange)
@@ -300,23 +300,23 @@ void MainFrm::changeEvent(QEvent* event)
     if (!isActiveWindow()) {
         WasInactive = Activated;
     } else if (WasInactive) {
-        Form_Activate();
+        BeginAttempt();
     }
 }
 
-void MainFrm::closeEvent(QCloseEvent* event)
+void DrillScreen::closeEvent(QCloseEvent* event)
 {
     OneSecondTimer->stop();
     TenSecondTimer->stop();
     ScaledForm::closeEvent(event);
 }
 
-bool MainFrm::focusNextPrevChild(bool)
+bool DrillScreen::focusNextPrevChild(bool)
 {
     return false; // Tab is a key like any other here
 }
 
-void MainFrm::paintEvent(QPaintEvent*)
+void DrillScreen::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(214, 236, 250));
@@ -325,7 +325,7 @@ void MainFrm::paintEvent(QPaintEvent*)
     DrillBackground::Paint(painter, area, HeaderStrip->height());
 }
 
-void MainFrm::keyPressEvent(QKeyEvent* event)
+void DrillScreen::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Left: Drill.KeyDown(DrillModel::LeftKey); return;
@@ -349,12 +349,12 @@ void MainFrm::keyPressEvent(QKeyEvent* event)
         Drill.KeyPress(c);
 }
 
-void MainFrm::StopClock()
+void DrillScreen::StopClock()
 {
     OneSecondTimer->stop();
 }
 
-void MainFrm::ShowEndOverlay(bool timedOut)
+void DrillScreen::ShowEndOverlay(bool timedOut)
 {
     RecordingLabel->setVisible(!timedOut);
     TimeUpLabel->setVisible(timedOut);
@@ -362,17 +362,17 @@ void MainFrm::ShowEndOverlay(bool timedOut)
     EndOverlay->raise();
 }
 
-void MainFrm::OneSecondTick()
+void DrillScreen::OneSecondTick()
 {
     Drill.Tick();
 }
 
-void MainFrm::MinuteTick()
+void DrillScreen::MinuteTick()
 {
     Drill.MinuteTick();
 }
 
-void MainFrm::PlaceWidth(QWidget* widget, int left, int top, double width, int height)
+void DrillScreen::PlaceWidth(QWidget* widget, int left, int top, double width, int height)
 {
     const int w = int(std::lround(width));
     SetShown(widget, w >= 1);
@@ -380,7 +380,7 @@ void MainFrm::PlaceWidth(QWidget* widget, int left, int top, double width, int h
         Place(widget, left, top, w, height);
 }
 
-void MainFrm::Refresh()
+void DrillScreen::Refresh()
 {
     const DrillModel& d = Drill;
     SetText(TitleLabel, d.Title);

@@ -1,0 +1,73 @@
+#include "menu/ui/LevelColumn.h"
+#include "base/ui/ScaledForm.h"
+#include "menu/MenuTexts.h"
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QStringListModel>
+#include <initializer_list>
+
+namespace {
+QString Indexed(const char* control, int index)
+{
+    return QStringLiteral("%1_%2").arg(QLatin1String(control)).arg(index);
+}
+} // namespace
+
+LevelColumn LevelColumn::Make(ScaledForm* form, int i)
+{
+    LevelColumn c;
+    c.Number = ScaledForm::NewLabel(form, Indexed("Label1", i), QString::number(i), Qt::AlignCenter);
+    c.Number->setFrameShape(QFrame::Box);
+    c.Name = ScaledForm::NewLabel(form, Indexed("Label3", i), QString(), Qt::AlignCenter);
+    c.Name->setFrameShape(QFrame::Box);
+    c.Start = ScaledForm::NewButton(form, Indexed("Command4", i), MenuTexts::StartCaption(i));
+    c.Start->setToolTip(QStringLiteral("クリックしてスタートします。番号を押してもよろしい"));
+    c.Mark = new QLineEdit(form);
+    c.Mark->setObjectName(Indexed("Text1", i));
+    c.Mark->setReadOnly(true);
+    c.Mark->setAlignment(Qt::AlignCenter);
+    c.Mark->setFocusPolicy(Qt::NoFocus);
+    c.Mark->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0); background: rgb(255, 255, 230);"));
+    c.Mark->hide();
+    c.TodayHeader = ScaledForm::NewLabel(form, Indexed("Label9", i), QString::number(i), Qt::AlignCenter);
+    c.AllTimeHeader = ScaledForm::NewLabel(form, Indexed("Label10", i), QString::number(i), Qt::AlignCenter);
+    c.TodayTotals = ScaledForm::NewLabel(form, Indexed("Label14", i), QString(), Qt::AlignCenter);
+    c.AllTimeTotals = ScaledForm::NewLabel(form, Indexed("Label15", i), QString(), Qt::AlignCenter);
+    c.JudgeWindow = ScaledForm::NewLabel(form, Indexed("Label8", i), QString(), Qt::AlignCenter);
+    c.Rows = new QStringListModel(form);
+    c.List = new QListView(form);
+    c.List->setObjectName(Indexed("List5", i));
+    c.List->setModel(c.Rows);
+    c.List->setFont(ScaledForm::FixedFont());
+    c.List->setUniformItemSizes(true);
+    c.List->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    c.List->setFocusPolicy(Qt::NoFocus);
+    c.Targets = ScaledForm::NewLabel(form, Indexed("Label7", i), QString(), Qt::AlignCenter);
+    c.Ranking = ScaledForm::NewButton(form, Indexed("Command3", i), QStringLiteral("成績表示"));
+    c.Ranking->hide();
+    return c;
+}
+
+void LevelColumn::Place(ScaledForm* form, int left, int top, int inner) const
+{
+    form->Place(Number, left, top, inner / 5, 600, 16);
+    form->Place(Name, left + inner / 5, top, inner - inner / 5, 600, 16);
+    form->Place(Start, left, top + 660, inner, 660, 16);
+    form->Place(Mark, left, top + 660, inner, 660, 16);
+    form->Place(TodayHeader, left, top + 1380, inner / 2, 330, 10);
+    form->Place(AllTimeHeader, left + inner / 2, top + 1380, inner - inner / 2, 330, 10);
+    form->Place(TodayTotals, left, top + 1710, inner / 2, 390, 11);
+    form->Place(AllTimeTotals, left + inner / 2, top + 1710, inner - inner / 2, 390, 11);
+    form->Place(JudgeWindow, left, top + 2130, inner, 390, 11);
+    form->Place(List, left, top + 2580, inner, ScaledForm::DesignHeight - top - 2580 - 510, 11);
+    form->Place(Targets, left, ScaledForm::DesignHeight - 480, inner, 390, 10);
+}
+
+void LevelColumn::HideResults() const
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{List, Targets, JudgeWindow, TodayTotals, AllTimeTotals,
+                                                     TodayHeader, AllTimeHeader})
+        w->hide();
+}

@@ -1,0 +1,66 @@
+#include "menu/ui/TeacherPanel.h"
+#include "base/Clock.h"
+#include "base/FatalError.h"
+#include "base/ui/ScaledForm.h"
+#include "records/ResultExport.h"
+#include "state/AppState.h"
+#include "state/StateViews.h"
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+
+TeacherPanel::TeacherPanel(ScaledForm* form) : QWidget(form)
+{
+    setObjectName(QStringLiteral("Picture7"));
+    setAutoFillBackground(true);
+    form->Place(this, 5400, 3690, 6045, 3945);
+    const QString captions[2] = {QStringLiteral("データ変更"), QStringLiteral("合格タイムデータ変更")};
+    for (int i = 0; i < 2; ++i) {
+        QPushButton* open = ScaledForm::NewButton(this, QStringLiteral("Command10_%1").arg(i), captions[i]);
+        form->Place(open, 240, 240 + i * 900, 5565, 720, 12);
+        if (i == 0)
+            connect(open, &QPushButton::clicked, this, &TeacherPanel::RecordBrowserChosen);
+        else
+            connect(open, &QPushButton::clicked, this, &TeacherPanel::CriteriaEditorChosen);
+    }
+    QPushButton* csv = ScaledForm::NewButton(this, QStringLiteral("CsvButton"), QStringLiteral("CSV"));
+    csv->setToolTip(QStringLiteral("成績を表計算ソフトで開けるCSVファイルに保存します"));
+    form->Place(csv, 240, 2040, 5565, 720, 12);
+    connect(csv, &QPushButton::clicked, this, &TeacherPanel::SaveResultsForSpreadsheet);
+    QPushButton* close = ScaledForm::NewButton(this, QStringLiteral("Command12"), QStringLiteral("戻る"));
+    form->Place(close, 240, 2940, 5565, 720, 12);
+    connect(close, &QPushButton::clicked, this, &QWidget::hide);
+    hide();
+}
+
+void TeacherPanel::Open()
+{
+    raise();
+    show();
+}
+
+void TeacherPanel::SaveResultsForSpreadsheet()
+{
+    AppState& s = App();
+    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                  .filePath(QStringLiteral("成績_%1.csv").arg(s.TheClock->Today().toString(QStringLiteral("yyyyMMdd"))));
+    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("成績をCSVファイルに保存"), suggested,
+                                                      QStringLiteral("CSVファイル (*.csv)"));
+    if (file.isEmpty())
+        return;
+    try {
+        StateViews::ComputeResultTables(s);
+    } catch (const FatalError& e) {
+        QMessageBox::warning(this, s.ProgramTitle, e.Message);
+        return;
+    }
+    const QString error = ResultExport::Save(
+        file, ResultExport::Build(s.Scores, s.Results, s.Criteria, s.Roster.PupilName, s.Roster.PupilGradeLabel));
+    if (!error.isEmpty()) {
+        QMessageBox::warning(this, s.ProgramTitle, error);
+        return;
+    }
+    QMessageBox::information(this, s.ProgramTitle, QStringLiteral("成績を保存しました。\n") + QDir::toNativeSeparators(file));
+}

@@ -1,0 +1,22 @@
+#pragma once
+#include <QWidget>
+
+class ScaledForm;
+
+// The teacher's panel on the level menu ("データ処理"): the two maintenance screens, the results
+// saved for a spreadsheet, and the way back to the menu. While it stands no level starts.
+class TeacherPanel : public QWidget {
+    Q_OBJECT
+public:
+    // Made hidden, in its place on `form`.
+    explicit TeacherPanel(ScaledForm* form);
+    void Open();
+
+signals:
+    void RecordBrowserChosen();
+    void CriteriaEditorChosen();
+
+private:
+    // Saves the result tables for a spreadsheet to a file the teacher chooses.
+    void SaveResultsForSpreadsheet();
+};
