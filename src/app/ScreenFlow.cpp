@@ -3,6 +3,7 @@
 #include "attempt_end/ui/AttemptEndScreen.h"
 #include "base/Clock.h"
 #include "base/FatalError.h"
+#include "base/ui/ScaledMessageBoxes.h"
 #include "drill/Attempt.h"
 #include "drill/ui/DrillScreen.h"
 #include "menu/ui/LevelMenu.h"
@@ -29,8 +30,11 @@
 #include <utility>
 
 ScreenFlow::ScreenFlow(QObject* parent)
-    : QObject(parent), Notice(new LockNotice), OwnCues(new SoundCues), FlushTimer(new QTimer(this))
+    : QObject(parent), Notice(new LockNotice), OwnCues(new SoundCues), FlushTimer(new QTimer(this)),
+      MessageBoxes(new ScaledMessageBoxes(this))
 {
+    // Every message box of the screens at their scale, readable on a large screen.
+    qApp->installEventFilter(MessageBoxes);
     FlushTimer->setInterval(FlushIntervalMs);
     connect(FlushTimer, &QTimer::timeout, this, &ScreenFlow::FlushPendingAttempts);
     App().Cues = OwnCues;

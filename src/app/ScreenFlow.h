@@ -14,6 +14,7 @@ class NameScreen;
 class LevelMenu;
 class SoundCues;
 class QTimer;
+class ScaledMessageBoxes;
 
 // Which screen opens which: the only code that knows every screen. The screens announce what
 // happened with signals; the flow answers them, owns the screens' lifetimes and closes them by
@@ -88,5 +89,6 @@ private:
     QPointer<LockNotice> Notice;
     SoundCues* OwnCues;
     QTimer* FlushTimer;
+    ScaledMessageBoxes* MessageBoxes;
     bool Flushing = false;
 };

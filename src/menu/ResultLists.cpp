@@ -202,7 +202,12 @@ qint32 Clamped32(qint64 value)
 // Damaged records and those of pupil 0 are left out.
 bool ResultLists::Listable(const ScoreRecord& r, const Inputs& in)
 {
-    return r.Pupil >= 1 && r.Pupil <= Limits::MaxPupil && r.Level >= Limits::FirstLevel && r.Level <= MenuLevels(in)
+    return r.Pupil >= 1 && OnMenuLevel(r, in);
+}
+
+bool ResultLists::OnMenuLevel(const ScoreRecord& r, const Inputs& in)
+{
+    return Limits::IsPupilSlot(r.Pupil) && r.Level >= Limits::FirstLevel && r.Level <= MenuLevels(in)
         && r.Date >= FirstOleDate && r.Date < PastLastOleDate && std::isfinite(r.TimeOfDay);
 }
 

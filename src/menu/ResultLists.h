@@ -54,6 +54,9 @@ public:
     // A record the lists may show: a pupil's attempt on a level of the menu, with a date and time
     // that can be written.
     static bool Listable(const ScoreRecord& record, const Inputs& in);
+    // A record on a level of the menu with a date and time that can be written, of any pupil
+    // number 0–5000 (0: nobody's, as a teacher may set it to take a record out of the lists).
+    static bool OnMenuLevel(const ScoreRecord& record, const Inputs& in);
     // Whether the grade selector lets `pupil` be listed.
     static bool PupilShown(int pupil, const Inputs& in);
     // The date of a record as yyyy/MM/dd.

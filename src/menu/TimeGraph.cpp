@@ -32,6 +32,9 @@ QString ShortDate(const QString& date, const QString& previous)
     return date.left(5) == previous.left(5) ? date.right(5) : date;
 }
 
+// The time text of the lists: the seconds followed by "秒".
+QString TimeText(qint32 seconds) { return QString::number(seconds) + QStringLiteral("秒"); }
+
 // Record points 1 and N carry their time and date, and when there are more than five, every
 // third from 3 to N - 2 as well.
 bool Labelled(int point, int count)
@@ -133,8 +136,10 @@ GraphBand TimeGraph::Band(const std::vector<ScoreRecord>& records, int level, in
                           QPointF(0.7 * w2, y + 0.01 * h3), paper ? 3.0 : 2.0});
 
     const double start = OleDate::FromDateTime(in.Lists.Now) - HistoryDays;
+    // Every record of the level in the window counts for the school, whoever its pupil is (pupil 0,
+    // a record a teacher took out of the lists, included); the pupil's own are among them.
     const auto taken = [&](const ScoreRecord& r) {
-        return r.Level == level && ResultLists::Listable(r, in.Lists) && r.Date > start;
+        return r.Level == level && ResultLists::OnMenuLevel(r, in.Lists) && r.Date > start;
     };
 
     // The pupil's attempts that the chart shows.
@@ -200,7 +205,7 @@ GraphBand TimeGraph::Band(const std::vector<ScoreRecord>& records, int level, in
     line(0, QStringLiteral("回数　　　　　　　") + Padded(Formatted(count), 3) + QStringLiteral("回"));
     line(1, QStringLiteral("タイム  　　 　    本人 / 塾全体"));
     line(2, QStringLiteral("　　順位　　　　") + Padded(standing.TimeRank, 5) + QStringLiteral("位"));
-    line(3, QStringLiteral("　　最高　　　　") + Padded(recordPoints.empty() ? QString() : QString::number(recordPoints.back().Seconds), 6)
+    line(3, QStringLiteral("　　最高　　　　") + Padded(recordPoints.empty() ? QString() : TimeText(recordPoints.back().Seconds), 6)
                 + QStringLiteral(" /") + Padded(Formatted(schoolBest), 5) + QStringLiteral("秒"));
     if (count != 0)
         line(4, QStringLiteral("　　平均　　　　") + Padded(Formatted(std::floor(double(sum) / count)), 5)
@@ -236,7 +241,7 @@ GraphBand TimeGraph::Band(const std::vector<ScoreRecord>& records, int level, in
             continue;
         const RecordPoint& p = recordPoints[std::size_t(i - 1)];
         const QString previous = i > 1 ? recordPoints[std::size_t(i - 2)].Date : QString();
-        band.Texts.push_back({QString::number(p.Seconds), p.At - QPointF(0, 0.01 * h3), 1, Anchor::BottomCentre});
+        band.Texts.push_back({TimeText(p.Seconds), p.At - QPointF(0, 0.01 * h3), 1, Anchor::BottomCentre});
         band.Texts.push_back({ShortDate(p.Date, previous), QPointF(p.At.x(), axisY + 0.01 * h3), 1, Anchor::TopCentre});
     }
     return band;

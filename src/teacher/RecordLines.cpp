@@ -192,6 +192,12 @@ RecordLines::Checked RecordLines::CheckEdit(const QString& secondsText, const QS
         return c;
     }
     const int number = numberText.toInt();
+    // 0 is nobody's: a teacher's way to take a record out of every list, keeping it in the file.
+    if (number == 0) {
+        c.Pupil = 0;
+        c.Ok = true;
+        return c;
+    }
     const bool ownPupil = number == loadedPupil && number >= 1 && number <= Limits::MaxPupil;
     if (!ownPupil && !(number >= 1 && IsListed(roster, number))) {
         const QString hidden = number <= Limits::MaxPupil ? RosterFile::TrimBlanks(roster.PupilName[std::size_t(number)]) : QString();

@@ -14,6 +14,7 @@
 #include "support/ReadOnlyFile.h"
 #include "support/TestInstallation.h"
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
@@ -192,6 +193,29 @@ private slots:
         QVERIFY(!QFile::exists(queue.Path()));
         QCOMPARE(QDir(App().QueueFolder).entryList(QDir::Files).size(), 1);
         QVERIFY(Fatals.isEmpty());
+    }
+
+    // The menu's grade selector is the menu's own: the next menu (after an attempt, say) opens on
+    // the name screen's choice again.
+    void nextMenuOpensOnTheNameScreensGrade()
+    {
+        TestInstallation inst;
+        inst.WriteAll();
+        inst.ApplyToAppState();
+        App().CurrentPupilName = QStringLiteral("山田太郎");
+        App().GradeFilterText = QStringLiteral("小６");
+        Flow->BuildLevelCatalogue();
+        QPointer<LevelMenu> menu = Visible<LevelMenu>().value(0);
+        QTRY_VERIFY(menu && menu->IsReady());
+        auto* grade = menu->findChild<QComboBox*>("Combo1");
+        QCOMPARE(grade->currentText(), QStringLiteral("小６"));
+        grade->setCurrentText(QStringLiteral("中１"));
+        emit grade->textActivated(QStringLiteral("中１"));
+        Flow->ShowLevelMenu();
+        menu->close();
+        QPointer<LevelMenu> next = Visible<LevelMenu>().value(0);
+        QTRY_VERIFY(next && next->IsReady());
+        QCOMPARE(next->findChild<QComboBox*>("Combo1")->currentText(), QStringLiteral("小６"));
     }
 
     void levelMenuAndBack()

@@ -219,7 +219,9 @@ private slots:
         QTest::newRow("number typed without slash") << "45" << "2" << 1 << -1 << 0 << "「2」";
         QTest::newRow("no pupil") << "45" << "" << 1 << -1 << 0 << "生徒";
         QTest::newRow("number of nobody") << "45" << "99 /  誰か" << 1 << -1 << 0 << "99";
-        QTest::newRow("pupil zero") << "45" << "0 /  " << 0 << -1 << 0 << "0";
+        // 0 is nobody's: how a teacher takes a record out of every list.
+        QTest::newRow("pupil zero") << "45" << "0 /  " << 1 << 45 << 0 << "";
+        QTest::newRow("pupil zero, no name") << "45" << "0" << 1 << -1 << 0 << "番号 /  名前";
         QTest::newRow("hidden pupil chosen for another") << "45" << "3 /  鈴木一郎" << 1 << -1 << 0 << "鈴木一郎";
         QTest::newRow("number and name disagree") << "45" << "2 /  山田太郎" << 1 << -1 << 0 << "佐藤花子";
         QTest::newRow("number too long") << "45" << "000001 /  山田太郎" << 1 << -1 << 0 << "000001";

@@ -12,7 +12,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QMessageBox>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QWindow>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +44,7 @@ QString Indexed(const char* control, int index)
 LevelMenu::LevelMenu(QWidget* parent) : ScaledForm(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &LevelMenu::NoteActiveWindow);
     BuildControls();
     Prepare();
 }
@@ -239,12 +242,22 @@ void LevelMenu::changeEvent(QEvent* event)
     ScaledForm::changeEvent(event);
     if (event->type() != QEvent::ActivationChange || !Loaded)
         return;
-    if (!isActiveWindow()) {
-        WasInactive = true;
-    } else if (WasInactive && !Running) {
-        WasInactive = false;
+    // Back from another of the program's screens, the menu shows what changed meanwhile. Its own
+    // message boxes and dialogs, and other programs' windows, leave it as it stands: the graph
+    // panel stays open, and a click after the box goes where it was aimed.
+    if (isActiveWindow() && AnotherScreenWasActive && !Running) {
+        AnotherScreenWasActive = false;
         QMetaObject::invokeMethod(this, &LevelMenu::Refresh, Qt::QueuedConnection);
     }
+}
+
+void LevelMenu::NoteActiveWindow(QWindow* window)
+{
+    if (!window || window == windowHandle())
+        return;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top != this && top->windowHandle() == window && qobject_cast<ScaledForm*>(top))
+            AnotherScreenWasActive = true;
 }
 
 void LevelMenu::Refresh()
@@ -637,13 +650,9 @@ void LevelMenu::OnOrderChosen(int index)
 
 void LevelMenu::OnGradeChosen()
 {
-    App().GradeFilterText = GradeSelector->currentText();
-    if (DisplayChoice[0]->isChecked()) {
-        OnDisplayChosen(0);
-    } else {
-        DisplayChoice[1]->setChecked(true);
-        OnDisplayChosen(1);
-    }
+    // The lists read the selector's text as they are built; the name screen's choice stays the
+    // program's. The time history gives way to the points display, its option staying as it is.
+    OnDisplayChosen(DisplayChoice[0]->isChecked() ? 0 : 1);
 }
 
 void LevelMenu::OnPeriodChosen()

@@ -15,6 +15,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QStringListModel;
+class QWindow;
 
 // The level menu: one column per level with the pupil's attempts, points and targets, its start
 // button and its result list; above them the result views (rankings, today's and a period's
@@ -88,6 +89,8 @@ private:
     void OnPeriodChosen();
     void GoBack();
     bool HandleFormKey(QKeyEvent* event);
+    // Notes when another of the program's screens becomes the active window.
+    void NoteActiveWindow(QWindow* window);
     // Hides the lists and disables the starts while a view is built.
     void BeginBuilding();
     void ShowLists();
@@ -105,7 +108,7 @@ private:
     bool MenuReady = false;
     bool Activating = false;
     bool Loaded = false;
-    bool WasInactive = false;
+    bool AnotherScreenWasActive = false;
     bool Running = false;
 
     std::array<LevelColumn, Limits::LevelSlots> Columns{};

@@ -24,6 +24,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -188,20 +189,10 @@ bool RecordBrowser::Prepare()
     if (Loaded)
         return !Closing;
     Loaded = true;
-    const AppState& s = App();
-    const int schoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
-    if (!RosterFile::LoadRoster(s.DataRoot, s.RosterOption, schoolYear, *Roster)) {
-        CloseWith(RecordLines::RosterUnreadable(s.DataRoot, *Roster));
-        return false;
-    }
-    PupilChooser->clear();
-    for (const RecordLines::PupilChoice& choice : RecordLines::PupilChoices(*Roster))
-        PupilChooser->addItem(choice.Text, int(choice.Number));
-    PupilChooser->setCurrentIndex(-1);
-    Records->SetTables(RecordLines::MakeTables(*Roster, s.SchoolCode, s.SchoolName));
     DateFilter->setCurrentIndex(DateFilter->findText(AllRecords));
     if (!BuildRecordList())
         return false;
+    const AppState& s = App();
     if (const QString skipped = RosterFile::SkippedMessage(s.DataRoot, *Roster); !skipped.isEmpty()) {
         // Said once the screen stands; the lines of those pupils show no name.
         QTimer::singleShot(0, this, [this, skipped] { QMessageBox::warning(this, App().ProgramTitle, skipped); });
@@ -209,9 +200,33 @@ bool RecordBrowser::Prepare()
     return true;
 }
 
+bool RecordBrowser::ReadRoster()
+{
+    const AppState& s = App();
+    const int schoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
+    if (!RosterFile::LoadRoster(s.DataRoot, s.RosterOption, schoolYear, *Roster)) {
+        CloseWith(RecordLines::RosterUnreadable(s.DataRoot, *Roster));
+        return false;
+    }
+    // The chooser is filled anew; what stands in it for the record being edited stays.
+    const QString shown = PupilChooser->currentText();
+    const int chosen = PupilChooser->currentIndex();
+    const QSignalBlocker quiet(PupilChooser);
+    PupilChooser->clear();
+    for (const RecordLines::PupilChoice& choice : RecordLines::PupilChoices(*Roster))
+        PupilChooser->addItem(choice.Text, int(choice.Number));
+    PupilChooser->setCurrentIndex(chosen < 0 ? -1 : PupilChooser->findText(shown));
+    PupilChooser->setEditText(shown);
+    Records->SetTables(RecordLines::MakeTables(*Roster, s.SchoolCode, s.SchoolName));
+    return true;
+}
+
 bool RecordBrowser::BuildRecordList()
 {
     if (Closing)
+        return false;
+    // Names changed in the roster show at once.
+    if (!ReadRoster())
         return false;
     try {
         Records->Load(StateViews::Scores(App()));

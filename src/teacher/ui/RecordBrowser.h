@@ -33,6 +33,9 @@ public:
     // Rebuilds the list and the record counter from the file. False, after telling the
     // teacher, when the file cannot be read; BackChosen follows.
     bool BuildRecordList();
+    // Reads the roster into the name and grade tables and the pupil chooser. False, after telling
+    // the teacher and closing, when it cannot be read.
+    bool ReadRoster();
 
     // The record being edited, 0 before a record is loaded and after it was deleted.
     qint32 SelectedRecord() const { return EditedNumber; }

@@ -17,6 +17,8 @@
 #include "support/SheetPages.h"
 #include <QDir>
 #include <QImage>
+#include <QMessageBox>
+#include <QTimer>
 #include <QListView>
 #include <QPainter>
 #include <QPushButton>
@@ -93,6 +95,38 @@ class TestGraphPanel : public QObject {
     }
 
 private slots:
+    // The menu's own message box closing leaves the graph open; the menu is built anew only when it
+    // becomes the active screen again after another of the program's screens.
+    void graphStaysOpenAfterTheMenusOwnBox()
+    {
+        OpenGraph();
+        Menu->activateWindow();
+        QTRY_VERIFY(Menu->isActiveWindow());
+        {
+            MessageWatch boxes;
+            QTimer::singleShot(0, Menu, [this] { QMessageBox::information(Menu, QStringLiteral("ゾメ２"), QStringLiteral("印刷しました。")); });
+            QTRY_COMPARE(boxes.Texts.size(), 1);
+        }
+        // Back to the menu, as a window manager (or a click) gives it.
+        Menu->activateWindow();
+        QTRY_VERIFY(Menu->isActiveWindow());
+        QTest::qWait(100);
+        QVERIFY(Panel()->isVisible());
+        QCOMPARE(App().ResultView, qint16(3));
+
+        // Another screen of the program comes and goes: the opening view is built again.
+        ScaledForm other;
+        other.setObjectName(QStringLiteral("OtherScreen"));
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        other.hide();
+        Menu->activateWindow();
+        QTRY_VERIFY(!Panel()->isVisible());
+        QTRY_VERIFY(Menu->IsReady());
+        QCOMPARE(Menu->Display(), int(ResultLists::PointsDisplay));
+    }
+
     void init()
     {
         ResetAppState();

@@ -235,13 +235,18 @@ private slots:
         QCOMPARE(Rows(1), QStringList{QStringLiteral("2026/12/10 9:00:00  40秒")});
         QVERIFY(Button("Command17")->isVisible());
 
-        // Another grade gives way to the points display.
+        // Another grade gives way to the points display; the option buttons stay as they are, and
+        // the name screen's grade stays the program's.
+        const QString programGrade = App().GradeFilterText;
         auto* grade = Menu->findChild<QComboBox*>("Combo1");
         grade->setCurrentText(QStringLiteral("小６"));
         emit grade->textActivated(QStringLiteral("小６"));
-        QVERIFY(Option("Option2_1")->isChecked());
+        QCOMPARE(Menu->Display(), int(ResultLists::PointsDisplay));
+        QVERIFY(Option("Option2_2")->isChecked());
+        QVERIFY(!Option("Option2_1")->isChecked());
         QVERIFY(!Button("Command17")->isVisible());
         QCOMPARE(Rows(1).size(), 1); // only the sixth-grader
+        QCOMPARE(App().GradeFilterText, programGrade);
     }
     // The teacher panel: only for the pupil "先生"; no level starts while it is open.
     void teacherPanel_data()

@@ -337,6 +337,34 @@ private slots:
         QVERIFY(Lines().first().contains(QStringLiteral("   2 佐藤花子　　 小６")));
     }
 
+    // Pupil 0 takes a record out of every list and keeps it in the file.
+    void pupilZeroWritten()
+    {
+        std::vector<ScoreRecord> records = Numbered(2);
+        records[0].Pupil = 1;
+        AppCalls::WriteScoreBytes(Bytes(records));
+        Open();
+        DoubleClick(0);
+        Chooser()->setEditText(QStringLiteral("0 /  "));
+        Button("Command2")->click();
+        records[0].Pupil = 0;
+        QCOMPARE(FileBytes().toHex(), Bytes(records).toHex());
+    }
+
+    // A name changed in the roster file shows when the list is built again, without reopening.
+    void rosterReadAgainOnRebuild()
+    {
+        std::vector<ScoreRecord> records = Numbered(1);
+        records[0].Pupil = 2;
+        AppCalls::WriteScoreBytes(Bytes(records));
+        Open();
+        QVERIFY(Lines().first().contains(QStringLiteral("佐藤花子")));
+        Inst->WriteRoster(QStringLiteral("1,2015,0,0,山田太郎,0,,\n2,2014,0,0,佐藤はな,0,,\n3,2015,0,0,鈴木一郎,1,,\n"));
+        Button("Command1")->click();
+        QVERIFY2(Lines().first().contains(QStringLiteral("佐藤はな")), qPrintable(Lines().first()));
+        QCOMPARE(Chooser()->itemText(1), QStringLiteral("2 /  佐藤はな"));
+    }
+
     void rejectedValues_data()
     {
         QTest::addColumn<QString>("seconds");
