@@ -1,7 +1,7 @@
 // Removing a record from a score file of 100 000 records (in the page cache, on the disk the
 // temporary folder lies on): the backup written and forced to the disk, the journal, the records
 // moved down in place, the file cut and forced to the disk. Finishing such a delete that was cut
-// off before it moved anything. Writing 100 attempts queued on the PC. One append and one rewrite in
+// off before it moved anything. A delete taken back. Writing 100 attempts queued on the PC. One append and one rewrite in
 // place beside it. Prints figures only.
 #include "BenchFigures.h"
 #include "records/PendingAttempts.h"
@@ -76,6 +76,14 @@ int main(int argc, char** argv)
     };
     Print("a cut-off delete of the first record finished", Measure(11, [&] { file.RecordCount(); }, cutOffDelete),
           "300 ms");
+
+    // A delete of the first record taken back: the backup of 100 000 records over the 99 999 left.
+    const auto deleteFirst = [&] {
+        writeFull();
+        file.RemoveRecord(1, Numbered(1));
+    };
+    Print("a delete taken back (restore of the backup)",
+          Measure(11, [&] { file.RestoreBackup(file.BackupNames().last()); }, deleteFirst), "300 ms");
 
     writeFull();
     const PendingAttempts queue(inst.Root + "queue", inst.DataFolder);

@@ -136,8 +136,17 @@ void ScoreBackups::Prune() const
         ::unlink(QFile::encodeName(Folder + backups[i]).constData());
 }
 
+QDateTime ScoreBackups::MadeAt(const QString& name)
+{
+    const QRegularExpressionMatch m = BackupName.match(name);
+    return m.hasMatch() ? QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss")) : QDateTime();
+}
+
+QString ScoreBackups::RestoreSource() { return QStringLiteral("成績累積データ.restore"); }
+
 void ScoreBackups::RemoveUnfinished() const
 {
+    ::unlink(QFile::encodeName(Folder + RestoreSource()).constData());
     for (const QString& name : NamesLike(Folder, QStringLiteral("成績累積データ*.new-*")))
         if (PassingName.match(name).hasMatch())
             ::unlink(QFile::encodeName(Folder + name).constData());

@@ -23,8 +23,14 @@ public:
     QString Write(const QByteArray& content, mode_t mode, const QDateTime& now) const;
     // Keeps the newest Kept. One that cannot be removed stays, doing no harm.
     void Prune() const;
-    // The passing copies of a backup, journal or restore that was cut off before it got its name.
+    // When the backup `name` was made; invalid for a name that is not a backup's.
+    static QDateTime MadeAt(const QString& name);
+    // The passing copies of a backup, journal or restore that was cut off before it got its name,
+    // and the content a restore was to take when no journal speaks of it any more. Only under the
+    // write lock, with no journal there.
     void RemoveUnfinished() const;
+    // The file whose content a restore gives the score file, while the restore runs.
+    static QString RestoreSource();
     // A new empty file in the data folder under a passing name starting with `prefix` (a name
     // RemoveUnfinished knows), its descriptor or -errno; `name` gets its path.
     int CreatePassing(const QString& prefix, QByteArray& name) const;

@@ -5,6 +5,7 @@
 #include "base/OleDate.h"
 #include "base/PosixFile.h"
 #include "base/SystemError.h"
+#include "records/BackupComparison.h"
 #include "records/LoadedScores.h"
 #include "records/ScoreBackups.h"
 #include "records/ScoreRewrite.h"
@@ -182,6 +183,10 @@ PosixFile OpenLocked(const ScoreFile& owner, Access access, short type, const QS
         rewrite.FinishCutOff();
         if (type != F_WRLCK)
             LockFile(file.Get(), type, owner, waited, fail); // trades the write lock for a read lock at once
+    } else {
+        // The content a restore cut off before its journal was to take: no journal speaks of it,
+        // and no restore runs while this lock is held.
+        ::unlink(QFile::encodeName(owner.Folder() + ScoreBackups::RestoreSource()).constData());
     }
     if (waited > 0)
         owner.TellWaited(0);
@@ -592,6 +597,117 @@ void ScoreFile::RemoveRecord(qint32 n, const ScoreRecord& expected) const
     } catch (const Unreachable& e) {
         // The journal could not be written: the file is as it was, and the backup is not needed.
         ::unlink(QFile::encodeName(DataFolder + journal.Backup).constData());
+        throw FatalError(e.Message);
+    }
+    backups.Prune();
+    Unlock(file.Get());
+}
+
+std::vector<ScoreFile::BackupInfo> ScoreFile::DescribeBackups() const
+{
+    const QString path = Path();
+    const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("読み込み"), err); };
+    QByteArray current;
+    {
+        PosixFile file = OpenLocked(*this, Access::Read, F_RDLCK, QString(), fail);
+        if (const int err = file.ReadRest(current))
+            fail(err);
+        Unlock(file.Get());
+    }
+    std::vector<BackupInfo> infos;
+    const QStringList names = BackupNames();
+    for (auto it = names.crbegin(); it != names.crend(); ++it) {
+        BackupInfo info;
+        info.Name = *it;
+        info.Made = ScoreBackups::MadeAt(*it);
+        PosixFile backup;
+        QByteArray bytes;
+        int err = backup.Open(DataFolder + *it, O_RDONLY);
+        if (err == 0)
+            err = backup.ReadRest(bytes);
+        if (err != 0) {
+            info.Damage = QStringLiteral("読めません（%1）").arg(ErrorDescription(err));
+        } else {
+            info.Records = bytes.size() / RecordSize;
+            info.Damage = BackupComparison::Damage(bytes);
+            info.Differing = BackupComparison::Differing(current, bytes);
+        }
+        infos.push_back(info);
+    }
+    return infos;
+}
+
+void ScoreFile::RestoreBackup(const QString& name) const
+{
+    const QString path = Path();
+    const QString backupPath = DataFolder + name;
+    const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("控えからの復元"), err); };
+    const auto refuse = [&backupPath](const QString& why) {
+        throw FatalError(QStringLiteral("この控えには戻せません（%1）。成績ファイルはそのままです。\n%2").arg(why, Native(backupPath)));
+    };
+    if (!ScoreBackups::IsBackupName(name))
+        refuse(QStringLiteral("控えの名前ではありません"));
+    PosixFile file = OpenLocked(*this, Access::Write, F_WRLCK, QString(), fail);
+    ScoreRewrite::PauseForTestAt("locked");
+    QByteArray current;
+    if (const int err = file.ReadRest(current))
+        fail(err);
+    QByteArray chosen;
+    {
+        PosixFile backup;
+        int err = backup.Open(backupPath, O_RDONLY);
+        if (err == 0)
+            err = backup.ReadRest(chosen);
+        if (err != 0)
+            refuse(QStringLiteral("読めません: %1").arg(ErrorDescription(err)));
+    }
+    chosen.truncate(chosen.size() / RecordSize * RecordSize);
+    if (const QString damage = BackupComparison::Damage(chosen); !damage.isEmpty())
+        refuse(damage);
+    // No pupil's attempt is lost to an undo: what came after the backup stays, at the end.
+    const QByteArray target = chosen + BackupComparison::AppendedAfter(current, chosen);
+    struct stat st {};
+    if (::fstat(file.Get(), &st) != 0)
+        fail(errno);
+
+    const ScoreBackups backups(DataFolder);
+    backups.RemoveUnfinished();
+    ScoreJournal journal;
+    journal.What = ScoreJournal::Kind::Restore;
+    journal.Backup = backups.Write(current, st.st_mode & 07777, BackupTime());
+    journal.BackupSize = current.size();
+    journal.Source = ScoreBackups::RestoreSource();
+    journal.SourceSize = target.size();
+    const auto unwind = [&] {
+        ::unlink(QFile::encodeName(DataFolder + journal.Backup).constData());
+        ::unlink(QFile::encodeName(DataFolder + journal.Source).constData());
+    };
+    {
+        // The content to take, whole on the disk before the journal names it.
+        QByteArray passing;
+        PosixFile source(backups.CreatePassing(journal.Source, passing));
+        int err = source.IsOpen() ? 0 : -source.Get();
+        if (err == 0)
+            err = source.WriteAt(target, 0);
+        if (err == 0 && ::fchmod(source.Get(), 0644) != 0)
+            err = errno;
+        if (err == 0)
+            err = source.Sync();
+        if (err == 0)
+            err = source.Close();
+        if (err == 0 && ::rename(passing.constData(), QFile::encodeName(DataFolder + journal.Source).constData()) != 0)
+            err = errno;
+        if (err != 0) {
+            ::unlink(passing.constData());
+            unwind();
+            EditFailed(DataFolder + journal.Source, QStringLiteral("控えからの復元"), err);
+        }
+    }
+    ScoreRewrite::PauseForTestAt("backed-up");
+    try {
+        ScoreRewrite(DataFolder, path, file.Get()).Run(journal, target, current);
+    } catch (const Unreachable& e) {
+        unwind();
         throw FatalError(e.Message);
     }
     backups.Prune();

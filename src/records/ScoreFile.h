@@ -93,6 +93,22 @@ public:
     void RemoveRecord(qint32 n, const ScoreRecord& expected) const;
     // The names of the dated backups in the data folder, oldest first.
     QStringList BackupNames() const;
+    // A backup as a teacher chooses one to go back to.
+    struct BackupInfo {
+        QString Name;
+        QDateTime Made;
+        qint64 Records = 0;    // whole records
+        qint64 Differing = 0;  // records it differs from the file by (BackupComparison)
+        QString Damage;        // why it cannot be restored; empty when it can
+    };
+    // Every backup, newest first, against the file as it is now (read under the read lock).
+    std::vector<BackupInfo> DescribeBackups() const;
+    // Gives the file the content of the backup `name` again, under the write lock throughout: the
+    // content now becomes a backup of its own first; then the backup's records, followed by every
+    // record appended since the backup was made (BackupComparison::AppendedAfter), go over the file
+    // in place, with a journal, as a delete's do (killed at any point, the next operation finishes
+    // it). Throws FatalError naming the backup, changing nothing, when it is missing or damaged.
+    void RestoreBackup(const QString& name) const;
 
     // How this file is waited on while another machine holds its lock.
     const WaitFunction& WaitFor() const { return Wait; }

@@ -25,11 +25,12 @@ constexpr int Writers = 4;
 constexpr int AppendsPerWriter = 600;
 constexpr int StressDeletes = 40;
 
+// Records of different seconds are different attempts: they ended at different times of day.
 ScoreRecord Record(qint16 pupil, qint32 seconds)
 {
     ScoreRecord r;
     r.Date = 46366; // 2026-12-10
-    r.TimeOfDay = 0.5;
+    r.TimeOfDay = 0.5 + seconds / 1e6;
     r.Pupil = pupil;
     r.Level = 1;
     r.Seconds = seconds;
@@ -81,6 +82,8 @@ int RunWorker(const QString& role)
             file.RemoveRecord(number(1), Record(1, number(2)));
         } else if (parts[0] == QLatin1String("writeseen")) { // writeseen:n:seen:new
             file.WriteRecord(number(1), Record(1, number(3)), Record(1, number(2)));
+        } else if (parts[0] == QLatin1String("restore")) { // restore:k — the k-th backup, oldest first
+            file.RestoreBackup(file.BackupNames().value(number(1)));
         } else if (parts[0] == QLatin1String("append")) {
             file.AppendScoreRecord(Record(1, number(1)));
         } else if (parts[0] == QLatin1String("read")) {
@@ -445,6 +448,73 @@ private slots:
         QCOMPARE(after.st_gid, gid_t(65534));
         QCOMPARE(int(after.st_mode & 07777), 0666);
         QCOMPARE(Contents(Path()), Numbered({1, 3}));
+    }
+
+    // Going back to the backup of a delete gives the record back; an attempt appended after the
+    // delete stays, at the end; the content before the restore is kept as a backup of its own.
+    void restoreKeepsLaterAttempts()
+    {
+        const QByteArray old = Numbered({1, 2, 3, 4, 5});
+        WriteFile(old);
+        QCOMPARE(Result(Start(QStringLiteral("remove:2"))), QByteArray("done"));
+        QCOMPARE(Result(Start(QStringLiteral("append:6"))), QByteArray("done"));
+        const QByteArray beforeRestore = Contents(Path());
+        QCOMPARE(Result(Start(QStringLiteral("restore:0"))), QByteArray("done"));
+        QCOMPARE(Contents(Path()), old + Numbered({6}));
+        QCOMPARE(Backups().size(), 2);
+        QCOMPARE(Contents(Install->DataFolder + Backups().last()), beforeRestore);
+        QCOMPARE(Leftovers(), QStringList());
+    }
+
+    void restoreKilledAtEveryStep_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<bool>("done");
+        QTest::newRow("locked") << "locked" << false;
+        QTest::newRow("content written") << "backed-up" << false;
+        QTest::newRow("journal written") << "journaled" << true;
+        QTest::newRow("records written") << "moved" << true;
+        QTest::newRow("file cut") << "cut" << true;
+        QTest::newRow("file synced") << "synced" << true;
+    }
+    // Killed at any step, the next operation sees the content before the restore or the restored
+    // one, never a mix, and nothing is left beside the file.
+    void restoreKilledAtEveryStep()
+    {
+        QFETCH(QString, step);
+        QFETCH(bool, done);
+        const QByteArray old = Numbered({1, 2, 3, 4, 5});
+        WriteFile(old);
+        QCOMPARE(Result(Start(QStringLiteral("remove:1"))), QByteArray("done"));
+        QCOMPARE(Result(Start(QStringLiteral("remove:1"))), QByteArray("done"));
+        QCOMPARE(Result(Start(QStringLiteral("append:6"))), QByteArray("done"));
+        const QByteArray now = Numbered({3, 4, 5, 6});
+        QCOMPARE(Contents(Path()), now);
+        KillAt(QStringLiteral("restore:0"), step); // the oldest backup: 1 … 5
+        QCOMPARE(Result(Start(QStringLiteral("read:100"))), done ? QByteArray("1,2,3,4,5,6") : QByteArray("3,4,5,6"));
+        QCOMPARE(Leftovers(), QStringList());
+    }
+
+    // A backup that is not a score file's content is refused by name; the file stays as it was.
+    void damagedBackupRefused()
+    {
+        WriteFile(Numbered({1, 2, 3}));
+        QCOMPARE(Result(Start(QStringLiteral("remove:1"))), QByteArray("done"));
+        const QString backup = Install->DataFolder + Backups().value(0);
+        QFile f(backup);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray(88, '\xff'));
+        f.close();
+        const QByteArray before = Contents(Path());
+        QProcess& p = Start(QStringLiteral("restore:0"));
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        const QString said = QString::fromLocal8Bit(p.readAllStandardError());
+        QVERIFY2(said.contains(QStringLiteral("この控えには戻せません")) && said.contains(QDir::toNativeSeparators(backup)),
+                 qPrintable(said));
+        QCOMPARE(Contents(Path()), before);
+        QCOMPARE(Backups().size(), 1);
+        QCOMPARE(Leftovers(), QStringList());
     }
 
     // Writers append while records are removed one after another: no append is lost or doubled, and

@@ -9,6 +9,7 @@
 #include "state/AppState.h"
 #include "state/StateViews.h"
 #include "teacher/RecordListModel.h"
+#include "teacher/ui/BackupChooser.h"
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -169,6 +170,10 @@ void RecordBrowser::BuildControls()
 
     PrintButton = NewButton(this, QStringLiteral("Command17"), QStringLiteral("印刷"));
     PrintButton->setToolTip(QStringLiteral("選んだ行があればその行を、なければ一覧の全部を印刷します"));
+    RestoreButton = NewButton(this, QStringLiteral("RestoreButton"), QStringLiteral("元に戻す…"));
+    RestoreButton->setToolTip(QStringLiteral("削除の前の内容（控え）に成績ファイルを戻します"));
+    Place(RestoreButton, 11160, 8400, 3960, 720, 14);
+    connect(RestoreButton, &QPushButton::clicked, this, &RecordBrowser::RestoreBackup);
     Place(PrintButton, 11160, 9420, 3960, 720, 14);
     connect(PrintButton, &QPushButton::clicked, this, &RecordBrowser::PrintList);
     BackButton = NewButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"));
@@ -366,6 +371,54 @@ void RecordBrowser::DeleteRecord()
     if (!BuildRecordList())
         return;
     SelectRow(RecordLines::RowAfterRemoval(row, Records->rowCount()));
+}
+
+void RecordBrowser::RestoreBackup()
+{
+    if (Closing)
+        return;
+    const AppState& s = App();
+    const ScoreFile file = StateViews::Scores(s);
+    std::vector<ScoreFile::BackupInfo> backups;
+    try {
+        backups = file.DescribeBackups();
+    } catch (const FatalError& e) {
+        ReportFailure(e.Message);
+        return;
+    }
+    if (backups.empty()) {
+        QMessageBox::information(this, s.ProgramTitle,
+                                 QStringLiteral("元に戻せる控えがありません。記録を削除すると、その前の内容が控えとして残ります。"));
+        return;
+    }
+    BackupChooser chooser(backups, this);
+    if (chooser.exec() != QDialog::Accepted || chooser.Chosen() < 0)
+        return;
+    const ScoreFile::BackupInfo& chosen = backups[std::size_t(chooser.Chosen())];
+    if (!chosen.Damage.isEmpty()) {
+        QMessageBox::warning(this, s.ProgramTitle,
+                             QStringLiteral("この控えには戻せません（%1）。成績ファイルはそのままです。\n%2")
+                                 .arg(chosen.Damage, QDir::toNativeSeparators(s.DataFolder + chosen.Name)));
+        return;
+    }
+    QMessageBox ask(QMessageBox::Warning, QStringLiteral("注意"),
+                    QStringLiteral("このバックアップに戻しますか。今の成績ファイルもバックアップとして残ります。"),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    ask.setDefaultButton(QMessageBox::Cancel);
+    if (ask.exec() != QMessageBox::Ok)
+        return;
+    EndEditing();
+    try {
+        file.RestoreBackup(chosen.Name);
+    } catch (const FatalError& e) {
+        ReportFailure(e.Message);
+        return;
+    }
+    if (!BuildRecordList())
+        return;
+    QMessageBox::information(this, s.ProgramTitle,
+                             QStringLiteral("成績ファイルを %1 の控えの内容に戻しました。")
+                                 .arg(chosen.Made.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))));
 }
 
 void RecordBrowser::PrintList()

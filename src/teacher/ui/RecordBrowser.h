@@ -58,6 +58,8 @@ private:
     void OnSecondsTyped(const QString& text);
     void SaveRecord();
     void DeleteRecord();
+    // "元に戻す…": the file's content taken back to a backup the teacher chooses.
+    void RestoreBackup();
     void PrintList();
     void GoBack();
     void SelectRow(int row);
@@ -93,4 +95,5 @@ private:
     QPushButton* DeleteButton = nullptr;
     QPushButton* BackButton = nullptr;
     QPushButton* PrintButton = nullptr;
+    QPushButton* RestoreButton = nullptr;
 };

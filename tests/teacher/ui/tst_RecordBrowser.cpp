@@ -13,6 +13,8 @@
 #include "support/TestInstallation.h"
 #include "teacher/ui/RecordBrowser.h"
 #include <QComboBox>
+#include <QDialog>
+#include <QListWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -282,6 +284,55 @@ private slots:
         QCOMPARE(NumbersAndSeconds(), linesAfter);
         QCOMPARE(Label("CountLabel")->text(), QStringLiteral("総レコード数:%1").arg(records - 1));
         QCOMPARE(SelectedRows(), selectedAfter < 0 ? QList<int>() : QList<int>{selectedAfter});
+    }
+
+    // A delete taken back: the backups are offered newest first with their counts, the teacher is
+    // asked, and the list shows the records again.
+    void deleteTakenBack()
+    {
+        const std::vector<ScoreRecord> file = Numbered(3);
+        AppCalls::WriteScoreBytes(Bytes(file));
+        Open();
+        DoubleClick(1);
+        {
+            Teacher teacher;
+            Button("Command3")->click();
+        }
+        QCOMPARE(Lines().size(), 2);
+        QStringList offered;
+        QTimer pick;
+        connect(&pick, &QTimer::timeout, this, [&offered] {
+            auto* chooser = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!chooser || chooser->objectName() != QLatin1String("BackupChooser"))
+                return;
+            auto* list = chooser->findChild<QListWidget*>(QStringLiteral("BackupList"));
+            for (int row = 0; row < list->count(); ++row)
+                offered << list->item(row)->text();
+            list->setCurrentRow(0);
+            chooser->accept();
+        });
+        pick.start(10);
+        Teacher teacher;
+        Button("RestoreButton")->click();
+        QCOMPARE(offered.size(), 1);
+        QVERIFY2(offered[0].contains(QStringLiteral("3件")) && offered[0].contains(QStringLiteral("今と     1件ちがう")),
+                 qPrintable(offered[0]));
+        QCOMPARE(teacher.Titles.value(0), QStringLiteral("注意"));
+        QCOMPARE(teacher.Texts.value(0), QStringLiteral("このバックアップに戻しますか。今の成績ファイルもバックアップとして残ります。"));
+        QCOMPARE(FileBytes().toHex(), Bytes(file).toHex());
+        QCOMPARE(Lines().size(), 3);
+    }
+
+    // Without a backup there is nothing to go back to, and the teacher is told so.
+    void nothingToTakeBack()
+    {
+        AppCalls::WriteScoreBytes(Bytes(Numbered(2)));
+        Open();
+        Teacher teacher;
+        Button("RestoreButton")->click();
+        QCOMPARE(teacher.Texts.size(), 1);
+        QVERIFY2(teacher.Texts[0].contains(QStringLiteral("控えがありません")), qPrintable(teacher.Texts[0]));
+        QCOMPARE(Lines().size(), 2);
     }
 
     void cancelledDeleteKeepsTheRecord()

@@ -1,0 +1,78 @@
+#include "records/BackupComparison.h"
+#include "base/Limits.h"
+#include "records/ScoreRecord.h"
+#include <QHash>
+#include <QtEndian>
+#include <cmath>
+
+namespace {
+constexpr qint64 R = ScoreRecord::Size;
+
+QHash<QByteArray, int> Counted(const QByteArray& bytes)
+{
+    QHash<QByteArray, int> counts;
+    for (qint64 at = 0; at + R <= bytes.size(); at += R)
+        ++counts[bytes.mid(at, R)];
+    return counts;
+}
+
+// Date, time of day and level: what a change of the pupil or the time leaves as it was.
+QByteArray Attempt(const QByteArray& record) { return record.left(16) + record.mid(18, 2); }
+} // namespace
+
+QString BackupComparison::Damage(const QByteArray& backup)
+{
+    for (qint64 at = 0; at + R <= backup.size(); at += R) {
+        const char* p = backup.constData() + at;
+        const double date = qFromLittleEndian<double>(p);
+        const qint16 pupil = qFromLittleEndian<qint16>(p + 16);
+        const qint16 level = qFromLittleEndian<qint16>(p + 18);
+        if (!std::isfinite(date) || !Limits::IsPupilSlot(pupil) || !Limits::IsLevelSlot(level))
+            return QStringLiteral("%1番目の記録が成績の記録になっていません").arg(at / R + 1);
+    }
+    return QString();
+}
+
+qint64 BackupComparison::Differing(const QByteArray& current, const QByteArray& backup)
+{
+    QHash<QByteArray, int> inBackup = Counted(backup);
+    qint64 onlyCurrent = 0;
+    for (qint64 at = 0; at + R <= current.size(); at += R) {
+        auto it = inBackup.find(current.mid(at, R));
+        if (it != inBackup.end() && it.value() > 0)
+            --it.value();
+        else
+            ++onlyCurrent;
+    }
+    qint64 onlyBackup = 0;
+    for (auto it = inBackup.cbegin(); it != inBackup.cend(); ++it)
+        onlyBackup += it.value();
+    return onlyCurrent + onlyBackup;
+}
+
+QByteArray BackupComparison::AppendedAfter(const QByteArray& current, const QByteArray& backup)
+{
+    QHash<QByteArray, int> inBackup = Counted(backup);
+    QHash<QByteArray, int> inCurrent = Counted(current);
+    // The attempts whose record the backup holds in another form: changed since, not new.
+    QHash<QByteArray, int> changed;
+    for (auto it = inBackup.cbegin(); it != inBackup.cend(); ++it) {
+        const int gone = it.value() - inCurrent.value(it.key());
+        if (gone > 0)
+            changed[Attempt(it.key())] += gone;
+    }
+    QByteArray appended;
+    for (qint64 at = 0; at + R <= current.size(); at += R) {
+        const QByteArray record = current.mid(at, R);
+        if (auto it = inBackup.find(record); it != inBackup.end() && it.value() > 0) {
+            --it.value();
+            continue;
+        }
+        if (auto it = changed.find(Attempt(record)); it != changed.end() && it.value() > 0) {
+            --it.value();
+            continue;
+        }
+        appended += record;
+    }
+    return appended;
+}
