@@ -21,6 +21,7 @@
 #include "state/AppState.h"
 #include "state/StateViews.h"
 #include "teacher/ui/RecordBrowser.h"
+#include "teacher/ui/ClassOverviewScreen.h"
 #include "teacher/ui/CriteriaEditor.h"
 #include <QApplication>
 #include <QMessageBox>
@@ -205,6 +206,10 @@ void ScreenFlow::ShowLevelMenu()
         ShowCriteriaEditor();
         CloseScreen(menu);
     });
+    connect(menu, &LevelMenu::ClassOverviewChosen, this, [this, menu](const QString& gradeFilter) {
+        ShowClassOverview(gradeFilter);
+        CloseScreen(menu);
+    });
     menu->ShowScreen();
     // The menu replaces the name screen.
     CloseScreen(Names);
@@ -230,6 +235,17 @@ void ScreenFlow::ShowCriteriaEditor()
         CloseScreen(editor);
     });
     editor->ShowScreen();
+}
+
+void ScreenFlow::ShowClassOverview(const QString& gradeFilter)
+{
+    auto* overview = new ClassOverviewScreen(gradeFilter);
+    Overview = overview;
+    connect(overview, &ClassOverviewScreen::BackChosen, this, [this, overview] {
+        ShowLevelMenu();
+        CloseScreen(overview);
+    });
+    overview->ShowScreen();
 }
 
 void ScreenFlow::ShowWaitScreen()

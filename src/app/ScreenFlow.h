@@ -8,6 +8,7 @@ class LockNotice;
 class SplashScreen;
 class RecordBrowser;
 class AttemptEndScreen;
+class ClassOverviewScreen;
 class CriteriaEditor;
 class DrillScreen;
 class NameScreen;
@@ -42,6 +43,8 @@ public:
     // to a new menu when the teacher leaves.
     void ShowRecordBrowser();
     void ShowCriteriaEditor();
+    // The class overview for the pupils `gradeFilter` passes; it replaces the menu likewise.
+    void ShowClassOverview(const QString& gradeFilter);
     // One wait screen at a time: showing it again only raises it.
     void ShowWaitScreen();
     void CloseWaitScreen();
@@ -85,6 +88,7 @@ private:
     QPointer<AttemptEndScreen> EndScreen;
     QPointer<RecordBrowser> Browser;
     QPointer<CriteriaEditor> Editor;
+    QPointer<ClassOverviewScreen> Overview;
     QPointer<WaitScreen> Waiting;
     QPointer<LockNotice> Notice;
     SoundCues* OwnCues;

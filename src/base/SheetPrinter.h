@@ -14,11 +14,12 @@ public:
         QDate Day;          // the day it is printed
         int Pupil = 0;
         QString PupilName;  // surrounding blanks removed
+        bool Landscape = false; // A4 landscape (a wide table) instead of portrait
     };
 
     virtual ~SheetPrinter() = default;
 
-    // An A4 portrait page surface for one document, or nullptr with `error` set (Japanese, naming
+    // An A4 page surface (portrait, or landscape when the document asks) for one document, or nullptr with `error` set (Japanese, naming
     // the printer or the folder). The device stays valid until Finish.
     virtual QPagedPaintDevice* Begin(const Document& doc, QString* error) = 0;
     // Called once the painter on the device has ended; `painted` is false when painting failed.

@@ -254,18 +254,21 @@ private slots:
         QCOMPARE(Visible<NameScreen>().size(), 1);
     }
 
-    // The teacher panel's two screens replace the menu; leaving either brings a new menu.
+    // The teacher panel's screens replace the menu; leaving any of them brings a new menu.
     void teacherScreensAndBack_data()
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("screen");
-        QTest::newRow("record browser") << "Command10_0" << "FrmData";
-        QTest::newRow("criteria editor") << "Command10_1" << "FrmTimeData";
+        QTest::addColumn<QString>("backButton");
+        QTest::newRow("record browser") << "Command10_0" << "FrmData" << "Command4";
+        QTest::newRow("criteria editor") << "Command10_1" << "FrmTimeData" << "Command4";
+        QTest::newRow("class overview") << "ClassOverviewButton" << "ClassOverview" << "BackButton";
     }
     void teacherScreensAndBack()
     {
         QFETCH(QString, button);
         QFETCH(QString, screen);
+        QFETCH(QString, backButton);
         TestInstallation inst;
         inst.WriteAll();
         inst.ApplyToAppState();
@@ -284,7 +287,7 @@ private slots:
                 opened = w;
         QVERIFY(opened);
         QPointer<QWidget> teacherScreen = opened;
-        QPushButton* back = opened->findChild<QPushButton*>("Command4");
+        QPushButton* back = opened->findChild<QPushButton*>(backButton);
         QVERIFY(back);
         QTRY_VERIFY(back->isEnabled() && back->isVisible());
         back->click();

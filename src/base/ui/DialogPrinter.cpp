@@ -19,6 +19,7 @@ QPagedPaintDevice* DialogPrinter::Begin(const Document& doc, QString* error)
     Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     Printer->setDocName(doc.Title);
     Printer->setCreator(QStringLiteral("ゾメ２"));
+    Printer->setPageOrientation(doc.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPrintDialog dialog(Printer.get(), Parent);
     dialog.setWindowTitle(QStringLiteral("印刷"));
     if (dialog.exec() != QDialog::Accepted) {

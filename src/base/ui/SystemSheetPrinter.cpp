@@ -137,14 +137,17 @@ int RenameWithoutReplacing(const QString& from, const QString& to)
     return ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
 }
 
-// Both devices take the same A4 portrait page; false when the device would not.
+// Both devices take the same A4 page; false when the device would not.
 template <typename Device>
-bool SetUpPage(Device& device)
+bool SetUpPage(Device& device, bool landscape)
 {
     device.setCreator(QStringLiteral("ゾメ２"));
-    return device.setPageSize(QPageSize(QPageSize::A4)) && device.setPageOrientation(QPageLayout::Portrait)
+    return device.setPageSize(QPageSize(QPageSize::A4))
+           && device.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait)
            && device.pageLayout().pageSize().id() == QPageSize::A4;
 }
+
+QString Paper(bool landscape) { return landscape ? QStringLiteral("A4横") : QStringLiteral("A4縦"); }
 } // namespace
 
 SystemSheetPrinter::SystemSheetPrinter(Output output)
@@ -209,8 +212,8 @@ QPagedPaintDevice* SystemSheetPrinter::BeginPrinter(const QPrinterInfo& info, QS
     Drawn->close();
     Printer->setOutputFileName(path);
     Printer->setDocName(Current.Title);
-    if (!SetUpPage(*Printer) || Printer->outputFormat() != QPrinter::NativeFormat) {
-        *error = QStringLiteral("プリンター「%1」にはA4縦の用紙で印刷できません。").arg(name);
+    if (!SetUpPage(*Printer, Current.Landscape) || Printer->outputFormat() != QPrinter::NativeFormat) {
+        *error = QStringLiteral("プリンター「%1」には%2の用紙で印刷できません。").arg(name, Paper(Current.Landscape));
         return nullptr;
     }
     return Printer.get();
@@ -238,9 +241,9 @@ QPagedPaintDevice* SystemSheetPrinter::BeginPdf(QString* error)
     Pdf = std::make_unique<QPdfWriter>(path);
     Pdf->setResolution(1200);
     Pdf->setTitle(Current.Title);
-    if (!SetUpPage(*Pdf)
+    if (!SetUpPage(*Pdf, Current.Landscape)
         || !Pdf->setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter)) {
-        *error = QStringLiteral("PDFのページをA4縦にできません。");
+        *error = QStringLiteral("PDFのページを%1にできません。").arg(Paper(Current.Landscape));
         return nullptr;
     }
     return Pdf.get();

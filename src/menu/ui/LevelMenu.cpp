@@ -152,6 +152,8 @@ void LevelMenu::BuildControls()
     Teacher = new TeacherPanel(this);
     connect(Teacher, &TeacherPanel::RecordBrowserChosen, this, &LevelMenu::RecordBrowserChosen);
     connect(Teacher, &TeacherPanel::CriteriaEditorChosen, this, &LevelMenu::CriteriaEditorChosen);
+    connect(Teacher, &TeacherPanel::ClassOverviewChosen, this,
+            [this] { emit ClassOverviewChosen(GradeSelector->currentText()); });
 
     WaitPanel = NewWaitPanel({"Picture2", "Label2", "ProgressBar1", QRect(0, 0, DesignWidth, DesignHeight),
                               QRect(1680, 4860, 12000, 1200), 24, QRect(3840, 6240, 7680, 300)}, &WaitProgress);

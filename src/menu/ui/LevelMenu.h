@@ -56,6 +56,8 @@ signals:
     // The teacher opens the record browser or the pass-criteria editor; the menu closes.
     void RecordBrowserChosen();
     void CriteriaEditorChosen();
+    // The class overview, for the pupils the menu's grade selector passes.
+    void ClassOverviewChosen(const QString& gradeFilter);
     // The score file could not be read; the program cannot go on.
     void FatalErrorRaised(const QString& message);
 

@@ -15,7 +15,7 @@ TeacherPanel::TeacherPanel(ScaledForm* form) : QWidget(form)
 {
     setObjectName(QStringLiteral("Picture7"));
     setAutoFillBackground(true);
-    form->Place(this, 5400, 3690, 6045, 3945);
+    form->Place(this, 5400, 3240, 6045, 4845);
     const QString captions[2] = {QStringLiteral("データ変更"), QStringLiteral("合格タイムデータ変更")};
     for (int i = 0; i < 2; ++i) {
         QPushButton* open = ScaledForm::NewButton(this, QStringLiteral("Command10_%1").arg(i), captions[i]);
@@ -25,12 +25,16 @@ TeacherPanel::TeacherPanel(ScaledForm* form) : QWidget(form)
         else
             connect(open, &QPushButton::clicked, this, &TeacherPanel::CriteriaEditorChosen);
     }
+    QPushButton* overview = ScaledForm::NewButton(this, QStringLiteral("ClassOverviewButton"), QStringLiteral("学級一覧"));
+    overview->setToolTip(QStringLiteral("クラス全員の回数、最高タイム、ポイント、合格を一つの表で見ます"));
+    form->Place(overview, 240, 2040, 5565, 720, 12);
+    connect(overview, &QPushButton::clicked, this, &TeacherPanel::ClassOverviewChosen);
     QPushButton* csv = ScaledForm::NewButton(this, QStringLiteral("CsvButton"), QStringLiteral("CSV"));
     csv->setToolTip(QStringLiteral("成績を表計算ソフトで開けるCSVファイルに保存します"));
-    form->Place(csv, 240, 2040, 5565, 720, 12);
+    form->Place(csv, 240, 2940, 5565, 720, 12);
     connect(csv, &QPushButton::clicked, this, &TeacherPanel::SaveResultsForSpreadsheet);
     QPushButton* close = ScaledForm::NewButton(this, QStringLiteral("Command12"), QStringLiteral("戻る"));
-    form->Place(close, 240, 2940, 5565, 720, 12);
+    form->Place(close, 240, 3840, 5565, 720, 12);
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
     hide();
 }

@@ -3,8 +3,8 @@
 
 class ScaledForm;
 
-// The teacher's panel on the level menu ("データ処理"): the two maintenance screens, the results
-// saved for a spreadsheet, and the way back to the menu. While it stands no level starts.
+// The teacher's panel on the level menu ("データ処理"): the two maintenance screens, the class
+// overview, the results saved for a spreadsheet, and the way back to the menu. While it stands no level starts.
 class TeacherPanel : public QWidget {
     Q_OBJECT
 public:
@@ -15,6 +15,7 @@ public:
 signals:
     void RecordBrowserChosen();
     void CriteriaEditorChosen();
+    void ClassOverviewChosen();
 
 private:
     // Saves the result tables for a spreadsheet to a file the teacher chooses.
