@@ -96,6 +96,14 @@ int PosixFile::Truncate(qint64 size) const
 
 int PosixFile::Sync() const { return ::fsync(Fd) == 0 ? 0 : errno; }
 
+int PosixFile::ReadFile(const QString& path, QByteArray& into)
+{
+    PosixFile file;
+    if (const int err = file.Open(path, O_RDONLY))
+        return err;
+    return file.ReadRest(into);
+}
+
 int PosixFile::SyncFolder(const QString& folder)
 {
     PosixFile dir;

@@ -53,6 +53,8 @@ public:
     int Truncate(qint64 size) const;
     int Sync() const;
 
+    // The whole of the file at `path`; 0 or errno.
+    static int ReadFile(const QString& path, QByteArray& into);
     // Makes the folder's entries (a new name, a rename, a removal) durable; 0 or errno. A folder that
     // cannot be synced at all (EINVAL, some network file systems) counts as synced.
     static int SyncFolder(const QString& folder);

@@ -74,6 +74,26 @@ int ScoreBackups::CreatePassing(const QString& prefix, QByteArray& name) const
     return fd >= 0 ? fd : -errno;
 }
 
+int ScoreBackups::WriteWhole(const QString& name, const QByteArray& bytes, mode_t mode) const
+{
+    QByteArray passing;
+    PosixFile file(CreatePassing(name, passing));
+    int err = file.IsOpen() ? 0 : -file.Get();
+    if (err == 0)
+        err = file.WriteAt(bytes, 0);
+    if (err == 0 && ::fchmod(file.Get(), mode) != 0)
+        err = errno;
+    if (err == 0)
+        err = file.Sync();
+    if (err == 0)
+        err = file.Close();
+    if (err == 0 && ::rename(passing.constData(), QFile::encodeName(Folder + name).constData()) != 0)
+        err = errno;
+    if (err != 0 && !passing.isEmpty())
+        ::unlink(passing.constData());
+    return err;
+}
+
 QString ScoreBackups::Write(const QByteArray& content, mode_t mode, const QDateTime& now) const
 {
     QStringList backups = Names();

@@ -31,6 +31,10 @@ public:
     void RemoveUnfinished() const;
     // The file whose content a restore gives the score file, while the restore runs.
     static QString RestoreSource();
+    // Writes `bytes` to the file `name` of the data folder with the permission bits `mode`: under a
+    // passing name, synced, then renamed over `name`, so that the name only ever stands for a whole
+    // file. 0 or errno; nothing is left under the passing name.
+    int WriteWhole(const QString& name, const QByteArray& bytes, mode_t mode) const;
     // A new empty file in the data folder under a passing name starting with `prefix` (a name
     // RemoveUnfinished knows), its descriptor or -errno; `name` gets its path.
     int CreatePassing(const QString& prefix, QByteArray& name) const;

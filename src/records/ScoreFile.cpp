@@ -281,6 +281,43 @@ qint64 ReadLastWhole(const ScoreFile& owner, qint64 wanted, qint64 mostRecords, 
     return got / RecordSize; // shorter only if the file shrank meanwhile
 }
 
+// Keeps `current` (the whole file, open as `fd` under the write lock) as a backup, then rewrites
+// the file to `target` as `journal` says, and prunes the backups. When the journal cannot be
+// written, the file is as it was and what was made for it goes again.
+void RewriteKeepingBackup(const ScoreFile& owner, int fd, const QByteArray& current, const QByteArray& target,
+                          ScoreJournal journal)
+{
+    const QString folder = owner.Folder();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        EditFailed(owner.Path(), QStringLiteral("書き換え"), errno);
+    const ScoreBackups backups(folder);
+    backups.RemoveUnfinished();
+    journal.Backup = backups.Write(current, st.st_mode & 07777, owner.BackupTime());
+    journal.BackupSize = current.size();
+    const auto unwind = [&] {
+        ::unlink(QFile::encodeName(folder + journal.Backup).constData());
+        if (journal.What == ScoreJournal::Kind::Restore)
+            ::unlink(QFile::encodeName(folder + journal.Source).constData());
+    };
+    if (journal.What == ScoreJournal::Kind::Restore) {
+        // The content to take, whole on the disk before the journal names it.
+        journal.SourceSize = target.size();
+        if (const int err = backups.WriteWhole(journal.Source, target, 0644)) {
+            unwind();
+            EditFailed(folder + journal.Source, QStringLiteral("控えからの復元"), err);
+        }
+    }
+    ScoreRewrite::PauseForTestAt("backed-up");
+    try {
+        ScoreRewrite(folder, owner.Path(), fd).Run(journal, target, current);
+    } catch (const ScoreFile::Unreachable& e) {
+        unwind();
+        throw FatalError(e.Message);
+    }
+    backups.Prune();
+}
+
 } // namespace
 
 ScoreFile::ScoreFile(const QString& dataFolder, WaitFunction wait) : DataFolder(dataFolder), Wait(std::move(wait)) {}
@@ -578,28 +615,11 @@ void ScoreFile::RemoveRecord(qint32 n, const ScoreRecord& expected) const
     const QByteArray removed = old.mid(at, RecordSize);
     if (removed != expected.ToBytes())
         RecordChanged(path, n);
-    struct stat st {};
-    if (::fstat(file.Get(), &st) != 0)
-        fail(errno);
-
-    const ScoreBackups backups(DataFolder);
-    backups.RemoveUnfinished();
     ScoreJournal journal;
     journal.What = ScoreJournal::Kind::Delete;
-    journal.Backup = backups.Write(old, st.st_mode & 07777, BackupTime());
-    journal.BackupSize = old.size();
     journal.Record = n;
     journal.Removed = removed;
-    ScoreRewrite::PauseForTestAt("backed-up");
-    const QByteArray target = old.left(at) + old.mid(at + RecordSize, whole - at - RecordSize);
-    try {
-        ScoreRewrite(DataFolder, path, file.Get()).Run(journal, target, old);
-    } catch (const Unreachable& e) {
-        // The journal could not be written: the file is as it was, and the backup is not needed.
-        ::unlink(QFile::encodeName(DataFolder + journal.Backup).constData());
-        throw FatalError(e.Message);
-    }
-    backups.Prune();
+    RewriteKeepingBackup(*this, file.Get(), old, old.left(at) + old.mid(at + RecordSize, whole - at - RecordSize), journal);
     Unlock(file.Get());
 }
 
@@ -620,12 +640,8 @@ std::vector<ScoreFile::BackupInfo> ScoreFile::DescribeBackups() const
         BackupInfo info;
         info.Name = *it;
         info.Made = ScoreBackups::MadeAt(*it);
-        PosixFile backup;
         QByteArray bytes;
-        int err = backup.Open(DataFolder + *it, O_RDONLY);
-        if (err == 0)
-            err = backup.ReadRest(bytes);
-        if (err != 0) {
+        if (const int err = PosixFile::ReadFile(DataFolder + *it, bytes)) {
             info.Damage = QStringLiteral("読めません（%1）").arg(ErrorDescription(err));
         } else {
             info.Records = bytes.size() / RecordSize;
@@ -653,63 +669,15 @@ void ScoreFile::RestoreBackup(const QString& name) const
     if (const int err = file.ReadRest(current))
         fail(err);
     QByteArray chosen;
-    {
-        PosixFile backup;
-        int err = backup.Open(backupPath, O_RDONLY);
-        if (err == 0)
-            err = backup.ReadRest(chosen);
-        if (err != 0)
-            refuse(QStringLiteral("読めません: %1").arg(ErrorDescription(err)));
-    }
+    if (const int err = PosixFile::ReadFile(backupPath, chosen))
+        refuse(QStringLiteral("読めません: %1").arg(ErrorDescription(err)));
     chosen.truncate(chosen.size() / RecordSize * RecordSize);
     if (const QString damage = BackupComparison::Damage(chosen); !damage.isEmpty())
         refuse(damage);
     // No pupil's attempt is lost to an undo: what came after the backup stays, at the end.
-    const QByteArray target = chosen + BackupComparison::AppendedAfter(current, chosen);
-    struct stat st {};
-    if (::fstat(file.Get(), &st) != 0)
-        fail(errno);
-
-    const ScoreBackups backups(DataFolder);
-    backups.RemoveUnfinished();
     ScoreJournal journal;
     journal.What = ScoreJournal::Kind::Restore;
-    journal.Backup = backups.Write(current, st.st_mode & 07777, BackupTime());
-    journal.BackupSize = current.size();
     journal.Source = ScoreBackups::RestoreSource();
-    journal.SourceSize = target.size();
-    const auto unwind = [&] {
-        ::unlink(QFile::encodeName(DataFolder + journal.Backup).constData());
-        ::unlink(QFile::encodeName(DataFolder + journal.Source).constData());
-    };
-    {
-        // The content to take, whole on the disk before the journal names it.
-        QByteArray passing;
-        PosixFile source(backups.CreatePassing(journal.Source, passing));
-        int err = source.IsOpen() ? 0 : -source.Get();
-        if (err == 0)
-            err = source.WriteAt(target, 0);
-        if (err == 0 && ::fchmod(source.Get(), 0644) != 0)
-            err = errno;
-        if (err == 0)
-            err = source.Sync();
-        if (err == 0)
-            err = source.Close();
-        if (err == 0 && ::rename(passing.constData(), QFile::encodeName(DataFolder + journal.Source).constData()) != 0)
-            err = errno;
-        if (err != 0) {
-            ::unlink(passing.constData());
-            unwind();
-            EditFailed(DataFolder + journal.Source, QStringLiteral("控えからの復元"), err);
-        }
-    }
-    ScoreRewrite::PauseForTestAt("backed-up");
-    try {
-        ScoreRewrite(DataFolder, path, file.Get()).Run(journal, target, current);
-    } catch (const Unreachable& e) {
-        unwind();
-        throw FatalError(e.Message);
-    }
-    backups.Prune();
+    RewriteKeepingBackup(*this, file.Get(), current, chosen + BackupComparison::AppendedAfter(current, chosen), journal);
     Unlock(file.Get());
 }

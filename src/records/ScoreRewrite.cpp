@@ -30,10 +30,7 @@ qint64 CommonWholeRecords(const QByteArray& a, const QByteArray& b)
 // The whole of a file in the data folder; false when it cannot be read.
 bool ReadWhole(const QString& path, QByteArray& into, int* err)
 {
-    PosixFile f;
-    *err = f.Open(path, O_RDONLY);
-    if (*err == 0)
-        *err = f.ReadRest(into);
+    *err = PosixFile::ReadFile(path, into);
     return *err == 0;
 }
 } // namespace
@@ -128,27 +125,12 @@ void ScoreRewrite::WriteJournal(const ScoreJournal& journal, bool fresh) const
         throw ScoreFile::Unreachable(QStringLiteral("成績ファイルの書き換えの途中経過を記録できません（%1）。成績ファイルはそのままです。\n%2")
                                          .arg(SystemError::Describe(err), Native(path)));
     };
-    QByteArray passing;
-    PosixFile f(ScoreBackups(Folder).CreatePassing(ScoreJournal::FileName(), passing));
-    if (!f.IsOpen())
-        fail(-f.Get());
-    const QByteArray bytes = journal.Encode();
-    int err = f.WriteAt(bytes, 0);
     // Whoever finishes it may be a pupil's account.
-    if (err == 0 && ::fchmod(f.Get(), 0644) != 0)
-        err = errno;
-    if (err == 0)
-        err = f.Sync();
-    if (err == 0)
-        err = f.Close();
-    if (err == 0 && ::rename(passing.constData(), QFile::encodeName(path).constData()) != 0)
-        err = errno;
-    else if (err == 0 && (err = PosixFile::SyncFolder(Folder)) != 0 && fresh)
+    int err = ScoreBackups(Folder).WriteWhole(ScoreJournal::FileName(), journal.Encode(), 0644);
+    if (err == 0 && (err = PosixFile::SyncFolder(Folder)) != 0 && fresh)
         ::unlink(QFile::encodeName(path).constData());
-    if (err != 0) {
-        ::unlink(passing.constData());
+    if (err != 0)
         fail(err);
-    }
 }
 
 void ScoreRewrite::Rewrite(const ScoreJournal& journal, const QByteArray& target, const QByteArray& current) const
