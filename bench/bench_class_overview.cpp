@@ -6,6 +6,7 @@
 #include "base/ui/SystemSheetPrinter.h"
 #include "records/ScoreRecord.h"
 #include "state/AppState.h"
+#include "state/StateViews.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/MessageWatch.h"
@@ -39,20 +40,7 @@ void WriteRecords(int pupils, int levels)
     AppCalls::WriteScoreRecords(records);
 }
 
-ResultLists::Inputs Inputs()
-{
-    AppState& s = App();
-    ResultLists::Inputs in;
-    in.Roster = &s.Roster;
-    in.Scores = &s.Scores;
-    in.Results = &s.Results;
-    in.Criteria = &s.Criteria;
-    in.Catalogue = &s.Catalogue;
-    in.LevelCount = s.Catalogue.LevelCount;
-    in.GradeFilterText = QStringLiteral("全学年");
-    in.Now = Now;
-    return in;
-}
+ResultLists::Inputs Inputs() { return StateViews::ListInputs(App(), App().Roster, QStringLiteral("全学年")); }
 } // namespace
 
 int main(int argc, char** argv)

@@ -9,8 +9,10 @@ namespace {
 constexpr qint64 R = ScoreRecord::Size;
 const QByteArray Heading = "zome2 score file journal 1";
 
-// The bytes of whole records both start with.
-qint64 CommonWholeRecords(const QByteArray& a, const QByteArray& b)
+QByteArray Digest(const QByteArray& bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(); }
+} // namespace
+
+qint64 ScoreJournal::CommonWholeRecords(const QByteArray& a, const QByteArray& b)
 {
     const qint64 most = std::min(a.size(), b.size()) / R * R;
     qint64 at = 0;
@@ -18,9 +20,6 @@ qint64 CommonWholeRecords(const QByteArray& a, const QByteArray& b)
         at += R;
     return at;
 }
-
-QByteArray Digest(const QByteArray& bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(); }
-} // namespace
 
 QString ScoreJournal::FileName() { return QStringLiteral("成績累積データ.journal"); }
 

@@ -27,6 +27,8 @@ struct ScoreJournal {
     QByteArray Probe;
 
     static QString FileName(); // "成績累積データ.journal", beside the score file
+    // The bytes of the whole records both start with.
+    static qint64 CommonWholeRecords(const QByteArray& a, const QByteArray& b);
 
     QByteArray Encode() const;
     // Nothing, with `problem` set, when `bytes` are not a whole journal as Encode wrote it.

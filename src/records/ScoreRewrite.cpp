@@ -18,15 +18,6 @@ constexpr qint64 R = ScoreRecord::Size;
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
-qint64 CommonWholeRecords(const QByteArray& a, const QByteArray& b)
-{
-    const qint64 most = std::min(a.size(), b.size()) / R * R;
-    qint64 at = 0;
-    while (at < most && std::equal(a.constData() + at, a.constData() + at + R, b.constData() + at))
-        at += R;
-    return at;
-}
-
 // The whole of a file in the data folder; false when it cannot be read.
 bool ReadWhole(const QString& path, QByteArray& into, int* err)
 {
@@ -141,7 +132,7 @@ void ScoreRewrite::Rewrite(const ScoreJournal& journal, const QByteArray& target
     };
     const PosixFile file = PosixFile::Borrowed(Fd);
     // From the front, record after record: what stands the same stays.
-    const qint64 same = CommonWholeRecords(current, target);
+    const qint64 same = ScoreJournal::CommonWholeRecords(current, target);
     if (const int err = file.WriteAt(target.constData() + same, target.size() - same, same))
         fail(err);
     PauseForTestAt("moved");

@@ -1,5 +1,6 @@
 #include "setup/NewSchool.h"
 #include "base/FatalError.h"
+#include "base/SystemError.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreFile.h"
 #include "roster/RosterFile.h"
@@ -48,7 +49,7 @@ public:
         if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
             throw FatalError(QStringLiteral("%1 が作成中に現れました。上書きしないため、何も作成しませんでした。").arg(Shown(to)));
         if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-            throw FatalError(QStringLiteral("%1 を作成できません（%2）").arg(Shown(to), QString::fromLocal8Bit(std::strerror(errno))));
+            throw FatalError(QStringLiteral("%1 を作成できません（%2）").arg(Shown(to), SystemError::Describe(errno)));
         Done.emplace_back(from, to);
     }
     bool Kept = false;
@@ -56,8 +57,6 @@ public:
 private:
     std::vector<std::pair<QString, QString>> Done;
 };
-
-QString SystemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 // The owner group and modes of what a new school is made of.
 struct Permissions {
@@ -83,10 +82,10 @@ struct Permissions {
         if (Group && ::chown(name.constData(), uid_t(-1), *Group) != 0)
             throw FatalError(QStringLiteral("%1 をグループ「%2」のものにできません（%3）。このグループのメンバーか、"
                                             "root で実行してください。何も作成しませんでした。")
-                                 .arg(Shown(path), GroupName(*Group), SystemError(errno)));
+                                 .arg(Shown(path), GroupName(*Group), SystemError::Describe(errno)));
         if (::chmod(name.constData(), mode) != 0)
             throw FatalError(QStringLiteral("%1 の許可を設定できません（%2）。何も作成しませんでした。")
-                                 .arg(Shown(path), SystemError(errno)));
+                                 .arg(Shown(path), SystemError::Describe(errno)));
     }
     static QString GroupName(gid_t gid)
     {
@@ -238,7 +237,7 @@ QStringList NewSchool::ScoreFileWriters(const QString& dataRoot, const QString& 
     const QString file = folder + "/" + ScoreFileName();
     struct stat st {};
     if (::stat(QFile::encodeName(file).constData(), &st) != 0)
-        return {QStringLiteral("成績ファイル %1 を調べられません（%2）").arg(Shown(file), SystemError(errno))};
+        return {QStringLiteral("成績ファイル %1 を調べられません（%2）").arg(Shown(file), SystemError::Describe(errno))};
 
     const auto ownerName = [](uid_t uid) {
         const struct passwd* pw = ::getpwuid(uid);

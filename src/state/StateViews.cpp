@@ -27,6 +27,21 @@ DrillModel::Setting StateViews::DrillSetting(const AppState& s)
     return d;
 }
 
+ResultLists::Inputs StateViews::ListInputs(const AppState& s, const RosterTables& roster, const QString& gradeFilter)
+{
+    ResultLists::Inputs in;
+    in.Roster = &roster;
+    in.Scores = &s.Scores;
+    in.Results = &s.Results;
+    in.Criteria = &s.Criteria;
+    in.Catalogue = &s.Catalogue;
+    in.LevelCount = s.Catalogue.LevelCount;
+    in.CurrentPupil = s.CurrentPupil;
+    in.GradeFilterText = gradeFilter;
+    in.Now = s.TheClock->Now();
+    return in;
+}
+
 AttemptOutcome::Facts StateViews::OutcomeFacts(const AppState& s)
 {
     AttemptOutcome::Facts f;

@@ -1,6 +1,7 @@
 #pragma once
 #include "attempt_end/AttemptOutcome.h"
 #include "drill/DrillModel.h"
+#include "menu/ResultLists.h"
 #include "records/PendingAttempts.h"
 #include "records/ScoreFile.h"
 #include <optional>
@@ -15,6 +16,9 @@ namespace StateViews {
 ScoreFile Scores(const AppState& s);
 // The drill's setting for the current pupil and level.
 DrillModel::Setting DrillSetting(const AppState& s);
+// What the menu's lists and the overviews read: `roster`, the tables, the criteria and levels of
+// the state, the current pupil, `gradeFilter` (a grade selector's text) and now.
+ResultLists::Inputs ListInputs(const AppState& s, const RosterTables& roster, const QString& gradeFilter);
 // The attempt just recorded, for the attempt end screen.
 AttemptOutcome::Facts OutcomeFacts(const AppState& s);
 // This PC's queue of attempts for the data folder; none when the state names no queue folder.

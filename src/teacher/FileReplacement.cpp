@@ -1,5 +1,6 @@
 #include "teacher/FileReplacement.h"
 #include "base/FatalError.h"
+#include "base/PosixFile.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,20 +35,7 @@ QString Reason(int err)
 }
 
 // 0 or errno.
-int WriteAll(int fd, const QByteArray& bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        done += put;
-    }
-    return 0;
-}
+int WriteAll(int fd, const QByteArray& bytes) { return PosixFile::Borrowed(fd).WriteAt(bytes, 0); }
 
 } // namespace
 

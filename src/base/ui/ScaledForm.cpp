@@ -125,6 +125,11 @@ void ScaledForm::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
 }
 
+QString ScaledForm::IndexedName(const char* control, int index)
+{
+    return QStringLiteral("%1_%2").arg(QLatin1String(control)).arg(index);
+}
+
 QLabel* ScaledForm::NewLabel(QWidget* parent, const QString& name, const QString& text, Qt::Alignment align)
 {
     auto* label = new QLabel(text, parent);

@@ -32,6 +32,8 @@ public:
     // font is made smaller as far as it needs. A caption set after placing calls this again.
     static void FitText(QWidget* widget);
 
+    // The name of element `index` of a control array: "Command4_2".
+    static QString IndexedName(const char* control, int index);
     // A label named `name` (its control name) on `parent`, taking no focus.
     static QLabel* NewLabel(QWidget* parent, const QString& name, const QString& text = QString(),
                             Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);

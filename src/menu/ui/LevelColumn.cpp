@@ -8,44 +8,37 @@
 #include <QStringListModel>
 #include <initializer_list>
 
-namespace {
-QString Indexed(const char* control, int index)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(control)).arg(index);
-}
-} // namespace
-
 LevelColumn LevelColumn::Make(ScaledForm* form, int i)
 {
     LevelColumn c;
-    c.Number = ScaledForm::NewLabel(form, Indexed("Label1", i), QString::number(i), Qt::AlignCenter);
+    c.Number = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label1", i), QString::number(i), Qt::AlignCenter);
     c.Number->setFrameShape(QFrame::Box);
-    c.Name = ScaledForm::NewLabel(form, Indexed("Label3", i), QString(), Qt::AlignCenter);
+    c.Name = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label3", i), QString(), Qt::AlignCenter);
     c.Name->setFrameShape(QFrame::Box);
-    c.Start = ScaledForm::NewButton(form, Indexed("Command4", i), MenuTexts::StartCaption(i));
+    c.Start = ScaledForm::NewButton(form, ScaledForm::IndexedName("Command4", i), MenuTexts::StartCaption(i));
     c.Start->setToolTip(QStringLiteral("クリックしてスタートします。番号を押してもよろしい"));
     c.Mark = new QLineEdit(form);
-    c.Mark->setObjectName(Indexed("Text1", i));
+    c.Mark->setObjectName(ScaledForm::IndexedName("Text1", i));
     c.Mark->setReadOnly(true);
     c.Mark->setAlignment(Qt::AlignCenter);
     c.Mark->setFocusPolicy(Qt::NoFocus);
     c.Mark->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0); background: rgb(255, 255, 230);"));
     c.Mark->hide();
-    c.TodayHeader = ScaledForm::NewLabel(form, Indexed("Label9", i), QString::number(i), Qt::AlignCenter);
-    c.AllTimeHeader = ScaledForm::NewLabel(form, Indexed("Label10", i), QString::number(i), Qt::AlignCenter);
-    c.TodayTotals = ScaledForm::NewLabel(form, Indexed("Label14", i), QString(), Qt::AlignCenter);
-    c.AllTimeTotals = ScaledForm::NewLabel(form, Indexed("Label15", i), QString(), Qt::AlignCenter);
-    c.JudgeWindow = ScaledForm::NewLabel(form, Indexed("Label8", i), QString(), Qt::AlignCenter);
+    c.TodayHeader = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label9", i), QString::number(i), Qt::AlignCenter);
+    c.AllTimeHeader = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label10", i), QString::number(i), Qt::AlignCenter);
+    c.TodayTotals = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label14", i), QString(), Qt::AlignCenter);
+    c.AllTimeTotals = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label15", i), QString(), Qt::AlignCenter);
+    c.JudgeWindow = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label8", i), QString(), Qt::AlignCenter);
     c.Rows = new QStringListModel(form);
     c.List = new QListView(form);
-    c.List->setObjectName(Indexed("List5", i));
+    c.List->setObjectName(ScaledForm::IndexedName("List5", i));
     c.List->setModel(c.Rows);
     c.List->setFont(ScaledForm::FixedFont());
     c.List->setUniformItemSizes(true);
     c.List->setEditTriggers(QAbstractItemView::NoEditTriggers);
     c.List->setFocusPolicy(Qt::NoFocus);
-    c.Targets = ScaledForm::NewLabel(form, Indexed("Label7", i), QString(), Qt::AlignCenter);
-    c.Ranking = ScaledForm::NewButton(form, Indexed("Command3", i), QStringLiteral("成績表示"));
+    c.Targets = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label7", i), QString(), Qt::AlignCenter);
+    c.Ranking = ScaledForm::NewButton(form, ScaledForm::IndexedName("Command3", i), QStringLiteral("成績表示"));
     c.Ranking->hide();
     return c;
 }

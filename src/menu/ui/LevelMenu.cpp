@@ -34,11 +34,6 @@ constexpr int ViewHeaderHeight = 405;
 const QColor LightGrey(224, 224, 224);
 const QString WaitText = QStringLiteral("Just a moment, please.");
 
-
-QString Indexed(const char* control, int index)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(control)).arg(index);
-}
 } // namespace
 
 LevelMenu::LevelMenu(QWidget* parent) : ScaledForm(parent)
@@ -75,7 +70,7 @@ void LevelMenu::BuildControls()
     const QString displayCaptions[3] = {QStringLiteral("ﾀｲﾑ表示"), QStringLiteral("ﾎﾟｲﾝﾄ表示"), QStringLiteral("個人ﾀｲﾑ")};
     for (int i = 0; i < 3; ++i) {
         auto* option = new QRadioButton(displayCaptions[i], DisplayStrip);
-        option->setObjectName(Indexed("Option2", i));
+        option->setObjectName(IndexedName("Option2", i));
         option->setFocusPolicy(Qt::NoFocus);
         Place(option, i * 1230, 0, 1230, 345, 9);
         connect(option, &QRadioButton::clicked, this, [this, i] { OnDisplayChosen(i); });
@@ -87,7 +82,7 @@ void LevelMenu::BuildControls()
     Place(OrderPanel, 12420, 90, 1320, 735);
     for (int i = 1; i <= 3; ++i) {
         auto* option = new QRadioButton(i == 3 ? QStringLiteral("オール表示") : QString(), OrderPanel);
-        option->setObjectName(Indexed("Option1", i));
+        option->setObjectName(IndexedName("Option1", i));
         option->setFocusPolicy(Qt::NoFocus);
         Place(option, 0, (i - 1) * 245, 1320, 245, 8);
         connect(option, &QRadioButton::clicked, this, [this, i] { OnOrderChosen(i); });
@@ -372,16 +367,8 @@ void LevelMenu::ClearListSelection(int level)
 ResultLists::Inputs LevelMenu::ListInputs() const
 {
     const AppState& s = App();
-    ResultLists::Inputs in;
-    in.Roster = &s.Roster;
-    in.Scores = &s.Scores;
-    in.Results = &s.Results;
-    in.Criteria = &s.Criteria;
-    in.Catalogue = &s.Catalogue;
+    ResultLists::Inputs in = StateViews::ListInputs(s, s.Roster, GradeSelector->currentText());
     in.LevelCount = LevelCount;
-    in.CurrentPupil = s.CurrentPupil;
-    in.GradeFilterText = GradeSelector->currentText();
-    in.Now = s.TheClock->Now();
     return in;
 }
 

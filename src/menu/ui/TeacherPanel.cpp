@@ -18,7 +18,7 @@ TeacherPanel::TeacherPanel(ScaledForm* form) : QWidget(form)
     form->Place(this, 5400, 3240, 6045, 4845);
     const QString captions[2] = {QStringLiteral("データ変更"), QStringLiteral("合格タイムデータ変更")};
     for (int i = 0; i < 2; ++i) {
-        QPushButton* open = ScaledForm::NewButton(this, QStringLiteral("Command10_%1").arg(i), captions[i]);
+        QPushButton* open = ScaledForm::NewButton(this, ScaledForm::IndexedName("Command10", i), captions[i]);
         form->Place(open, 240, 240 + i * 900, 5565, 720, 12);
         if (i == 0)
             connect(open, &QPushButton::clicked, this, &TeacherPanel::RecordBrowserChosen);

@@ -120,15 +120,7 @@ bool ClassOverviewScreen::Rebuild()
         CloseWith(e.Message);
         return false;
     }
-    ResultLists::Inputs in;
-    in.Roster = Roster.get();
-    in.Scores = &s.Scores;
-    in.Results = &s.Results;
-    in.Criteria = &s.Criteria;
-    in.Catalogue = &s.Catalogue;
-    in.LevelCount = s.Catalogue.LevelCount;
-    in.GradeFilterText = GradeSelector->currentText();
-    in.Now = s.TheClock->Now();
+    const ResultLists::Inputs in = StateViews::ListInputs(s, *Roster, GradeSelector->currentText());
     Table->SetTable(ClassOverview::Compute(records, in, ChosenPeriod()));
     const QHeaderView* header = View->horizontalHeader();
     Table->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
