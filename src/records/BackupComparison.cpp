@@ -22,6 +22,9 @@ QByteArray Attempt(const QByteArray& record) { return record.left(16) + record.m
 
 QString BackupComparison::Damage(const QByteArray& backup)
 {
+    // A copy cut short: its last record is a part of one, and what it stands for is unknown.
+    if (backup.size() % R != 0)
+        return QStringLiteral("長さ（%1バイト）が記録%2バイトの倍数ではありません。途中で切れた写しです").arg(backup.size()).arg(R);
     for (qint64 at = 0; at + R <= backup.size(); at += R) {
         const char* p = backup.constData() + at;
         const double date = qFromLittleEndian<double>(p);

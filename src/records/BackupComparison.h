@@ -6,7 +6,8 @@
 // records only; a partial record at the end counts for nothing).
 class BackupComparison {
 public:
-    // Why `backup` is not a score file's content (records no attempt can have); empty when it is one.
+    // Why `backup` is not a score file's content (a length that is not whole records, or records no
+    // attempt can have); empty when it is one.
     static QString Damage(const QByteArray& backup);
     // How many records the two differ by: those of either that the other does not hold (once for
     // each time it holds them).

@@ -2,6 +2,7 @@
 #include "base/FatalError.h"
 #include "base/PosixFile.h"
 #include "base/SystemError.h"
+#include "records/ScoreRecord.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -149,11 +150,66 @@ QString ScoreBackups::Write(const QByteArray& content, mode_t mode, const QDateT
     return name;
 }
 
-void ScoreBackups::Prune() const
+void ScoreBackups::Prune(const QDateTime& now) const
 {
     const QStringList backups = Names();
-    for (qsizetype i = 0; i + Kept < backups.size(); ++i)
-        ::unlink(QFile::encodeName(Folder + backups[i]).constData());
+    const QDateTime oldestKept = now.addDays(-KeptDays);
+    QStringList kept;
+    qint64 bytes = 0;
+    bool keeping = true; // the ones kept are the newest, without gaps
+    for (qsizetype i = backups.size() - 1; i >= 0; --i) {
+        const QString& name = backups[i];
+        const qint64 size = QFileInfo(Folder + name).size();
+        const QDateTime made = MadeAt(name);
+        keeping = keeping && (kept.size() < KeptAlways || (made >= oldestKept && bytes + size <= KeptBytes));
+        if (keeping) {
+            kept << name;
+            bytes += size;
+            continue;
+        }
+        ::unlink(QFile::encodeName(Folder + name).constData());
+    }
+    for (const QString& note : NamesLike(Folder, Prefix + QStringLiteral("*.bak.tails"))) {
+        const QString backup = note.chopped(BackupTails::FileNameOf(QString()).size());
+        if (IsBackupName(backup) && !kept.contains(backup))
+            ::unlink(QFile::encodeName(Folder + note).constData());
+    }
+}
+
+std::optional<BackupTails> ScoreBackups::ReadTails(const QString& name) const
+{
+    QByteArray bytes;
+    if (PosixFile::ReadFile(Folder + BackupTails::FileNameOf(name), bytes) != 0)
+        return std::nullopt;
+    return BackupTails::Decode(bytes);
+}
+
+int ScoreBackups::WriteTails(const QString& name, const BackupTails& tails) const
+{
+    return WriteWhole(BackupTails::FileNameOf(name), tails.Encode(), 0644);
+}
+
+std::optional<BackupTails::Starts> ScoreBackups::AppendStarts(const QByteArray& current) const
+{
+    const QStringList backups = Names();
+    const qint64 records = current.size() / ScoreRecord::Size;
+    for (qsizetype i = backups.size() - 1; i >= 0; --i) {
+        if (const std::optional<BackupTails> tails = ReadTails(backups[i])) {
+            if (records < tails->Records)
+                return std::nullopt;
+            BackupTails::Starts starts;
+            for (auto it = tails->After.cbegin(); it != tails->After.cend(); ++it)
+                if (backups.contains(it.key()) && it.value() <= records)
+                    starts.insert(it.key(), it.value());
+            return starts;
+        }
+        // Without a note, only a backup that no rewrite followed (one cut off before its journal)
+        // leaves the file as it was: its whole content still stands at the front.
+        QByteArray content;
+        if (PosixFile::ReadFile(Folder + backups[i], content) != 0 || !current.startsWith(content))
+            return std::nullopt;
+    }
+    return BackupTails::Starts();
 }
 
 QDateTime ScoreBackups::MadeAt(const QString& name)

@@ -1,16 +1,21 @@
 #pragma once
+#include "records/BackupTails.h"
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <sys/types.h>
 
-// The dated copies of the score file that every delete keeps in the data folder,
-// "成績累積データ_yyyyMMdd-HHmmss.bak" (a later one of the same second "…_2.bak", "…_3.bak"), the
-// newest few of them.
+// The dated copies of the score file that every delete and restore keeps in the data folder,
+// "成績累積データ_yyyyMMdd-HHmmss.bak" (a later one of the same second "…_2.bak", "…_3.bak"), each
+// with its note of where the attempts appended after it begin ("….bak.tails"). The newest five
+// are always kept, older ones while they are from the last 30 days and all kept take at most
+// 100 MB: a few restores in a row do not push out the backup a teacher needs.
 class ScoreBackups {
 public:
-    static constexpr int Kept = 5;
+    static constexpr int KeptAlways = 5;
+    static constexpr int KeptDays = 30;
+    static constexpr qint64 KeptBytes = 100 * 1000 * 1000;
 
     // `dataFolder` ends with "/".
     explicit ScoreBackups(const QString& dataFolder);
@@ -21,8 +26,20 @@ public:
     // a passing name, synced, and only then given its own, so that a backup is never a part of its
     // content. Returns its name; throws FatalError naming it when it cannot be made.
     QString Write(const QByteArray& content, mode_t mode, const QDateTime& now) const;
-    // Keeps the newest Kept. One that cannot be removed stays, doing no harm.
-    void Prune() const;
+    // Removes the backups the rule above no longer keeps, with their notes, and notes left without
+    // their backup. One that cannot be removed stays, doing no harm.
+    void Prune(const QDateTime& now) const;
+
+    // The note of the backup `name`; nothing when it has none or it cannot be read whole.
+    std::optional<BackupTails> ReadTails(const QString& name) const;
+    // Writes the note of the backup `name` as a whole file; 0 or errno.
+    int WriteTails(const QString& name, const BackupTails& tails) const;
+    // Where the attempts appended after each backup begin in the score file's content `current`
+    // (read under its lock, no rewrite cut off): the newest note's, kept only for the backups still
+    // there. Nothing when no note can be trusted: the newest backup has none (made by an older
+    // version, or its note could not be written) and is not one a rewrite never followed, or the
+    // file is shorter than the note says.
+    std::optional<BackupTails::Starts> AppendStarts(const QByteArray& current) const;
     // When the backup `name` was made; invalid for a name that is not a backup's.
     static QDateTime MadeAt(const QString& name);
     // The passing copies of a backup, journal or restore that was cut off before it got its name,

@@ -282,10 +282,12 @@ qint64 ReadLastWhole(const ScoreFile& owner, qint64 wanted, qint64 mostRecords, 
 }
 
 // Keeps `current` (the whole file, open as `fd` under the write lock) as a backup, then rewrites
-// the file to `target` as `journal` says, and prunes the backups. When the journal cannot be
-// written, the file is as it was and what was made for it goes again.
+// the file to `target` as `journal` says, and prunes the backups. `tails` has where the attempts
+// appended after the older backups begin, in `current` (Before) and in `target` (After); the new
+// backup's own start is added here. When the journal cannot be written, the file is as it was and
+// what was made for it goes again.
 void RewriteKeepingBackup(const ScoreFile& owner, int fd, const QByteArray& current, const QByteArray& target,
-                          ScoreJournal journal)
+                          ScoreJournal journal, BackupTails tails)
 {
     const QString folder = owner.Folder();
     struct stat st {};
@@ -295,6 +297,9 @@ void RewriteKeepingBackup(const ScoreFile& owner, int fd, const QByteArray& curr
     backups.RemoveUnfinished();
     journal.Backup = backups.Write(current, st.st_mode & 07777, owner.BackupTime());
     journal.BackupSize = current.size();
+    tails.Records = target.size() / RecordSize;
+    tails.After.insert(journal.Backup, tails.Records);
+    journal.Tails = tails.Encode();
     const auto unwind = [&] {
         ::unlink(QFile::encodeName(folder + journal.Backup).constData());
         if (journal.What == ScoreJournal::Kind::Restore)
@@ -315,7 +320,7 @@ void RewriteKeepingBackup(const ScoreFile& owner, int fd, const QByteArray& curr
         unwind();
         throw FatalError(e.Message);
     }
-    backups.Prune();
+    backups.Prune(owner.BackupTime());
 }
 
 } // namespace
@@ -619,7 +624,13 @@ void ScoreFile::RemoveRecord(qint32 n, const ScoreRecord& expected) const
     journal.What = ScoreJournal::Kind::Delete;
     journal.Record = n;
     journal.Removed = removed;
-    RewriteKeepingBackup(*this, file.Get(), old, old.left(at) + old.mid(at + RecordSize, whole - at - RecordSize), journal);
+    BackupTails tails;
+    if (const std::optional<BackupTails::Starts> starts = ScoreBackups(DataFolder).AppendStarts(old)) {
+        tails.Before = *starts;
+        tails.After = BackupTails::AfterRemoving(*starts, n - 1);
+    }
+    RewriteKeepingBackup(*this, file.Get(), old, old.left(at) + old.mid(at + RecordSize, whole - at - RecordSize), journal,
+                         tails);
     Unlock(file.Get());
 }
 
@@ -635,6 +646,8 @@ std::vector<ScoreFile::BackupInfo> ScoreFile::DescribeBackups() const
         Unlock(file.Get());
     }
     std::vector<BackupInfo> infos;
+    const ScoreBackups backups(DataFolder);
+    const std::optional<BackupTails::Starts> starts = backups.AppendStarts(current);
     const QStringList names = BackupNames();
     for (auto it = names.crbegin(); it != names.crend(); ++it) {
         BackupInfo info;
@@ -647,6 +660,7 @@ std::vector<ScoreFile::BackupInfo> ScoreFile::DescribeBackups() const
             info.Records = bytes.size() / RecordSize;
             info.Damage = BackupComparison::Damage(bytes);
             info.Differing = BackupComparison::Differing(current, bytes);
+            info.KnowsAppended = starts && starts->contains(*it) && backups.ReadTails(*it);
         }
         infos.push_back(info);
     }
@@ -671,13 +685,29 @@ void ScoreFile::RestoreBackup(const QString& name) const
     QByteArray chosen;
     if (const int err = PosixFile::ReadFile(backupPath, chosen))
         refuse(QStringLiteral("読めません: %1").arg(ErrorDescription(err)));
-    chosen.truncate(chosen.size() / RecordSize * RecordSize);
     if (const QString damage = BackupComparison::Damage(chosen); !damage.isEmpty())
         refuse(damage);
-    // No pupil's attempt is lost to an undo: what came after the backup stays, at the end.
+    // No pupil's attempt is lost to an undo: what was appended after the backup stays, at the end.
     ScoreJournal journal;
     journal.What = ScoreJournal::Kind::Restore;
     journal.Source = ScoreBackups::RestoreSource();
-    RewriteKeepingBackup(*this, file.Get(), current, chosen + BackupComparison::AppendedAfter(current, chosen), journal);
+    const ScoreBackups backups(DataFolder);
+    const std::optional<BackupTails::Starts> starts = backups.AppendStarts(current);
+    const std::optional<BackupTails> chosenTails = backups.ReadTails(name);
+    const qint64 whole = current.size() / RecordSize * RecordSize;
+    BackupTails tails;
+    QByteArray target;
+    if (starts && chosenTails && starts->contains(name) && starts->value(name) * RecordSize <= whole) {
+        const qint64 from = starts->value(name) * RecordSize;
+        target = chosen + current.mid(from, whole - from);
+        tails.Before = *starts;
+        tails.After = BackupTails::AfterRestoring(*starts, name, chosen.size() / RecordSize, *chosenTails);
+    } else {
+        // A backup of an older version, or one whose note is lost: the records it does not hold.
+        target = chosen + BackupComparison::AppendedAfter(current, chosen);
+        if (starts)
+            tails.Before = *starts;
+    }
+    RewriteKeepingBackup(*this, file.Get(), current, target, journal, tails);
     Unlock(file.Get());
 }

@@ -84,7 +84,7 @@ public:
     void WriteRecord(qint32 n, const ScoreRecord& record, const ScoreRecord& expected) const;
     // Removes record n, when it is still `expected` (else Changed); records after it move up by one
     // and a partial record at the end is dropped. Under the write lock, throughout: the whole old
-    // content is kept as "成績累積データ_yyyyMMdd-HHmmss.bak" (the last ScoreBackups::Kept are
+    // content is kept as "成績累積データ_yyyyMMdd-HHmmss.bak" (ScoreBackups says which are
     // kept), a journal beside the file says what is being done, then the later records move down
     // in place, the file is cut and synced, and the journal goes. Killed at any point, the next
     // operation on the file finishes it. Throws FatalError, leaving the file as it was, when there is
@@ -100,12 +100,16 @@ public:
         qint64 Records = 0;    // whole records
         qint64 Differing = 0;  // records it differs from the file by (BackupComparison)
         QString Damage;        // why it cannot be restored; empty when it can
+        // Whether the records appended after it are known exactly (BackupTails); otherwise a
+        // restore keeps the records it does not hold (BackupComparison::AppendedAfter).
+        bool KnowsAppended = false;
     };
     // Every backup, newest first, against the file as it is now (read under the read lock).
     std::vector<BackupInfo> DescribeBackups() const;
     // Gives the file the content of the backup `name` again, under the write lock throughout: the
     // content now becomes a backup of its own first; then the backup's records, followed by every
-    // record appended since the backup was made (BackupComparison::AppendedAfter), go over the file
+    // record appended since the backup was made (known from the backups' notes, BackupTails; for a
+    // backup without one, BackupComparison::AppendedAfter), go over the file
     // in place, with a journal, as a delete's do (killed at any point, the next operation finishes
     // it). Throws FatalError naming the backup, changing nothing, when it is missing or damaged.
     void RestoreBackup(const QString& name) const;

@@ -40,6 +40,8 @@ QByteArray ScoreJournal::Encode() const
     line("appended", Appended.toHex());
     line("old-size", QByteArray::number(OldSize));
     line("probe", Probe.toHex());
+    if (!Tails.isEmpty())
+        line("tails", Tails.toHex());
     return text + "sha256=" + Digest(text) + '\n';
 }
 
@@ -87,6 +89,7 @@ std::optional<ScoreJournal> ScoreJournal::Decode(const QByteArray& bytes, QStrin
     j.Appended = QByteArray::fromHex(fields.value("appended"));
     j.OldSize = number("old-size");
     j.Probe = QByteArray::fromHex(fields.value("probe"));
+    j.Tails = QByteArray::fromHex(fields.value("tails"));
     ok = ok && !j.Backup.isEmpty() && !j.Backup.contains(u'/') && j.Appended.size() % R == 0
         && (j.Probe.isEmpty() || j.Probe.size() == R);
     if (!ok)

@@ -25,6 +25,8 @@ struct ScoreJournal {
     // stood right after the target's end then (empty when there was none).
     qint64 OldSize = 0;
     QByteArray Probe;
+    // The note the backup gets once the rewrite is done (BackupTails, encoded); empty for none.
+    QByteArray Tails;
 
     static QString FileName(); // "成績累積データ.journal", beside the score file
     // The bytes of the whole records both start with.

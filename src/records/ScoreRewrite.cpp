@@ -142,6 +142,11 @@ void ScoreRewrite::Rewrite(const ScoreJournal& journal, const QByteArray& target
     if (const int err = file.Sync())
         fail(err);
     PauseForTestAt("synced");
+    // The backup's note only helps a later restore; without it that restore falls back on comparing
+    // records and says so, so a note that cannot be written does not stop the rewrite.
+    if (!journal.Tails.isEmpty())
+        if (const std::optional<BackupTails> tails = BackupTails::Decode(journal.Tails))
+            ScoreBackups(Folder).WriteTails(journal.Backup, *tails);
     if (::unlink(QFile::encodeName(Folder + ScoreJournal::FileName()).constData()) != 0 && errno != ENOENT)
         fail(errno);
     if (journal.What == ScoreJournal::Kind::Restore)

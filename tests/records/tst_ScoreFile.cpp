@@ -61,10 +61,21 @@ QByteArray Contents(const QString& path)
 }
 
 // The names in the data folder, sorted.
+// The files of the data folder, without the backups' notes of appended records: each backup has
+// one, and no note stays without its backup.
 QStringList FolderFiles()
 {
     QStringList names = QDir(App().DataFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     std::sort(names.begin(), names.end());
+    QStringList notes;
+    for (const QString& name : names)
+        if (name.endsWith(QLatin1String(".tails")))
+            notes << name;
+    for (const QString& note : notes) {
+        names.removeAll(note);
+        if (!names.contains(note.chopped(6)))
+            return {QStringLiteral("(a note without its backup) ") + note};
+    }
     return names;
 }
 
@@ -464,9 +475,9 @@ private slots:
             QCOMPARE(File().ReadRecord(left.size()).Seconds, left.last());
     }
 
-    // Each delete keeps the file before it. Only the last five stay, in the order of their names,
-    // also where the clock stands still (numbers past 9 included) or goes back; a file that only looks
-    // like a backup is never touched.
+    // Each delete keeps the file before it. Of backups more than 30 days old only the newest five
+    // stay, in the order of their names, also where the clock stands still (numbers past 9 included)
+    // or goes back; a file that only looks like a backup is never touched.
     void onlyTheLastBackupsStay()
     {
         const QStringList others{QStringLiteral("成績累積データ_メモ.bak"), QStringLiteral("成績累積データ_20200101-000000.txt"),
@@ -476,40 +487,100 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         AppCalls::WriteScoreBytes(Numbered(Range(1, 20)));
-        const QDate day(2026, 12, 10);
+        const QDate day(2026, 10, 1);
         // Delete k removes the first record, 1 … 14 in turn.
-        QList<QPair<QTime, QString>> deletes{{QTime(15, 30, 0), QStringLiteral("20261210-153000")},
-                                             {QTime(15, 30, 1), QStringLiteral("20261210-153001")},
-                                             {QTime(15, 30, 2), QStringLiteral("20261210-153002")}};
+        QList<QPair<QTime, QString>> deletes{{QTime(15, 30, 0), QStringLiteral("20261001-153000")},
+                                             {QTime(15, 30, 1), QStringLiteral("20261001-153001")},
+                                             {QTime(15, 30, 2), QStringLiteral("20261001-153002")}};
         for (int k = 2; k <= 10; ++k)
-            deletes.append({QTime(15, 30, 2), QStringLiteral("20261210-153002_%1").arg(k)});
-        deletes.append({QTime(14, 0, 0), QStringLiteral("20261210-153002_11")}); // the clock went back
-        deletes.append({QTime(15, 30, 5), QStringLiteral("20261210-153005")});
+            deletes.append({QTime(15, 30, 2), QStringLiteral("20261001-153002_%1").arg(k)});
+        deletes.append({QTime(14, 0, 0), QStringLiteral("20261001-153002_11")}); // the clock went back
+        deletes.append({QTime(15, 30, 5), QStringLiteral("20261001-153005")});
         for (const auto& [time, stamp] : deletes) {
             Clock.Set(QDateTime(day, time));
             Remove(1);
         }
+        // Nothing pruned while they are recent.
+        QCOMPARE(FolderFiles().size(), others.size() + 1 + deletes.size());
+        Clock.Set(QDateTime(QDate(2026, 12, 10), QTime(10, 0, 0)));
+        Remove(1);
         QStringList expected = others;
         expected << QStringLiteral("成績累積データ.dat");
-        for (qsizetype k = deletes.size() - 5; k < deletes.size(); ++k) {
+        for (qsizetype k = deletes.size() - 4; k < deletes.size(); ++k) {
             const QString name = QStringLiteral("成績累積データ_%1.bak").arg(deletes[k].second);
             expected << name;
             QCOMPARE(Contents(App().DataFolder + name), Numbered(Range(int(k) + 1, 20)));
         }
+        expected << QStringLiteral("成績累積データ_20261210-100000.bak");
         std::sort(expected.begin(), expected.end());
         QCOMPARE(FolderFiles(), expected);
-        QCOMPARE(FileBytes(), Numbered(Range(15, 20)));
+        QCOMPARE(FileBytes(), Numbered(Range(16, 20)));
     }
 
-    // A clock gone wrong still gives backups that the next delete finds, orders and prunes.
+    void backupsKept_data()
+    {
+        QTest::addColumn<QList<int>>("ages");      // days before now, oldest first
+        QTest::addColumn<QList<int>>("megabytes"); // of each
+        QTest::addColumn<QList<int>>("kept");      // which of them stay
+        QTest::newRow("recent ones all stay") << QList<int>{29, 10, 5, 4, 3, 2, 1, 0} << QList<int>{1, 1, 1, 1, 1, 1, 1, 1}
+                                              << QList<int>{0, 1, 2, 3, 4, 5, 6, 7};
+        QTest::newRow("older than 30 days beyond the newest five go")
+            << QList<int>{60, 50, 40, 31, 3, 2, 1, 0, 0} << QList<int>{1, 1, 1, 1, 1, 1, 1, 1, 1} << QList<int>{4, 5, 6, 7, 8};
+        QTest::newRow("the newest five stay however old") << QList<int>{400, 300, 200, 100, 90, 80}
+                                                          << QList<int>{1, 1, 1, 1, 1, 1} << QList<int>{1, 2, 3, 4, 5};
+        QTest::newRow("100 MB in all") << QList<int>{6, 5, 4, 3, 2, 1, 0} << QList<int>{1, 1, 30, 30, 30, 30, 1}
+                                       << QList<int>{2, 3, 4, 5, 6};
+        QTest::newRow("a large one ends the older ones too") << QList<int>{7, 6, 5, 4, 3, 2, 1, 0}
+                                                             << QList<int>{1, 1, 96, 1, 1, 1, 1, 1}
+                                                             << QList<int>{3, 4, 5, 6, 7};
+        QTest::newRow("exactly 100 MB") << QList<int>{6, 5, 4, 3, 2, 1, 0} << QList<int>{20, 20, 20, 10, 10, 10, 10}
+                                        << QList<int>{0, 1, 2, 3, 4, 5, 6};
+    }
+    // Beyond the newest five, backups stay while they are from the last 30 days and all kept take
+    // at most 100 MB; each goes with its note, and a note without a backup goes too.
+    void backupsKept()
+    {
+        QFETCH(QList<int>, ages);
+        QFETCH(QList<int>, megabytes);
+        QFETCH(QList<int>, kept);
+        const QString folder = App().DataFolder;
+        const QDateTime now(QDate(2026, 12, 10), QTime(12, 0, 0));
+        QStringList names;
+        for (qsizetype k = 0; k < ages.size(); ++k) {
+            const QString name = QStringLiteral("成績累積データ_%1.bak")
+                                     .arg(now.addDays(-ages[k]).addSecs(k).toString(QStringLiteral("yyyyMMdd-HHmmss")));
+            names << name;
+            QFile f(folder + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(f.resize(qint64(megabytes[k]) * 1000 * 1000)); // sparse: no disk taken
+            QFile note(folder + name + QStringLiteral(".tails"));
+            QVERIFY(note.open(QIODevice::WriteOnly));
+        }
+        QFile stray(folder + QStringLiteral("成績累積データ_20200101-000000.bak.tails"));
+        QVERIFY(stray.open(QIODevice::WriteOnly));
+        stray.close();
+        ScoreBackups(folder).Prune(now);
+        QStringList expected;
+        for (const int k : kept)
+            expected << names[k];
+        QCOMPARE(ScoreBackups(folder).Names(), expected);
+        QStringList notes = QDir(folder).entryList({QStringLiteral("*.tails")}, QDir::Files);
+        for (QString& note : notes)
+            note.chop(6);
+        std::sort(notes.begin(), notes.end());
+        QCOMPARE(notes, expected);
+    }
+
+    // A clock gone wrong still gives backups that the next delete finds and orders; made just now,
+    // they are all kept.
     void backupsWithoutAValidClock()
     {
         AppCalls::WriteScoreBytes(Numbered(Range(1, 8)));
         Clock.Set(QDateTime());
-        for (int k = 0; k < ScoreBackups::Kept + 2; ++k)
+        for (int k = 0; k < ScoreBackups::KeptAlways + 2; ++k)
             Remove(1);
         const QStringList names = FolderFiles();
-        QCOMPARE(names.size(), 1 + ScoreBackups::Kept);
+        QCOMPARE(names.size(), 1 + ScoreBackups::KeptAlways + 2);
         const QRegularExpression backup(QStringLiteral("^成績累積データ_[0-9]{8}-[0-9]{6}(_[0-9]+)?\\.bak$"));
         for (const QString& name : names.mid(1))
             QVERIFY2(backup.match(name).hasMatch(), qPrintable(name));

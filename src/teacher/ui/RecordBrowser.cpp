@@ -401,8 +401,12 @@ void RecordBrowser::RestoreBackup()
                                  .arg(chosen.Damage, QDir::toNativeSeparators(s.DataFolder + chosen.Name)));
         return;
     }
-    QMessageBox ask(QMessageBox::Warning, QStringLiteral("注意"),
-                    QStringLiteral("このバックアップに戻しますか。今の成績ファイルもバックアップとして残ります。"),
+    QString question = QStringLiteral("このバックアップに戻しますか。今の成績ファイルもバックアップとして残ります。");
+    if (!chosen.KnowsAppended)
+        question += QStringLiteral("\n\nこの控えには、作った後に加わった成績がどれかの記録がありません（前の版で作った控えか、"
+                                   "その記録が失われています）。今の成績ファイルにあって控えにない記録を、控えの後に加わったものとして"
+                                   "控えの内容の後に残します。記録の順番が変わることがあります。");
+    QMessageBox ask(QMessageBox::Warning, QStringLiteral("注意"), question,
                     QMessageBox::Ok | QMessageBox::Cancel, this);
     ask.setDefaultButton(QMessageBox::Cancel);
     if (ask.exec() != QMessageBox::Ok)

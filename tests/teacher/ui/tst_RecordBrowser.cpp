@@ -286,10 +286,18 @@ private slots:
         QCOMPARE(SelectedRows(), selectedAfter < 0 ? QList<int>() : QList<int>{selectedAfter});
     }
 
+    void deleteTakenBack_data()
+    {
+        QTest::addColumn<bool>("noteLost");
+        QTest::newRow("backup with its note") << false;
+        QTest::newRow("backup of an older version") << true;
+    }
     // A delete taken back: the backups are offered newest first with their counts, the teacher is
-    // asked, and the list shows the records again.
+    // asked (and told when the attempts appended since the backup can only be guessed), and the list
+    // shows the records again.
     void deleteTakenBack()
     {
+        QFETCH(bool, noteLost);
         const std::vector<ScoreRecord> file = Numbered(3);
         AppCalls::WriteScoreBytes(Bytes(file));
         Open();
@@ -299,6 +307,9 @@ private slots:
             Button("Command3")->click();
         }
         QCOMPARE(Lines().size(), 2);
+        if (noteLost)
+            for (const QString& note : QDir(App().DataFolder).entryList({QStringLiteral("*.bak.tails")}))
+                QVERIFY(QFile::remove(App().DataFolder + note));
         QStringList offered;
         QTimer pick;
         connect(&pick, &QTimer::timeout, this, [&offered] {
@@ -318,7 +329,9 @@ private slots:
         QVERIFY2(offered[0].contains(QStringLiteral("3件")) && offered[0].contains(QStringLiteral("今と     1件ちがう")),
                  qPrintable(offered[0]));
         QCOMPARE(teacher.Titles.value(0), QStringLiteral("注意"));
-        QCOMPARE(teacher.Texts.value(0), QStringLiteral("このバックアップに戻しますか。今の成績ファイルもバックアップとして残ります。"));
+        QVERIFY2(teacher.Texts.value(0).startsWith(QStringLiteral("このバックアップに戻しますか。今の成績ファイルもバックアップとして残ります。")),
+                 qPrintable(teacher.Texts.value(0)));
+        QCOMPARE(teacher.Texts.value(0).contains(QStringLiteral("記録の順番が変わることがあります")), noteLost);
         QCOMPARE(FileBytes().toHex(), Bytes(file).toHex());
         QCOMPARE(Lines().size(), 3);
     }
