@@ -29,6 +29,7 @@ public:
         const CriteriaTable* Criteria = nullptr;
         const LevelCatalogue* Catalogue = nullptr;
         int LevelCount = 0;
+        bool AllLevelsOpen = false; // the installation's choice, as the menu's start buttons follow it
         int CurrentPupil = 0;
         QString GradeFilterText; // the menu's grade selector
         QDateTime Now;

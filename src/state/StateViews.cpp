@@ -36,6 +36,7 @@ ResultLists::Inputs StateViews::ListInputs(const AppState& s, const RosterTables
     in.Criteria = &s.Criteria;
     in.Catalogue = &s.Catalogue;
     in.LevelCount = s.Catalogue.LevelCount;
+    in.AllLevelsOpen = s.AllLevelsOpen == 1;
     in.CurrentPupil = s.CurrentPupil;
     in.GradeFilterText = gradeFilter;
     in.Now = s.TheClock->Now();

@@ -1,6 +1,7 @@
 #include "teacher/ClassOverview.h"
 #include "base/OleDate.h"
 #include "drill/LevelCatalogue.h"
+#include "menu/LevelUnlock.h"
 #include "records/ResultEvaluation.h"
 #include "records/ResultTables.h"
 #include "roster/RosterFile.h"
@@ -9,9 +10,6 @@
 #include <cmath>
 
 namespace {
-// The lists take an attempt at 90000 s or more for a failed one.
-constexpr qint32 FailedFrom = 90000;
-
 int LevelsOf(const ResultLists::Inputs& in) { return std::clamp(in.LevelCount, 0, Limits::LastLevel); }
 
 // The first day of the period as an OLE date (records of later days count), or -inf for all.
@@ -53,15 +51,20 @@ QStringList ClassOverview::PeriodTexts()
 
 QString ClassOverview::PeriodText(Period period) { return PeriodTexts().value(int(period)); }
 
-QString ClassOverview::MarkText(Mark mark)
+QString ClassOverview::MarkText(Progress progress, bool barred)
 {
-    switch (mark) {
-    case Mark::Passed: return QStringLiteral("◎");
-    case Mark::Barred: return QStringLiteral("禁");
-    case Mark::PassedAndBarred: return QStringLiteral("◎禁");
-    case Mark::None: break;
+    QString text;
+    switch (progress) {
+    case Progress::NotStarted: text = QStringLiteral("\uFF0D"); break;
+    case Progress::Started: text = QStringLiteral("△"); break;
+    case Progress::Passed: text = QStringLiteral("◎"); break;
     }
-    return QString();
+    return barred ? text + QStringLiteral("禁") : text;
+}
+
+QString ClassOverview::Legend()
+{
+    return QStringLiteral("◎ 合格　△ 挑戦中（まだ合格していない）　\uFF0D まだやっていない　禁 やりすぎ禁止");
 }
 
 ClassOverview::Table ClassOverview::Compute(const std::vector<ScoreRecord>& records, const ResultLists::Inputs& in,
@@ -70,8 +73,13 @@ ClassOverview::Table ClassOverview::Compute(const std::vector<ScoreRecord>& reco
     Table table;
     const int levels = LevelsOf(in);
     table.LevelCount = levels;
-    for (int l = 1; l <= levels; ++l)
+    table.Chosen = period;
+    for (int l = 1; l <= levels; ++l) {
         table.LevelNames << (in.Catalogue ? in.Catalogue->LevelName[std::size_t(l)] : QStringLiteral("レベル%1").arg(l));
+        table.JudgeWindows << QStringLiteral("最近") + (*in.Criteria)[std::size_t(l)].JudgeDays.ToText() + QStringLiteral("日");
+    }
+    static const LevelCatalogue NoCatalogue;
+    const LevelCatalogue& catalogue = in.Catalogue ? *in.Catalogue : NoCatalogue;
 
     // The row of each pupil shown, by pupil number.
     std::vector<int> rowOf(std::size_t(Limits::PupilSlots), -1);
@@ -86,12 +94,18 @@ ClassOverview::Table ClassOverview::Compute(const std::vector<ScoreRecord>& reco
         row.Name = RosterFile::TrimBlanks(roster.PupilName[std::size_t(p)]);
         row.Grade = roster.PupilGradeLabel[std::size_t(p)];
         row.Levels.resize(std::size_t(levels));
+        // 禁 where the pupil's menu refuses to start the level, not wherever the limits are reached.
+        const LevelUnlock::Decision menu = LevelUnlock::Decide(catalogue, levels, in.AllLevelsOpen, *in.Criteria,
+                                                               *in.Results, p);
         for (int l = 1; l <= levels; ++l) {
             Cell& c = row.Levels[std::size_t(l - 1)];
             c.Points = in.Results->TotalPoints(l, p);
-            const bool passed = ResultEvaluation::Passed(*in.Criteria, *in.Results, l, p);
-            const bool barred = ResultEvaluation::Overdoing(*in.Criteria, *in.Results, l, p);
-            c.Marked = passed && barred ? Mark::PassedAndBarred : passed ? Mark::Passed : barred ? Mark::Barred : Mark::None;
+            c.Barred = menu.Barred[std::size_t(l)];
+            // The records given are only the end of the score file; the tables have seen all of it.
+            if (ResultEvaluation::Passed(*in.Criteria, *in.Results, l, p))
+                c.Reached = Progress::Passed;
+            else if (in.Results->AttemptCount(l, p) > 0 || c.Points > 0)
+                c.Reached = Progress::Started;
             row.Points += c.Points;
         }
         rowOf[std::size_t(p)] = int(table.Rows.size());
@@ -100,19 +114,22 @@ ClassOverview::Table ClassOverview::Compute(const std::vector<ScoreRecord>& reco
 
     const double start = Start(period, in.Now);
     for (const ScoreRecord& r : records) {
-        if (!ResultLists::Listable(r, in) || r.Level > levels || !(r.Date >= start))
+        if (!ResultLists::Listable(r, in) || r.Level > levels)
             continue;
         const int at = rowOf[std::size_t(r.Pupil)];
         if (at < 0)
             continue;
         Row& row = table.Rows[std::size_t(at)];
         Cell& c = row.Levels[std::size_t(r.Level - 1)];
-        if (r.Seconds < Limits::CountedBelow) {
-            ++c.Attempts;
-            ++row.Attempts;
-        }
-        if (r.Seconds < FailedFrom)
-            c.Best = std::min(c.Best, r.Seconds);
+        // Any attempt, whenever made and however it ended, means the pupil has begun the level.
+        if (c.Reached == Progress::NotStarted)
+            c.Reached = Progress::Started;
+        // Attempts and best time count the same attempts as the menu does.
+        if (!(r.Date >= start) || r.Seconds >= Limits::CountedBelow)
+            continue;
+        ++c.Attempts;
+        ++row.Attempts;
+        c.Best = std::min(c.Best, r.Seconds);
     }
 
     Summary& s = table.Class;
@@ -124,7 +141,7 @@ ClassOverview::Table ClassOverview::Compute(const std::vector<ScoreRecord>& reco
         int withBest = 0;
         for (const Row& row : table.Rows) {
             const Cell& c = row.Levels[std::size_t(l)];
-            s.Passed[std::size_t(l)] += c.Marked == Mark::Passed || c.Marked == Mark::PassedAndBarred;
+            s.Passed[std::size_t(l)] += c.Reached == Progress::Passed;
             s.LevelAttempts[std::size_t(l)] += c.Attempts;
             if (c.Best < Limits::NoTime) {
                 bestSum += c.Best;
@@ -139,14 +156,35 @@ ClassOverview::Table ClassOverview::Compute(const std::vector<ScoreRecord>& reco
     return table;
 }
 
+QString ClassOverview::Heading::Text() const
+{
+    QString text = Group.isEmpty() ? Content : Group + u' ' + Content;
+    return Period.isEmpty() ? text : text + QStringLiteral("（") + Period + QStringLiteral("）");
+}
+
+std::vector<ClassOverview::Heading> ClassOverview::HeadingParts(const Table& table)
+{
+    const QString chosen = PeriodText(table.Chosen);
+    const QString allTime = PeriodText(Period::All);
+    std::vector<Heading> h{{QString(), QStringLiteral("番号"), QString()}, {QString(), QStringLiteral("名前"), QString()}};
+    for (int l = 0; l < table.LevelCount; ++l) {
+        const QString name = table.LevelNames.value(l);
+        h.push_back({name, QStringLiteral("回数"), chosen});
+        h.push_back({name, QStringLiteral("最高"), chosen});
+        h.push_back({name, QStringLiteral("点"), allTime});
+        h.push_back({name, QStringLiteral("合否"), table.JudgeWindows.value(l)});
+    }
+    h.push_back({QStringLiteral("合計"), QStringLiteral("回数"), chosen});
+    h.push_back({QStringLiteral("合計"), QStringLiteral("点"), allTime});
+    return h;
+}
+
 QStringList ClassOverview::Headings(const Table& table)
 {
-    QStringList h{QStringLiteral("番号"), QStringLiteral("名前")};
-    for (const QString& name : table.LevelNames)
-        h << name + QStringLiteral(" 回数") << name + QStringLiteral(" 最高") << name + QStringLiteral(" 点")
-          << name + QStringLiteral(" 合否");
-    h << QStringLiteral("合計回数") << QStringLiteral("合計点");
-    return h;
+    QStringList texts;
+    for (const Heading& h : HeadingParts(table))
+        texts << h.Text();
+    return texts;
 }
 
 QStringList ClassOverview::RowTexts(const Row& row)
@@ -172,7 +210,7 @@ QString ClassOverview::CellText(const Row& row, int column)
         case 0: return Number(cell.Attempts);
         case 1: return Seconds(cell.Best);
         case 2: return Number(cell.Points);
-        default: return MarkText(cell.Marked);
+        default: return MarkText(cell.Reached, cell.Barred);
         }
     }
     if (c == levelColumns)

@@ -16,14 +16,23 @@ public:
     static QStringList PeriodTexts(); // in the order of Period
     static QString PeriodText(Period period);
 
-    enum class Mark { None, Passed, Barred, PassedAndBarred };
-    static QString MarkText(Mark mark); // "", "◎", "禁", "◎禁"
+    // How far a pupil has come on a level, in the order the mark column sorts.
+    enum class Progress {
+        NotStarted, // no attempt at all
+        Started,    // attempted (time-outs too), not passed in the judgement window
+        Passed,     // passed in the judgement window
+    };
+    // "－", "△" or "◎", followed by "禁" when the level menu bars the level.
+    static QString MarkText(Progress progress, bool barred);
+    // What the marks mean, for the screen and the paper.
+    static QString Legend();
 
     struct Cell {
         int Attempts = 0;                // in the period, under 6000 s as the menu counts them
-        qint32 Best = Limits::NoTime;    // fastest finished attempt in the period; NoTime: none
+        qint32 Best = Limits::NoTime;    // fastest of those attempts; NoTime: none
         qint64 Points = 0;               // all time, as the menu's totals
-        Mark Marked = Mark::None;
+        Progress Reached = Progress::NotStarted;
+        bool Barred = false;             // the level menu does not start the level for the pupil
     };
     struct Row {
         int Pupil = 0;
@@ -43,17 +52,30 @@ public:
     struct Table {
         int LevelCount = 0;
         QStringList LevelNames;
+        Period Chosen = Period::ThisWeek;  // the period of the attempts and best times
+        QStringList JudgeWindows;          // per level, "最近7日": the window its mark judges
         std::vector<Row> Rows;
         Summary Class;
     };
 
-    // `in` as for the menu's lists (roster with its school year, result tables, criteria, the
-    // grade filter's text, now); `records` the last records of the score file.
+    // `in` as for the menu's lists (roster with its school year, result tables, criteria, levels
+    // and whether all are open, the grade filter's text, now); `records` the last records of the
+    // score file.
     static Table Compute(const std::vector<ScoreRecord>& records, const ResultLists::Inputs& in, Period period);
 
+    // A column heading in its parts: the group it belongs to (a level's name, "合計" or nothing),
+    // what the column holds, and the period it covers (nothing for the number and name).
+    struct Heading {
+        QString Group;
+        QString Content;
+        QString Period;
+        // "レベル１ 回数（今週）"
+        QString Text() const;
+    };
     // The column headings, the rows' texts and the class row, as the screen, paper and the CSV
     // file show them: number, name, then per level attempts, best, points and mark, then the
     // pupil's attempts and points over all levels.
+    static std::vector<Heading> HeadingParts(const Table& table);
     static QStringList Headings(const Table& table);
     static QStringList RowTexts(const Row& row);
     // One text of RowTexts, made alone (a view asks for the cells it shows).

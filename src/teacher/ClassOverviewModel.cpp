@@ -62,7 +62,7 @@ qint64 ClassOverviewModel::NumberKey(const ClassOverview::Row& row, int column) 
         case 0: return cell.Attempts;
         case 1: return cell.Best >= Limits::NoTime ? None : cell.Best;
         case 2: return cell.Points;
-        default: return qint64(cell.Marked);
+        default: return qint64(cell.Reached) * 2 + (cell.Barred ? 1 : 0); // 禁 next to the same progress
         }
     }
     return c == levelColumns ? row.Attempts : row.Points;

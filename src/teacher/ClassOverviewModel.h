@@ -4,7 +4,7 @@
 
 // The class overview as a table for a view: the pupils' rows in the order chosen, the class's row
 // always last. Sorting by any column keeps numbers in numeric order; a pupil without a best time
-// sorts as the slowest.
+// sorts as the slowest; marks go from not started through started to passed, 禁 after each.
 class ClassOverviewModel : public QAbstractTableModel {
     Q_OBJECT
 public:

@@ -60,6 +60,9 @@ void ClassOverviewScreen::BuildControls()
     Place(GradeSelector, 10680, 120, 2040, 450, 11);
     connect(GradeSelector, &QComboBox::activated, this, [this] { Rebuild(); });
 
+    QLabel* legend = NewLabel(this, QStringLiteral("LegendLabel"), ClassOverview::Legend());
+    Place(legend, 240, 630, 14880, 360, 10);
+
     Table = new ClassOverviewModel(this);
     View = new FrozenColumnsTable(2, this);
     View->setObjectName(QStringLiteral("OverviewTable"));
@@ -71,7 +74,7 @@ void ClassOverviewScreen::BuildControls()
     View->Frozen()->setFont(FixedFont());
     View->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     View->setSortingEnabled(true);
-    Place(View, 240, 690, 14880, 9900, 10);
+    Place(View, 240, 1050, 14880, 9540, 10);
 
     QPushButton* print = NewButton(this, QStringLiteral("PrintButton"), QStringLiteral("印刷"));
     Place(print, 240, 10740, 3000, 600, 12);
@@ -125,10 +128,16 @@ bool ClassOverviewScreen::Rebuild()
     const QHeaderView* header = View->horizontalHeader();
     Table->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
     // Widths from the longest text a column can hold: measuring every cell of a school would take long.
+    // The headings, which name the periods, are few enough to measure.
     const int charWidth = View->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const QFontMetrics headingFont = header->fontMetrics();
     const ClassOverview::Table& shown = Table->Table();
-    for (int c = 0; c < Table->columnCount(); ++c)
-        View->setColumnWidth(c, (ClassOverview::ColumnChars(shown, c) + 2) * charWidth);
+    for (int c = 0; c < Table->columnCount(); ++c) {
+        int width = (ClassOverview::ColumnChars(shown, c) + 2) * charWidth;
+        for (const QString& line : Table->headerData(c, Qt::Horizontal).toString().split(u'\n'))
+            width = std::max(width, headingFont.horizontalAdvance(line) + 2 * charWidth);
+        View->setColumnWidth(c, width);
+    }
     return true;
 }
 

@@ -11,8 +11,8 @@ class QPushButton;
 struct RosterTables;
 
 // The teacher's class overview (学級一覧): every pupil the grade selector passes, a group of columns
-// per level, sortable by any column with the number and name kept in view; printed on A4 landscape
-// or saved for a spreadsheet.
+// per level, sortable by any column with the number and name kept in view, what the marks mean
+// above it; printed on A4 landscape or saved for a spreadsheet.
 class ClassOverviewScreen : public ScaledForm {
     Q_OBJECT
 public:

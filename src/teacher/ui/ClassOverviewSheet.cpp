@@ -1,5 +1,6 @@
 #include "teacher/ui/ClassOverviewSheet.h"
 #include "base/ui/ScaledForm.h"
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <algorithm>
@@ -15,6 +16,21 @@ std::vector<int> ColumnUnits(int levels)
         units.insert(units.end(), {5, 6, 7, 5});
     units.insert(units.end(), {7, 8});
     return units;
+}
+
+// `font` made small enough, if need be, that each text stands whole in its width on `device`.
+QFont FittingFont(QFont font, const QStringList& texts, const std::vector<double>& widths, QPaintDevice& device)
+{
+    double scale = 1;
+    const QFontMetricsF metrics(font, &device);
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        const double needed = metrics.horizontalAdvance(texts.value(int(c)));
+        if (needed > widths[c] && widths[c] > 0)
+            scale = std::min(scale, widths[c] / needed);
+    }
+    if (scale < 1)
+        font.setPixelSize(std::max(1, int(font.pixelSize() * scale)));
+    return font;
 }
 } // namespace
 
@@ -40,22 +56,27 @@ bool ClassOverviewSheet::Paint(QPainter& painter, QPagedPaintDevice& device, con
     for (const int u : units)
         total += u;
     const double unit = area.width() / total;
-    // Heading, two lines of column headings, forty rows and the class's row.
-    const double rowHeight = area.height() / (RowsPerPage + 5);
+    // Heading, legend, three lines of column headings, forty rows and the class's row.
+    const double rowHeight = area.height() / (RowsPerPage + 7);
     QFont font = ScaledForm::FixedFont();
     font.setPixelSize(std::max(1, int(std::min(rowHeight * 0.6, unit * 1.6))));
     QFont small = font;
     small.setPixelSize(std::max(1, int(std::min(rowHeight * 0.45, unit * 0.9))));
 
-    // Two lines of headings: each level's name over its four columns, then what each column holds.
-    QStringList groups{QString(), QString()};
-    QStringList headings{QStringLiteral("番号"), QStringLiteral("名前")};
-    for (int l = 0; l < table.LevelCount; ++l) {
-        groups << table.LevelNames.value(l) << QString() << QString() << QString();
-        headings << QStringLiteral("回数") << QStringLiteral("最高") << QStringLiteral("点") << QStringLiteral("合否");
+    // Three lines of headings: each level's name over its four columns, what each column holds,
+    // and the period it covers.
+    QStringList groups;
+    QStringList headings;
+    QStringList periods;
+    for (const ClassOverview::Heading& h : ClassOverview::HeadingParts(table)) {
+        groups << h.Group;
+        headings << h.Content;
+        periods << (h.Period.isEmpty() ? QString() : QStringLiteral("（") + h.Period + QStringLiteral("）"));
     }
-    groups << QStringLiteral("合計") << QString();
-    headings << QStringLiteral("回数") << QStringLiteral("点");
+    std::vector<double> room;
+    for (const int u : units)
+        room.push_back((u - 0.4) * unit);
+    const QFont periodFont = FittingFont(small, periods, room, device);
     const auto drawGroups = [&](double top) {
         double left = area.left();
         painter.setFont(small);
@@ -70,16 +91,18 @@ bool ClassOverviewSheet::Paint(QPainter& painter, QPagedPaintDevice& device, con
             c += span - 1;
         }
     };
-    const auto drawRow = [&](double top, const QStringList& texts, bool header) {
+    // A line of headings is centred in its columns, one of figures to the right; the name always left.
+    const auto drawRow = [&](double top, const QStringList& texts, const QFont& rowFont, bool header, bool ruled) {
         double left = area.left();
-        painter.setFont(header ? small : font);
+        painter.setFont(rowFont);
         for (std::size_t c = 0; c < units.size(); ++c) {
             const QRectF cell(left, top, units[c] * unit, rowHeight);
             const int align = (c == 1 ? Qt::AlignLeft : header ? Qt::AlignHCenter : Qt::AlignRight) | Qt::AlignVCenter;
             painter.drawText(cell.adjusted(unit * 0.2, 0, -unit * 0.2, 0), align, texts.value(int(c)));
             left += units[c] * unit;
         }
-        painter.drawLine(QPointF(area.left(), top + rowHeight), QPointF(area.right(), top + rowHeight));
+        if (ruled)
+            painter.drawLine(QPointF(area.left(), top + rowHeight), QPointF(area.right(), top + rowHeight));
     };
 
     const int pages = PageCount(table);
@@ -90,16 +113,22 @@ bool ClassOverviewSheet::Paint(QPainter& painter, QPagedPaintDevice& device, con
         painter.drawText(QRectF(area.left(), area.top(), area.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
                          HeadingLine(heading, page, pages));
         double top = area.top() + rowHeight * 1.1;
+        painter.setFont(small);
+        painter.drawText(QRectF(area.left(), top, area.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                         ClassOverview::Legend());
+        top += rowHeight * 1.1;
         drawGroups(top);
         top += rowHeight * 0.8;
-        drawRow(top, headings, true);
+        drawRow(top - rowHeight * 0.1, headings, small, true, false);
+        top += rowHeight * 0.7;
+        drawRow(top, periods, periodFont, true, true);
         top += rowHeight;
         const std::size_t first = std::size_t(page - 1) * RowsPerPage;
         const std::size_t last = std::min(table.Rows.size(), first + RowsPerPage);
         for (std::size_t r = first; r < last; ++r, top += rowHeight)
-            drawRow(top, ClassOverview::RowTexts(table.Rows[r]), false);
+            drawRow(top, ClassOverview::RowTexts(table.Rows[r]), font, false, true);
         if (page == pages)
-            drawRow(top, ClassOverview::SummaryTexts(table), false);
+            drawRow(top, ClassOverview::SummaryTexts(table), font, false, true);
     }
     return true;
 }

@@ -6,8 +6,8 @@ class QPagedPaintDevice;
 class QPainter;
 
 // The class overview on paper: A4 landscape, at most RowsPerPage pupils a page, each page headed
-// by the school, the period, the grade filter and the date, the column headings repeated, the
-// class's row after the last pupil.
+// by the school, the period, the grade filter and the date, what the marks mean and the column
+// headings with their periods; the class's row after the last pupil.
 class ClassOverviewSheet {
 public:
     static constexpr int RowsPerPage = 40;

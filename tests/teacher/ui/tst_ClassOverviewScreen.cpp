@@ -1,5 +1,6 @@
 // The class overview screen on the offscreen platform over a real installation: its table, the
-// frozen number and name, sorting by a header, and its sheets printed to a real PDF and read back.
+// frozen number and name, sorting by a header, the legend and the periods in the headings, its
+// sheets printed to a real PDF and read back, and its CSV file.
 #include "base/OleDate.h"
 #include "base/ui/FrozenColumnsTable.h"
 #include "base/ui/SystemSheetPrinter.h"
@@ -12,8 +13,12 @@
 #include "support/TestInstallation.h"
 #include "teacher/ClassOverviewModel.h"
 #include "teacher/ui/ClassOverviewScreen.h"
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -22,6 +27,13 @@
 namespace {
 const QDateTime Now(QDate(2026, 12, 10), QTime(15, 0, 0));
 constexpr int Pupils = 90;
+
+// pdftotext lays blanks out as it sees fit, ideographic ones too.
+QString Unspaced(QString text)
+{
+    text.removeIf([](QChar c) { return c.isSpace(); });
+    return text;
+}
 } // namespace
 
 class TestClassOverviewScreen : public QObject {
@@ -39,6 +51,7 @@ class TestClassOverviewScreen : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(Screen));
     }
     FrozenColumnsTable* View() const { return Screen->findChild<FrozenColumnsTable*>(QStringLiteral("OverviewTable")); }
+    QString HeaderText(int column) const { return Screen->Model()->headerData(column, Qt::Horizontal).toString(); }
 
 private slots:
     void initTestCase() { ScaledForm::Windowed = true; }
@@ -105,8 +118,39 @@ private slots:
         QVERIFY(model->data(model->index(Pupils, 1)).toString().startsWith(QStringLiteral("クラス")));
     }
 
+    // What the marks mean stands whole above the table; every heading names its period, follows
+    // the period chosen and is not cut by its column; a level never tried and one tried apart.
+    void legendAndPeriodHeadings()
+    {
+        Open();
+        const QLabel* legend = Screen->findChild<QLabel*>(QStringLiteral("LegendLabel"));
+        QVERIFY(legend && legend->isVisible());
+        QCOMPARE(legend->text(), ClassOverview::Legend());
+        QVERIFY(legend->fontMetrics().horizontalAdvance(legend->text()) <= legend->contentsRect().width());
+        QVERIFY(!legend->geometry().intersects(View()->geometry()));
+
+        QCOMPARE(HeaderText(2), QStringLiteral("レベル１\n回数（今週）"));
+        QCOMPARE(HeaderText(4), QStringLiteral("レベル１\n点（今まで）"));
+        QCOMPARE(HeaderText(5), QStringLiteral("レベル１\n合否（最近7日）"));
+        auto* period = Screen->findChild<QComboBox*>(QStringLiteral("PeriodSelector"));
+        period->setCurrentIndex(int(ClassOverview::Period::SinceLastWeek));
+        emit period->activated(period->currentIndex());
+        QCOMPARE(HeaderText(3), QStringLiteral("レベル１\n最高（先週から）"));
+        QCOMPARE(HeaderText(15), QStringLiteral("合計\n点（今まで）"));
+        const QHeaderView* header = View()->horizontalHeader();
+        for (int c = 0; c < Screen->Model()->columnCount(); ++c)
+            for (const QString& line : HeaderText(c).split(u'\n'))
+                QVERIFY2(header->fontMetrics().horizontalAdvance(line) < header->sectionSize(c), qPrintable(line));
+
+        // Pupil 7 has no attempt, pupil 13 six, too few to pass.
+        const ClassOverviewModel* model = Screen->Model();
+        QCOMPARE(model->data(model->index(6, 5)).toString(), QStringLiteral("－"));
+        QCOMPARE(model->data(model->index(12, 5)).toString(), QStringLiteral("△"));
+    }
+
     // Ninety pupils on three A4 landscape pages, each headed by the school, the period, the grade
-    // filter and the date, with the column headings again; a pupil's figures as the table shows them.
+    // filter, the date and what the marks mean, with the column headings and their periods again;
+    // a pupil's figures and marks as the table shows them.
     void printedToPdf()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
@@ -129,11 +173,15 @@ private slots:
                      qPrintable(pages[p]));
             QVERIFY(pages[p].contains(QStringLiteral("レベル１")) && pages[p].contains(QStringLiteral("合否"))
                     && pages[p].contains(QStringLiteral("合計")));
+            QVERIFY2(Unspaced(pages[p]).contains(Unspaced(ClassOverview::Legend())), qPrintable(pages[p]));
+            for (const QString& period : {QStringLiteral("（今週）"), QStringLiteral("（今まで）"), QStringLiteral("（最近7日）")})
+                QVERIFY2(pages[p].contains(period), qPrintable(period));
         }
         QVERIFY(pages[0].contains(QStringLiteral("生徒40")) && !pages[0].contains(QStringLiteral("生徒41")));
         QVERIFY(pages[2].contains(QStringLiteral("クラス（90人）")));
-        // Pupil 13: six attempts of 53 s.
-        QVERIFY2(pages[0].contains(QRegularExpression(QStringLiteral("13\\s+生徒13\\s+6\\s+53"))), qPrintable(pages[0]));
+        // Pupil 13: six attempts of 53 s, 30 points, not passed; levels 2 and 3 never tried.
+        QVERIFY2(pages[0].contains(QRegularExpression(QStringLiteral("13\\s+生徒13\\s+6\\s+53\\s+30\\s+△\\s+－\\s+－\\s+6\\s+30"))),
+                 qPrintable(pages[0]));
         QProcess info;
         info.start(QStringLiteral("pdfinfo"), {PdfDir->path() + "/" + files[0]});
         QVERIFY(info.waitForFinished(30000));
@@ -142,6 +190,47 @@ private slots:
         QVERIFY2(size.hasMatch(), qPrintable(said));
         // A4 landscape: 842 x 595 points.
         QVERIFY2(qAbs(size.captured(1).toDouble() - 842) < 1 && qAbs(size.captured(2).toDouble() - 595) < 1, qPrintable(said));
+    }
+
+    // "CSV" saves the table as the screen shows it: the headings, the pupils in the order sorted,
+    // the class's row.
+    void savedAsShown()
+    {
+        Open();
+        Screen->Model()->sort(3, Qt::AscendingOrder);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("学級一覧.csv"));
+        QStringList messages;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                dialog->selectFile(file);
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                messages << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        answer.start(10);
+        Screen->findChild<QPushButton*>(QStringLiteral("CsvButton"))->click();
+        QTRY_COMPARE(messages.size(), 1);
+        QFile csv(file);
+        QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(messages[0]));
+        const QStringList lines = QString::fromUtf8(csv.readAll().mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        const ClassOverviewModel* model = Screen->Model();
+        QCOMPARE(lines.size(), model->rowCount() + 1);
+        QStringList headings;
+        for (int c = 0; c < model->columnCount(); ++c)
+            headings << HeaderText(c).replace(u'\n', u' ');
+        QCOMPARE(lines[0], headings.join(u','));
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList shown;
+            for (int c = 0; c < model->columnCount(); ++c)
+                shown << model->data(model->index(r, c)).toString();
+            QCOMPARE(lines[r + 1], shown.join(u','));
+        }
+        QVERIFY(lines[1].startsWith(QStringLiteral("1,生徒1,1,41,"))); // the fastest first
     }
 };
 
