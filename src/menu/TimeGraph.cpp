@@ -247,10 +247,9 @@ GraphBand TimeGraph::Band(const std::vector<ScoreRecord>& records, int level, in
     return band;
 }
 
-std::vector<TimeGraph::PupilChoice> TimeGraph::PupilChoices(const Inputs& in)
+std::vector<TimeGraph::PupilChoice> TimeGraph::PupilChoices(const RosterTables& roster)
 {
     std::vector<PupilChoice> choices;
-    const RosterTables& roster = *in.Lists.Roster;
     const int n = std::clamp(roster.ListedCount, 0, int(roster.ListedPupils.size()) - 1);
     for (int k = 1; k <= n; ++k) {
         const int p = roster.ListedPupils[std::size_t(k)];

@@ -60,8 +60,8 @@ public:
     // file (the last Window records), oldest first.
     static GraphBand Band(const std::vector<ScoreRecord>& records, int level, int pupil, const Standing& standing,
                           const Inputs& in, const QSizeF& page, const Placement& where, Surface surface);
-    // Every listed pupil: grade label, " /  ", name, "/", number.
-    static std::vector<PupilChoice> PupilChoices(const Inputs& in);
+    // Every listed pupil of `roster`: grade label, " /  ", name, "/", number.
+    static std::vector<PupilChoice> PupilChoices(const RosterTables& roster);
 
     // A whole number written with no leading zeros or separators, nearest whole; empty for 0.
     static QString Formatted(double value);

@@ -6,6 +6,7 @@
 #include "roster/RosterTables.h"
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -246,4 +247,17 @@ QString RosterFile::SkippedMessage(const QString& dataRoot, const RosterTables& 
                     .arg(r.OverflowCount);
     text.chop(1);
     return text;
+}
+
+void RosterFile::TakePupilTables(const RosterTables& fresh, RosterTables& roster)
+{
+    const std::size_t n = std::min(fresh.PupilName.size(), roster.PupilName.size());
+    for (std::size_t p = 0; p < n; ++p) {
+        if (fresh.PupilName[p].isEmpty())
+            continue;
+        roster.PupilName[p] = TrimBlanks(fresh.PupilName[p]);
+        roster.PupilRefYear[p] = fresh.PupilRefYear[p];
+        if (!fresh.PupilGradeLabel[p].isEmpty())
+            roster.PupilGradeLabel[p] = fresh.PupilGradeLabel[p];
+    }
 }

@@ -29,6 +29,11 @@ public:
     // The grade selector's list, in its order.
     static QStringList SelectorTexts();
 
+    // What a later read of the roster (`fresh`) says of each pupil number it read — the name
+    // without surrounding blanks, reference year and grade label — taken into `roster`, whose list
+    // of pupils stays. A number the file no longer holds keeps what it had.
+    static void TakePupilTables(const RosterTables& fresh, RosterTables& roster);
+
     // One roster line read into `entry` and `status` (status rule applied). Nothing, with `reason`
     // set, when the line cannot be read.
     static bool ParseLine(const QString& line, int rosterOption, RosterEntry& entry, int& status,

@@ -351,7 +351,7 @@ private slots:
 
     void pupilChoices()
     {
-        const auto choices = TimeGraph::PupilChoices(In);
+        const auto choices = TimeGraph::PupilChoices(*In.Lists.Roster);
         QCOMPARE(int(choices.size()), 3);
         QCOMPARE(choices[0].Row, QStringLiteral("小３ /  山田太郎/1"));
         QCOMPARE(choices[2].Pupil, 3);

@@ -86,7 +86,7 @@ void GraphPanel::Place(QWidget* widget, int left, int top, int width, int height
     Form->Place(widget, left, top, width, height, pointSize);
 }
 
-void GraphPanel::Prepare(int levelCount)
+void GraphPanel::Prepare(int levelCount, const RosterTables& roster)
 {
     LevelCount = std::clamp(levelCount, 0, Limits::LastLevel);
     QStringList rows;
@@ -97,7 +97,7 @@ void GraphPanel::Prepare(int levelCount)
     Selecting = false;
 
     Pupils->clear();
-    for (const TimeGraph::PupilChoice& choice : TimeGraph::PupilChoices(Inputs())) {
+    for (const TimeGraph::PupilChoice& choice : TimeGraph::PupilChoices(roster)) {
         auto* item = new QStandardItem(choice.Row);
         item->setData(choice.Pupil, PupilRole);
         item->setEditable(false);

@@ -26,8 +26,9 @@ public:
 
     GraphPanel(ScaledForm* form, InputsSource inputs);
 
-    // The level list (1 … levelCount) and the pupil list, made ready by the pupil's time history.
-    void Prepare(int levelCount);
+    // The level list (1 … levelCount) and the pupil list (the pupils `roster` lists), made ready by
+    // the pupil's time history.
+    void Prepare(int levelCount, const RosterTables& roster);
     // Only a teacher sees the print button.
     void SetPrintAllowed(bool allowed);
 

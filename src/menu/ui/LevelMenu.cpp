@@ -395,6 +395,13 @@ void LevelMenu::SetRows(const ResultLists::LevelRows& rows)
         SetRows(i, rows[std::size_t(i)]);
 }
 
+void LevelMenu::RunListProgress(int records)
+{
+    ListProgress->setMaximum(std::max(1, int((records + 1) * 1.1)));
+    ListProgress->setValue(0);
+    ListProgress->setValue(records);
+}
+
 void LevelMenu::ShowTodaysAttempts()
 {
     AppState& s = App();
@@ -404,6 +411,7 @@ void LevelMenu::ShowTodaysAttempts()
     std::vector<ScoreRecord> records;
     if (!ReadRecords(ResultLists::TodayWindow, &records))
         return;
+    RunListProgress(int(records.size()));
     SetRows(ResultLists::TodayRows(records, ListInputs()));
     ClearListSelections();
     OrderPanel->setEnabled(true);
@@ -421,6 +429,7 @@ void LevelMenu::ShowPeriodAttempts()
     std::vector<ScoreRecord> records;
     if (!ReadRecords(ResultLists::PeriodWindow, &records))
         return;
+    RunListProgress(int(records.size()));
     SetRows(ResultLists::PeriodRows(records, ResultLists::DisplayMode(DisplayMode), days, ListInputs()));
     ClearListSelections();
     OrderPanel->setEnabled(true);
@@ -470,7 +479,16 @@ void LevelMenu::ShowBestTimeRankings()
 void LevelMenu::ShowTimeHistory()
 {
     AppState& s = App();
-    Graph->Prepare(LevelCount);
+    // The roster as it is now: a pupil added or renamed since sign-in shows in the graph's pupil
+    // list and labels. The name screen's list of pupils stays as it was.
+    RosterTables fresh;
+    const int schoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
+    if (RosterFile::LoadRoster(s.DataRoot, s.RosterOption, schoolYear, fresh)) {
+        RosterFile::TakePupilTables(fresh, s.Roster);
+        Graph->Prepare(LevelCount, fresh);
+    } else {
+        Graph->Prepare(LevelCount, s.Roster);
+    }
     s.GraphLevel = 1;
     s.GraphPupil = s.CurrentPupil;
     s.ResultView = 3;
@@ -480,6 +498,7 @@ void LevelMenu::ShowTimeHistory()
     std::vector<ScoreRecord> records;
     if (!ReadRecords(ResultLists::PeriodWindow, &records))
         return;
+    RunListProgress(int(records.size()));
     SetRows(ResultLists::HistoryRows(records, ListInputs()));
     ListWaitPanel->hide();
     DecideLevelStarts();
@@ -642,6 +661,14 @@ void LevelMenu::OnGradeChosen()
     // The lists read the selector's text as they are built; the name screen's choice stays the
     // program's. The time history gives way to the points display, its option staying as it is.
     OnDisplayChosen(DisplayChoice[0]->isChecked() ? 0 : 1);
+    // Away from the selector's text cursor, so that a pupil's space or Enter starts level 1 (or, with
+    // level 1 barred, the first level that starts) and not the selector.
+    for (int i = 1; i <= LevelCount; ++i)
+        if (Columns[std::size_t(i)].Start->isEnabled()) {
+            Columns[std::size_t(i)].Start->setFocus();
+            return;
+        }
+    setFocus();
 }
 
 void LevelMenu::OnPeriodChosen()

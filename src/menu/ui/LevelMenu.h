@@ -69,6 +69,8 @@ protected:
 
 private:
     void BuildControls();
+    // The list wait panel's bar over the records a list is built from: from 0, to their count.
+    void RunListProgress(int records);
     // A wait panel, "Just a moment, please." over a progress bar; places in twips.
     struct WaitPanelPlace {
         const char* Panel;

@@ -203,6 +203,26 @@ private slots:
         QCOMPARE(BandLevels(), (QList<int>{2, 5}));
     }
 
+    // The pupil list reads the roster when the time history is shown: a pupil added or renamed
+    // since sign-in is there, and the graph names them.
+    void pupilListReadsTheRoster()
+    {
+        Inst->WriteRoster(QStringLiteral("1,2015,0,0,山田太郎,0,,\n2,2015,0,0,佐藤春子,0,,\n3,2014,0,0,鈴木一郎,0,,\n"
+                                         "4,1980,0,0,先生,0,,\n5,2016,0,0,高橋新,0,,\n"));
+        OpenGraph();
+        Button("Command25")->click();
+        QListView* pupils = List("List2");
+        QCOMPARE(pupils->model()->index(PupilRow(2), 0).data().toString(), QStringLiteral("小５ /  佐藤春子/2"));
+        QCOMPARE(pupils->model()->index(PupilRow(5), 0).data().toString(), QStringLiteral("小４ /  高橋新/5"));
+        const QModelIndex sato = pupils->model()->index(PupilRow(2), 0);
+        QTest::mouseClick(pupils->viewport(), Qt::LeftButton, {}, pupils->visualRect(sato).center());
+        QCOMPARE(Surface()->Bands().front().Pupil, 2);
+        QVERIFY2(Surface()->accessibleDescription().contains(QStringLiteral("佐藤春子")),
+                 qPrintable(Surface()->accessibleDescription()));
+        // The name screen's list of pupils is the one of sign-in.
+        QCOMPARE(App().Roster.ListedCount, 4);
+    }
+
     void anotherPupilsGraph()
     {
         OpenGraph();

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -213,7 +214,17 @@ private slots:
         QCOMPARE(Option("Option1_3")->text(), QStringLiteral("オール表示"));
         QVERIFY2(Rows(1).value(0).contains(QStringLiteral("40")), qPrintable(Rows(1).join('|')));
 
+        // The list wait panel's bar runs from 0 over the records each list is built from.
+        auto* progress = Menu->findChild<QProgressBar*>("ProgressBar2");
+        QSignalSpy bar(progress, &QProgressBar::valueChanged);
+        const auto ranFromZero = [&bar, progress] {
+            const bool ran = !bar.isEmpty() && bar.first().at(0).toInt() == 0 && progress->value() == 3
+                && progress->maximum() == 4; // (3 records + 1) × 1.1
+            bar.clear();
+            return ran;
+        };
         QTest::mouseClick(Option("Option1_2"), Qt::LeftButton); // 本日のみ
+        QVERIFY(ranFromZero());
         QCOMPARE(Text("Label5"), QStringLiteral("本日の成績"));
         QCOMPARE(Rows(1).size(), 2);
         QVERIFY(Rows(1)[1].startsWith(QStringLiteral("　　× ")));
@@ -222,6 +233,7 @@ private slots:
         QCOMPARE(App().ListPeriod, qint16(3));
         QCOMPARE(App().ListPeriodDays, 30);
         QCOMPARE(Rows(1).size(), 3);
+        QVERIFY(ranFromZero());
         auto* period = Menu->findChild<QComboBox*>("Combo2");
         QVERIFY(period->isVisible());
         period->setCurrentIndex(0); // this week: Monday to today, Thursday
@@ -232,6 +244,7 @@ private slots:
 
         QTest::mouseClick(Option("Option2_2"), Qt::LeftButton); // the pupil's own times
         QCOMPARE(Text("Label5"), QStringLiteral("個人別ﾀｲﾑ"));
+        QVERIFY(ranFromZero());
         QCOMPARE(Rows(1), QStringList{QStringLiteral("2026/12/10 9:00:00  40秒")});
         QVERIFY(Button("Command17")->isVisible());
 
@@ -248,6 +261,39 @@ private slots:
         QCOMPARE(Rows(1).size(), 1); // only the sixth-grader
         QCOMPARE(App().GradeFilterText, programGrade);
     }
+    void gradeChosenGivesTheFocusToAStart_data()
+    {
+        QTest::addColumn<int>("levelOneAttempts");
+        QTest::addColumn<int>("focused");
+        QTest::newRow("level 1") << 0 << 1;
+        QTest::newRow("level 1 barred: level 2") << 3 << 2;
+    }
+    // After a grade is chosen the selector does not keep the text cursor: the first start button
+    // that starts has the focus, and the pupil's space starts that level.
+    void gradeChosenGivesTheFocusToAStart()
+    {
+        QFETCH(int, levelOneAttempts);
+        QFETCH(int, focused);
+        QList<ScoreRecord> records;
+        for (int k = 0; k < levelOneAttempts; ++k)
+            records.push_back(Record(1, 1, 50, 1, 0.4 + k * 0.01));
+        AppCalls::WriteScoreRecords(records);
+        Open();
+        Menu->activateWindow();
+        QTRY_VERIFY(Menu->isActiveWindow());
+        auto* grade = Menu->findChild<QComboBox*>("Combo1");
+        grade->setFocus();
+        QTRY_VERIFY(grade->hasFocus());
+        grade->setCurrentText(QStringLiteral("小５"));
+        emit grade->textActivated(QStringLiteral("小５"));
+        QPushButton* start = Button(QStringLiteral("Command4_%1").arg(focused));
+        QTRY_VERIFY(start->hasFocus());
+        QSignalSpy started(Menu.data(), &LevelMenu::LevelChosen);
+        QTest::keyClick(start, Qt::Key_Space);
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(started.first().at(0).toInt(), focused);
+    }
+
     // The teacher panel: only for the pupil "先生"; no level starts while it is open.
     void teacherPanel_data()
     {
