@@ -18,7 +18,11 @@
 #include <QSysInfo>
 #include <cstdio>
 #include <memory>
+#include <QFile>
+#include <cerrno>
+#include <cstdlib>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -119,6 +123,30 @@ void CheckWriting(Report& report, const QString& path)
                        .arg(SystemError::Describe(check.Error), Shown(path)));
         break;
     }
+}
+
+// A delete's backup and journal are files the deleting PC makes and removes beside the score file,
+// and a PC that finds a delete cut off finishes it and removes the journal: every account needs to
+// make and remove files in the data folder.
+void CheckFolderWriting(Report& report, const QString& folder)
+{
+    const QString what = QStringLiteral("データフォルダへのファイルの作成と削除");
+    const QString account = ShareSafety::AccountName();
+    QByteArray name = QFile::encodeName(folder + QStringLiteral("成績累積データ.check.new-")) + "XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    int err = fd >= 0 ? 0 : errno;
+    if (fd >= 0)
+        ::close(fd);
+    if (err == 0 && ::unlink(name.constData()) != 0)
+        err = errno;
+    if (err == 0) {
+        report.Add(Verdict::Good, what, QStringLiteral("このアカウント %1 でできます（%2）").arg(account, Shown(folder)));
+        return;
+    }
+    report.Add(Verdict::Fault, what,
+               QStringLiteral("このアカウント %1 ではできません（%2）。記録の削除の控えや途中経過を作れず、"
+                              "ほかのパソコンが途中で止めた削除の続きもできないため、成績が記録されなくなることがあります（%3）")
+                   .arg(account, SystemError::Describe(err), Shown(folder)));
 }
 
 void CheckFiles(Report& report, const Installation& inst)
@@ -228,6 +256,7 @@ int DataRootCheckCommand::Run(const QString& programFolderOverride, const QStrin
     }
     CheckMount(report, inst.DataFolder, mountTable);
     CheckWriting(report, ScoreFile(inst.DataFolder).Path());
+    CheckFolderWriting(report, inst.DataFolder);
     CheckFiles(report, inst);
     CheckSpace(report, inst.DataFolder);
     CheckContents(report, inst.DataFolder);

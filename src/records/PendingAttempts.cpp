@@ -3,13 +3,16 @@
 #include "base/Limits.h"
 #include "base/PosixFile.h"
 #include "base/SystemError.h"
+#include "records/AppendNote.h"
 #include "records/ScoreFile.h"
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -17,23 +20,150 @@ constexpr qint64 R = ScoreRecord::Size;
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
-// Two windows of the same account on this PC take turns on the queue.
-class QueueLock {
-public:
-    explicit QueueLock(const PosixFile& file) : Fd(file.Get()) { while (::flock(Fd, LOCK_EX) != 0 && errno == EINTR) {} }
-    ~QueueLock() { ::flock(Fd, LOCK_UN); }
-    QueueLock(const QueueLock&) = delete;
-    QueueLock& operator=(const QueueLock&) = delete;
-
-private:
-    int Fd;
-};
-
 // What no attempt can be: a record of the queue that is not one is damage, not an attempt.
 bool Plausible(const ScoreRecord& r)
 {
     return r.Date > 0 && r.TimeOfDay >= 0 && r.TimeOfDay < 1 && r.Pupil >= 1 && r.Pupil <= Limits::MaxPupil
         && Limits::IsLevel(r.Level) && r.Seconds >= 0;
+}
+
+// The queue file open with its fcntl write lock held: the file the name stands for once the lock is
+// had (a window that replaced it meanwhile leaves the lock on a file no longer named). Not open
+// when there is no queue and `create` is false.
+class LockedQueue {
+public:
+    LockedQueue(const QString& path, bool create) : Path(path)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        for (;;) {
+            File = PosixFile();
+            Error = File.Open(path, O_RDWR);
+            if (Error == ENOENT && create) {
+                Error = File.Open(path, O_RDWR | O_CREAT | O_EXCL, 0600);
+                Created = Error == 0;
+                if (Error == EEXIST)
+                    continue;
+            }
+            if (Error != 0)
+                return;
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            while (::fcntl(File.Get(), F_SETLKW, &lock) != 0) {
+                if (errno != EINTR) {
+                    Error = errno;
+                    File = PosixFile();
+                    return;
+                }
+            }
+            struct stat held {};
+            struct stat named {};
+            if (::fstat(File.Get(), &held) != 0) {
+                Error = errno;
+                File = PosixFile();
+                return;
+            }
+            if (::stat(name.constData(), &named) == 0) {
+                if (held.st_ino == named.st_ino && held.st_dev == named.st_dev)
+                    return;
+            } else if (errno != ENOENT || !create) {
+                Error = errno;
+                File = PosixFile();
+                return;
+            }
+            // Replaced or removed by another window while this one waited: the file named now.
+        }
+    }
+    bool IsOpen() const { return File.IsOpen(); }
+    int Failure() const { return Error; }
+    bool WasCreated() const { return Created; }
+    const PosixFile& Get() const { return File; }
+
+private:
+    QString Path;
+    PosixFile File;
+    int Error = 0;
+    bool Created = false;
+};
+
+// The whole plausible records of `bytes`; what is left over goes to `damaged`.
+QByteArray GoodRecords(const QByteArray& bytes, QByteArray* damaged = nullptr)
+{
+    QByteArray good;
+    const qint64 whole = bytes.size() / R * R;
+    for (qint64 at = 0; at < whole; at += R) {
+        const QByteArray r = bytes.mid(at, R);
+        if (Plausible(ScoreRecord::FromBytes(r.constData())))
+            good += r;
+        else if (damaged)
+            *damaged += r;
+    }
+    if (damaged)
+        *damaged += bytes.mid(whole);
+    return good;
+}
+
+// `records` without the first of each record `taken` holds.
+QByteArray Without(const QByteArray& records, const QByteArray& taken)
+{
+    QHash<QByteArray, int> counts;
+    for (qint64 at = 0; at + R <= taken.size(); at += R)
+        ++counts[taken.mid(at, R)];
+    QByteArray left;
+    for (qint64 at = 0; at + R <= records.size(); at += R) {
+        const QByteArray r = records.mid(at, R);
+        if (auto it = counts.find(r); it != counts.end() && it.value() > 0)
+            --it.value();
+        else
+            left += r;
+    }
+    return left;
+}
+
+// Writes `bytes` to `path` whole: beside it, synced, renamed over it, the folder synced. 0 or errno.
+int ReplaceWhole(const QString& folder, const QString& path, const QByteArray& bytes)
+{
+    QByteArray passing = QFile::encodeName(path + QStringLiteral(".new-")) + "XXXXXX";
+    PosixFile file(::mkostemp(passing.data(), O_CLOEXEC));
+    int err = file.IsOpen() ? 0 : errno;
+    if (err == 0 && ::fchmod(file.Get(), 0600) != 0)
+        err = errno;
+    if (err == 0)
+        err = file.WriteAt(bytes, 0);
+    if (err == 0)
+        err = file.Sync();
+    if (err == 0)
+        err = file.Close();
+    if (err == 0 && ::rename(passing.constData(), QFile::encodeName(path).constData()) != 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(passing.constData());
+        return err;
+    }
+    return PosixFile::SyncFolder(folder);
+}
+
+// Removes `path` and makes that durable. 0 or errno; a file already gone is no error.
+int RemoveDurably(const QString& folder, const QString& path)
+{
+    if (::unlink(QFile::encodeName(path).constData()) != 0)
+        return errno == ENOENT ? 0 : errno;
+    return PosixFile::SyncFolder(folder);
+}
+
+// Makes `folder` and every folder above it that is missing, syncing the parent of each one made.
+bool MakeFolders(const QString& folder)
+{
+    const QString clean = QDir::cleanPath(folder);
+    if (QFileInfo(clean).isDir())
+        return true;
+    const QString parent = QFileInfo(clean).path();
+    if (parent == clean || !MakeFolders(parent))
+        return false;
+    if (::mkdir(QFile::encodeName(clean).constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    PosixFile::SyncFolder(parent);
+    return true;
 }
 } // namespace
 
@@ -47,31 +177,42 @@ PendingAttempts::PendingAttempts(const QString& queueFolder, const QString& data
 
 QString PendingAttempts::Path() const { return File; }
 
+QString PendingAttempts::NotePath() const { return File + QStringLiteral(".flushing"); }
+
 std::vector<ScoreRecord> PendingAttempts::Load(QString* problem, const QDateTime& now) const
 {
     std::vector<ScoreRecord> records;
-    PosixFile file;
-    if (file.Open(File, O_RDWR) != 0)
+    const LockedQueue queue(File, false);
+    if (!queue.IsOpen())
         return records; // no queue
-    QueueLock lock(file);
     QByteArray bytes;
-    int err = file.ReadRest(bytes);
-    bool damaged = err != 0 || bytes.size() % R != 0;
-    for (qint64 at = 0; !damaged && at < bytes.size(); at += R) {
-        records.push_back(ScoreRecord::FromBytes(bytes.constData() + at));
-        damaged = !Plausible(records.back());
-    }
-    if (!damaged)
+    const int readErr = queue.Get().ReadRest(bytes);
+    QByteArray damaged;
+    const QByteArray good = GoodRecords(bytes, &damaged);
+    for (qint64 at = 0; at < good.size(); at += R)
+        records.push_back(ScoreRecord::FromBytes(good.constData() + at));
+    if (readErr != 0) {
+        if (problem)
+            *problem = QStringLiteral("このパソコンに一時保存した成績のファイルを読めません（%1）。\n%2")
+                           .arg(SystemError::Describe(readErr), Native(File));
         return records;
-    records.clear();
+    }
+    if (damaged.isEmpty())
+        return records;
+    // Only what is damaged goes aside; the attempts before and after it stay queued.
     const QString aside = Folder + QStringLiteral("/未記録の成績_壊れたもの_%1.dat").arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss")));
-    const bool moved = ::rename(QFile::encodeName(File).constData(), QFile::encodeName(aside).constData()) == 0;
+    QByteArray kept;
+    PosixFile::ReadFile(aside, kept); // a second damage in the same second joins the first
+    int err = ReplaceWhole(Folder, aside, kept + damaged);
+    if (err == 0)
+        err = good.isEmpty() ? RemoveDurably(Folder, File) : ReplaceWhole(Folder, File, good);
     if (problem)
-        *problem = moved ? QStringLiteral("このパソコンに一時保存した成績のファイルが壊れていたため、別の名前で残しました。"
-                                          "中の成績は共有フォルダには書き込まれていません。\n%1\n→ %2")
-                               .arg(Native(File), Native(aside))
-                         : QStringLiteral("このパソコンに一時保存した成績のファイルが壊れていて、別の名前にもできません（%1）。\n%2")
-                               .arg(SystemError::Describe(errno), Native(File));
+        *problem = err == 0
+            ? QStringLiteral("このパソコンに一時保存した成績のファイルの一部（%1バイト）が壊れていたため、その部分だけを別の名前で残しました。"
+                             "ほかの%2件の成績は共有フォルダに書き込みます。\n%3\n→ %4")
+                  .arg(damaged.size()).arg(records.size()).arg(Native(File), Native(aside))
+            : QStringLiteral("このパソコンに一時保存した成績のファイルの一部が壊れていて、別の名前にも残せません（%1）。\n%2")
+                  .arg(SystemError::Describe(err), Native(File));
     return records;
 }
 
@@ -80,19 +221,22 @@ void PendingAttempts::Add(const ScoreRecord& record) const
     const auto fail = [this](int err) {
         throw FatalError(QStringLiteral("このパソコンにも成績を一時保存できません（%1）。\n%2").arg(SystemError::Describe(err), Native(File)));
     };
-    if (!QDir().mkpath(Folder))
-        fail(EACCES);
-    PosixFile file;
-    if (const int err = file.Open(File, O_RDWR | O_CREAT, 0600))
-        fail(err);
-    QueueLock lock(file);
+    if (!MakeFolders(Folder))
+        fail(errno ? errno : EACCES);
+    const LockedQueue queue(File, true);
+    if (!queue.IsOpen())
+        fail(queue.Failure());
+    const PosixFile& file = queue.Get();
     const qint64 size = file.Size();
     if (size < 0)
         fail(int(-size));
+    // Over a torn record at the end: what a power cut tore was never said to be saved.
     const qint64 at = size / R * R;
     int err = file.WriteAt(record.ToBytes(), at);
     if (err == 0)
         err = file.Sync();
+    if (err == 0 && queue.WasCreated())
+        err = PosixFile::SyncFolder(Folder);
     if (err != 0) {
         // Nothing half-written stays: the queue is as it was.
         [[maybe_unused]] const int undone = file.Truncate(size);
@@ -102,34 +246,44 @@ void PendingAttempts::Add(const ScoreRecord& record) const
 
 int PendingAttempts::Flush(const ScoreFile& scoreFile, const ScoreRecord* next) const
 {
-    PosixFile file;
-    const bool queued = file.Open(File, O_RDWR) == 0;
-    std::vector<ScoreRecord> records;
-    if (queued) {
-        QueueLock lock(file);
-        QByteArray bytes;
-        if (file.ReadRest(bytes) == 0)
-            for (qint64 at = 0; at + R <= bytes.size(); at += R)
-                records.push_back(ScoreRecord::FromBytes(bytes.constData() + at));
-    }
-    const int count = int(records.size());
-    if (next)
-        records.push_back(*next);
-    if (records.empty())
-        return 0;
-    scoreFile.AppendRecords(records);
-    if (queued && count > 0) {
-        QueueLock lock(file);
-        // Written on the share and synced there: the queue can go. What another window of this
-        // account added meanwhile stays.
-        QByteArray bytes;
-        if (file.ReadRest(bytes) == 0 && bytes.size() > count * R) {
-            const QByteArray rest = bytes.mid(count * R);
-            if (file.WriteAt(rest, 0) == 0 && file.Truncate(rest.size()) == 0)
-                file.Sync();
-        } else {
-            file.Truncate(0);
+    ScoreFile::QueueSteps steps;
+    steps.Gather = [this](QByteArray& queued, std::optional<AppendNote>& cutOff) {
+        if (const LockedQueue queue(File, false); queue.IsOpen()) {
+            QByteArray bytes;
+            if (queue.Get().ReadRest(bytes) == 0)
+                queued = GoodRecords(bytes);
         }
-    }
-    return count;
+        QByteArray note;
+        if (PosixFile::ReadFile(NotePath(), note) == 0)
+            cutOff = AppendNote::Decode(note);
+    };
+    steps.Note = [this](const AppendNote& note) {
+        if (!MakeFolders(Folder))
+            throw FatalError(Native(Folder));
+        if (const int err = ReplaceWhole(Folder, NotePath(), note.Encode()))
+            throw FatalError(SystemError::Describe(err));
+    };
+    steps.Done = [this](const QByteArray& queued) {
+        int err = 0;
+        if (!queued.isEmpty()) {
+            const LockedQueue queue(File, false);
+            QByteArray bytes;
+            if (queue.IsOpen() && (err = queue.Get().ReadRest(bytes)) == 0) {
+                // What another window of this account added meanwhile stays.
+                const QByteArray rest = Without(GoodRecords(bytes), queued);
+                if (rest.isEmpty())
+                    err = RemoveDurably(Folder, File);
+                else if (rest.size() != bytes.size())
+                    err = ReplaceWhole(Folder, File, rest);
+            }
+        }
+        // While the queue still holds them, the note tells the next flush that they are written.
+        if (err == 0)
+            RemoveDurably(Folder, NotePath());
+    };
+    QByteArray note;
+    const bool noted = PosixFile::ReadFile(NotePath(), note) == 0;
+    if (!next && !noted && !QFileInfo::exists(File))
+        return 0;
+    return scoreFile.AppendOnce(steps, next);
 }

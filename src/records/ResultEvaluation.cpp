@@ -128,7 +128,8 @@ ResultEvaluation::Recorded ResultEvaluation::RecordAttempt(const ScoreFile& file
     } else {
         try {
             queue->Flush(file, &attempt);
-        } catch (const ScoreFile::Unreachable& away) {
+        } catch (const FatalError& away) {
+            // Whatever keeps the attempt out of the score file, it waits on this PC.
             recorded.Problem = away.Message;
             try {
                 queue->Add(attempt);

@@ -53,13 +53,18 @@ ScoreBackups::ScoreBackups(const QString& dataFolder) : Folder(dataFolder) {}
 
 bool ScoreBackups::IsBackupName(const QString& name) { return BackupName.match(name).hasMatch(); }
 
+QString ScoreBackups::OrderKey(const QString& name)
+{
+    const QRegularExpressionMatch m = BackupName.match(name);
+    return m.hasMatch() ? m.captured(1) + m.captured(2).rightJustified(9, u'0') : QString();
+}
+
 QStringList ScoreBackups::Names() const
 {
     std::vector<std::pair<QString, QString>> found; // order, name
     for (const QString& name : NamesLike(Folder, Prefix + QStringLiteral("*.bak"))) {
-        const QRegularExpressionMatch m = BackupName.match(name);
-        if (m.hasMatch())
-            found.emplace_back(m.captured(1) + m.captured(2).rightJustified(9, u'0'), name);
+        if (const QString key = OrderKey(name); !key.isEmpty())
+            found.emplace_back(key, name);
     }
     std::sort(found.begin(), found.end());
     QStringList names;

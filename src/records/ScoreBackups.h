@@ -22,6 +22,9 @@ public:
     // Oldest first: by their stamp, then by their number within the second.
     QStringList Names() const;
     static bool IsBackupName(const QString& name);
+    // What backups are ordered by (a later one has a greater key); empty for a name that is not a
+    // backup's.
+    static QString OrderKey(const QString& name);
     // Writes `content` as a new backup made at `now`, with the permission bits `mode`: written under
     // a passing name, synced, and only then given its own, so that a backup is never a part of its
     // content. Returns its name; throws FatalError naming it when it cannot be made.

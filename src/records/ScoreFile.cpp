@@ -91,8 +91,12 @@ PosixFile OpenFile(const ScoreFile& owner, Access access, const QString& stageTe
             err = file.Open(path, O_RDWR | O_CREAT | O_EXCL, 0666);
             if (err == EEXIST) // another machine made it meanwhile
                 continue;
-            if (err == 0)
+            if (err == 0) {
                 GiveSharedMode(file.Get(), path);
+                // The new name made durable, or an append reported saved could go with it at a
+                // power cut. A folder that will not sync is the share's to answer for.
+                PosixFile::SyncFolder(owner.Folder());
+            }
         }
         if (err == EACCES || err == EROFS || err == EPERM) {
             if (access == Access::Write)
@@ -180,7 +184,16 @@ PosixFile OpenLocked(const ScoreFile& owner, Access access, short type, const QS
                         .arg(ErrorDescription(err == EBADF ? EACCES : err), Native(owner.Path())));
             });
         }
-        rewrite.FinishCutOff();
+        try {
+            rewrite.FinishCutOff();
+        } catch (const ScoreFile::Unreachable&) {
+            throw;
+        } catch (const FatalError& e) {
+            // A finisher that cannot write, cut, sync or clear up (a full disk, no right to remove
+            // the journal from the folder) leaves the journal for the next one; the attempt that
+            // came to append waits on the PC meanwhile.
+            throw ScoreFile::Unreachable(e.Message);
+        }
         if (type != F_WRLCK)
             LockFile(file.Get(), type, owner, waited, fail); // trades the write lock for a read lock at once
     } else {
@@ -396,6 +409,8 @@ void ScoreFile::AppendScoreRecord(const ScoreRecord& record) const
         RecordingFailed(EFBIG);
     if (const int err = file.WriteAt(bytes, records * RecordSize))
         RecordingFailed(err);
+    if (const int err = file.Sync())
+        RecordingFailed(err);
     Unlock(file.Get());
     if (const int err = file.Close())
         RecordingFailed(err);
@@ -443,6 +458,125 @@ int ScoreFile::AppendRecords(const std::vector<ScoreRecord>& records) const
     if (const int err = file.Close())
         RecordingFailed(err);
     return written;
+}
+
+namespace {
+// Date, time of day and level: what a teacher's correction of the pupil or the time leaves as it was.
+QByteArray AttemptOf(const QByteArray& record) { return record.left(16) + record.mid(18, 2); }
+
+// `records` without each one `taken` holds (once for each time it holds it).
+QByteArray Without(const QByteArray& records, const QByteArray& taken)
+{
+    QHash<QByteArray, int> counts;
+    for (qint64 at = 0; at + RecordSize <= taken.size(); at += RecordSize)
+        ++counts[taken.mid(at, RecordSize)];
+    QByteArray left;
+    for (qint64 at = 0; at + RecordSize <= records.size(); at += RecordSize) {
+        const QByteArray r = records.mid(at, RecordSize);
+        if (auto it = counts.find(r); it != counts.end() && it.value() > 0)
+            --it.value();
+        else
+            left += r;
+    }
+    return left;
+}
+
+// The records of the note's append that are in the file: the file as it stood right after that
+// append is the file now when no delete or restore came since, else the first backup made after it.
+// The append wrote its records in order from the note's place, so those that landed are the ones
+// found there, from the first on. Only when that backup is gone, any record of the whole file now
+// that is the same attempt counts.
+QByteArray LandedOf(const AppendNote& note, const PosixFile& file, const QString& folder)
+{
+    const qint64 count = note.Records.size() / RecordSize;
+    const QString after = ScoreBackups::OrderKey(note.NewestBackup);
+    QString firstLater;
+    for (const QString& name : ScoreBackups(folder).Names())
+        if (ScoreBackups::OrderKey(name) > after) {
+            firstLater = name;
+            break;
+        }
+    QByteArray then;
+    bool known = true;
+    if (firstLater.isEmpty()) {
+        then.resize(qsizetype(count * RecordSize));
+        const qint64 got = file.ReadAt(then.data(), then.size(), note.At * RecordSize);
+        then.truncate(qsizetype(std::max<qint64>(got, 0) / RecordSize * RecordSize));
+    } else {
+        QByteArray backup;
+        known = PosixFile::ReadFile(folder + firstLater, backup) == 0;
+        then = backup.mid(qsizetype(note.At * RecordSize), qsizetype(count * RecordSize));
+    }
+    QByteArray landed;
+    if (known) {
+        for (qint64 i = 0; (i + 1) * RecordSize <= then.size(); ++i) {
+            const QByteArray mine = note.Records.mid(i * RecordSize, RecordSize);
+            if (AttemptOf(then.mid(i * RecordSize, RecordSize)) != AttemptOf(mine))
+                break;
+            landed += mine;
+        }
+        return landed;
+    }
+    QByteArray whole;
+    if (file.ReadRest(whole) != 0)
+        return landed;
+    QHash<QByteArray, int> attempts;
+    for (qint64 at = 0; at + RecordSize <= whole.size(); at += RecordSize)
+        ++attempts[AttemptOf(whole.mid(at, RecordSize))];
+    for (qint64 at = 0; at < note.Records.size(); at += RecordSize) {
+        const QByteArray mine = note.Records.mid(at, RecordSize);
+        if (auto it = attempts.find(AttemptOf(mine)); it != attempts.end() && it.value() > 0) {
+            --it.value();
+            landed += mine;
+        }
+    }
+    return landed;
+}
+} // namespace
+
+int ScoreFile::AppendOnce(const QueueSteps& queue, const ScoreRecord* next) const
+{
+    const QString path = Path();
+    const auto RecordingFailed = [&path](int err) { ::RecordingFailed(path, err); };
+    PosixFile file = OpenLocked(*this, Access::Write, F_WRLCK, QString(), RecordingFailed);
+    const qint64 size = file.Size();
+    if (size < 0)
+        RecordingFailed(int(-size));
+    QByteArray queued;
+    std::optional<AppendNote> cutOff;
+    queue.Gather(queued, cutOff);
+    const qint64 whole = WholeRecords(size);
+    const qint64 queuedCount = queued.size() / RecordSize;
+    if (whole < 0 || whole + queuedCount + 1 >= std::numeric_limits<qint32>::max())
+        RecordingFailed(EFBIG);
+    QByteArray records = queued + (next ? next->ToBytes() : QByteArray());
+    if (cutOff)
+        records = Without(records, LandedOf(*cutOff, file, DataFolder));
+    // A record of an older queue that has no note may have landed all the same.
+    const qint64 window = std::min<qint64>(whole, LoadedScores::Window);
+    QByteArray recent(qsizetype(window * RecordSize), Qt::Uninitialized);
+    const qint64 got = file.ReadAt(recent.data(), recent.size(), (whole - window) * RecordSize);
+    if (got < 0)
+        RecordingFailed(int(-got));
+    recent.truncate(qsizetype(got));
+    records = Without(records, recent);
+    if (!records.isEmpty()) {
+        const QStringList backups = BackupNames();
+        try {
+            queue.Note({whole, backups.isEmpty() ? QString() : backups.last(), records});
+        } catch (const FatalError&) {
+            // Without the note a cut-off append is still found among the last records.
+        }
+        if (const int err = file.WriteAt(records, whole * RecordSize))
+            RecordingFailed(err);
+        if (const int err = file.Sync())
+            RecordingFailed(err);
+    }
+    queue.Done(queued);
+    Unlock(file.Get());
+    // Synced already: what close might still report was never in doubt.
+    file.Close();
+    return int(queuedCount);
 }
 
 void ScoreFile::LoadScoreRecords(LoadedScores& scores, const std::vector<ScoreRecord>& pending, bool shareAway) const

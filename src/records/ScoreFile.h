@@ -1,11 +1,13 @@
 #pragma once
 #include "base/FatalError.h"
 #include "base/ResponsiveWait.h"
+#include "records/AppendNote.h"
 #include "records/ScoreRecord.h"
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class Clock;
@@ -60,8 +62,28 @@ public:
     void AppendScoreRecord(const ScoreRecord& record) const;
     // Appends `records` in order under one lock, leaving out each one whose 44 bytes the last 20000
     // records already hold (once for each time they hold them), and syncs them to the disk. Returns
-    // how many were written. Throws as AppendScoreRecord, having written none.
+    // how many were written. Throws as AppendScoreRecord; part of the records may then be on the
+    // disk (a write cut short, or one the share reported failed after it landed).
     int AppendRecords(const std::vector<ScoreRecord>& records) const;
+
+    // How a queue of attempts on this PC takes part in an append (AppendOnce), each step under the
+    // score file's write lock, so that no other window or PC of this account appends meanwhile.
+    struct QueueSteps {
+        // The queued records (whole 44-byte records) and the note an append cut off before left.
+        std::function<void(QByteArray& queued, std::optional<AppendNote>& cutOff)> Gather;
+        // Keeps `note` (synced) before the append; throws FatalError when it cannot, and the append
+        // goes on without it.
+        std::function<void(const AppendNote& note)> Note;
+        // The queued records are all in the file now: the queue lets them go, and the note.
+        std::function<void(const QByteArray& queued)> Done;
+    };
+    // Appends the queue's records, then `next` when given, each at most once whatever happened to an
+    // earlier append: what an append that was cut off put in the file is found exactly (the note of
+    // AppendNote), beyond that what the last 20000 records hold is left out (as AppendRecords does).
+    // The records are synced before Done. Returns how many queued records are in the file now.
+    // Throws Unreachable when the file cannot be reached or written: part of the records may then be
+    // on the disk, and the note lets the next append tell which.
+    int AppendOnce(const QueueSteps& queue, const ScoreRecord* next = nullptr) const;
     // Rebuilds `scores` from the last 20000 whole records (one read), followed by `pending` (this
     // PC's attempts not yet in the file). Records whose pupil lies outside 0–5000 or whose level lies
     // outside 0–35 are damaged and left out entirely. With `shareAway` (attempts of this PC could not

@@ -173,30 +173,43 @@ private slots:
         QVERIFY2(r.Line(QStringLiteral("成績の記録")).contains(QStringLiteral("3件")), qPrintable(r.Out));
     }
 
-    // A pupil's account on a score file the administrator made for himself alone; and on one made
-    // for everybody.
+    // A pupil's account on a score file the administrator made for himself alone; on one made for
+    // everybody in a folder where only he makes files (no backup or journal of a delete, no
+    // finishing another PC's cut-off delete); and on both made for everybody.
     void pupilsAccount_data()
     {
         QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("folderMode");
         QTest::addColumn<int>("status");
-        QTest::newRow("root's 644 file") << 0644 << 1;
-        QTest::newRow("file for every account") << 0666 << 0;
+        QTest::addColumn<bool>("fileWritable");
+        QTest::addColumn<bool>("folderWritable");
+        QTest::newRow("root's 644 file") << 0644 << 0755 << 1 << false << false;
+        QTest::newRow("file for every account, folder for root") << 0666 << 0755 << 1 << true << false;
+        QTest::newRow("file and folder for every account") << 0666 << 0777 << 0 << true << true;
     }
     void pupilsAccount()
     {
         QFETCH(int, mode);
+        QFETCH(int, folderMode);
         QFETCH(int, status);
+        QFETCH(bool, fileWritable);
+        QFETCH(bool, folderWritable);
         if (!Root())
             QSKIP("running as another account needs root");
         MakeSchool();
         WriteRecords(2);
         QCOMPARE(::chmod(QFile::encodeName(ScorePath()).constData(), mode_t(mode)), 0);
+        QCOMPARE(::chmod(QFile::encodeName(Inst->DataFolder).constData(), mode_t(folderMode)), 0);
 
         const Result r = Check(QStringLiteral("nobody"));
         QVERIFY2(r.Status == status, qPrintable(r.Out + r.Err));
         const QString line = r.Line(QStringLiteral("成績ファイルへの書き込み"));
         QVERIFY2(line.contains(QStringLiteral("nobody")), qPrintable(r.Out));
-        QVERIFY2(line.startsWith(status == 0 ? QStringLiteral("【良好】") : QStringLiteral("【問題】")), qPrintable(line));
+        QVERIFY2(line.startsWith(fileWritable ? QStringLiteral("【良好】") : QStringLiteral("【問題】")), qPrintable(line));
+        const QString folder = r.Line(QStringLiteral("データフォルダへのファイルの作成と削除"));
+        QVERIFY2(folder.startsWith(folderWritable ? QStringLiteral("【良好】") : QStringLiteral("【問題】")), qPrintable(r.Out));
+        // The check leaves nothing behind.
+        QCOMPARE(QDir(Inst->DataFolder).entryList({QStringLiteral("*.new-*")}, QDir::Files), QStringList());
         // Reading needs no more than the other accounts' read rights.
         QVERIFY2(r.Line(QStringLiteral("成績の記録")).contains(QStringLiteral("2件")), qPrintable(r.Out));
     }

@@ -84,29 +84,43 @@ private slots:
     void damagedQueueSetAside_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("a record cut short") << Attempt(40).ToBytes() + Attempt(41).ToBytes().left(30);
-        QTest::newRow("not an attempt") << Attempt(40).ToBytes() + QByteArray(44, '\xff');
+        QTest::addColumn<QByteArray>("queued"); // what stays queued
+        QTest::addColumn<QByteArray>("damaged"); // what goes aside
+        QTest::newRow("a record torn by a power cut") << Attempt(40).ToBytes() + Attempt(41).ToBytes().left(30)
+                                                      << Attempt(40).ToBytes() << Attempt(41).ToBytes().left(30);
+        QTest::newRow("not an attempt between two") << Attempt(40).ToBytes() + QByteArray(44, '\xff') + Attempt(43).ToBytes()
+                                                    << Bytes({Attempt(40), Attempt(43)}) << QByteArray(44, '\xff');
+        QTest::newRow("nothing but damage") << QByteArray(50, '\xff') << QByteArray() << QByteArray(50, '\xff');
     }
+    // Only what is damaged goes aside, kept under a dated name and told; the attempts around it
+    // stay queued and are written with the next flush.
     void damagedQueueSetAside()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, queued);
+        QFETCH(QByteArray, damaged);
         QVERIFY(QDir().mkpath(Inst->Root + "queue"));
         QFile f(Queue->Path());
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
         f.close();
         QString problem;
-        QVERIFY(Queue->Load(&problem, QDateTime(QDate(2026, 12, 10), QTime(9, 8, 7))).empty());
+        QCOMPARE(Bytes(Queue->Load(&problem, QDateTime(QDate(2026, 12, 10), QTime(9, 8, 7)))), queued);
         const QString aside = Inst->Root + QStringLiteral("queue/未記録の成績_壊れたもの_20261210-090807.dat");
         QVERIFY2(problem.contains(QDir::toNativeSeparators(Queue->Path())), qPrintable(problem));
         QVERIFY2(problem.contains(QDir::toNativeSeparators(aside)), qPrintable(problem));
         QFile kept(aside);
         QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), bytes);
-        QVERIFY(!QFile::exists(Queue->Path()));
-        // The next attempt starts a queue of its own.
+        QCOMPARE(kept.readAll(), damaged);
+        QCOMPARE(QFile::exists(Queue->Path()), !queued.isEmpty());
         Queue->Add(Attempt(42));
-        QCOMPARE(Bytes(Queue->Load()), Attempt(42).ToBytes());
+        QCOMPARE(Bytes(Queue->Load()), queued + Attempt(42).ToBytes());
+        QString again;
+        Queue->Load(&again);
+        QCOMPARE(again, QString());
+        const ScoreFile file(Inst->DataFolder);
+        Queue->Flush(file);
+        QCOMPARE(ScoreBytes(), queued + Attempt(42).ToBytes());
     }
 
     // Each data folder has a queue of its own.
