@@ -29,7 +29,9 @@ int PosixFile::Close()
     const int fd = std::exchange(Fd, -1);
     if (!std::exchange(Owned, true))
         return 0;
-    return fd < 0 || ::close(fd) == 0 ? 0 : errno;
+    // Interrupted, the descriptor is closed all the same and what was written stands as it stands:
+    // the writers that must know sync before they close.
+    return fd < 0 || ::close(fd) == 0 || errno == EINTR ? 0 : errno;
 }
 
 qint64 PosixFile::ReadAt(char* buffer, qint64 size, qint64 offset) const
@@ -94,7 +96,13 @@ int PosixFile::Truncate(qint64 size) const
     return result == 0 ? 0 : errno;
 }
 
-int PosixFile::Sync() const { return ::fsync(Fd) == 0 ? 0 : errno; }
+int PosixFile::Sync() const
+{
+    while (::fsync(Fd) != 0)
+        if (errno != EINTR)
+            return errno;
+    return 0;
+}
 
 int PosixFile::ReadFile(const QString& path, QByteArray& into)
 {

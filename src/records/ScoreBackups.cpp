@@ -2,6 +2,7 @@
 #include "base/FatalError.h"
 #include "base/PosixFile.h"
 #include "base/SystemError.h"
+#include "records/ScoreJournal.h"
 #include "records/ScoreRecord.h"
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,15 @@ const QRegularExpression BackupName(QRegularExpression::anchoredPattern(
 // What a passing name carries: "<final name>.new-" and six characters of mkstemp. The older
 // delete's new file "成績累積データ.dat.new-XXXXXX" has the same form.
 const QRegularExpression PassingName(QStringLiteral("^成績累積データ.*\\.new-[A-Za-z0-9]{6}$"));
+
+// rename(2), again when a signal cut it short.
+int Rename(const QByteArray& from, const QByteArray& to)
+{
+    while (::rename(from.constData(), to.constData()) != 0)
+        if (errno != EINTR)
+            return -1;
+    return 0;
+}
 
 QStringList NamesLike(const QString& folder, const QString& wildcard)
 {
@@ -93,7 +103,7 @@ int ScoreBackups::WriteWhole(const QString& name, const QByteArray& bytes, mode_
         err = file.Sync();
     if (err == 0)
         err = file.Close();
-    if (err == 0 && ::rename(passing.constData(), QFile::encodeName(Folder + name).constData()) != 0)
+    if (err == 0 && Rename(passing, QFile::encodeName(Folder + name)) != 0)
         err = errno;
     if (err != 0 && !passing.isEmpty())
         ::unlink(passing.constData());
@@ -128,6 +138,8 @@ QString ScoreBackups::Write(const QByteArray& content, mode_t mode, const QDateT
             break;
         }
         const int linkErr = errno;
+        if (linkErr == EINTR)
+            continue;
         if (linkErr == EEXIST) {
             backups << name;
             name = NextName(backups, now);
@@ -142,7 +154,7 @@ QString ScoreBackups::Write(const QByteArray& content, mode_t mode, const QDateT
             name = NextName(backups, now);
             continue;
         }
-        if (::rename(passing.constData(), final.constData()) != 0)
+        if (Rename(passing, final) != 0)
             err = errno;
         break;
     }
@@ -225,10 +237,56 @@ QDateTime ScoreBackups::MadeAt(const QString& name)
 
 QString ScoreBackups::RestoreSource() { return QStringLiteral("成績累積データ.restore"); }
 
-void ScoreBackups::RemoveUnfinished() const
+bool ScoreBackups::JournalThere(QStringList* named) const
 {
+    // A fresh look at the folder first: some clients refresh their cache of it only then.
+    NamesLike(Folder, ScoreJournal::FileName());
+    QByteArray bytes;
+    const int err = PosixFile::ReadFile(Folder + ScoreJournal::FileName(), bytes);
+    if (err == ENOENT)
+        return false;
+    if (named) {
+        if (const std::optional<ScoreJournal> journal = ScoreJournal::Decode(bytes, nullptr)) {
+            *named << journal->Backup << BackupTails::FileNameOf(journal->Backup);
+            if (!journal->Source.isEmpty())
+                *named << journal->Source;
+        } else {
+            *named << QStringLiteral("*"); // unreadable: it may name anything
+        }
+    }
+    return true;
+}
+
+void ScoreBackups::RemoveUnfinished(int olderThanSeconds) const
+{
+    QStringList named;
+    if (JournalThere(&named))
+        return;
     ::unlink(QFile::encodeName(Folder + RestoreSource()).constData());
-    for (const QString& name : NamesLike(Folder, QStringLiteral("成績累積データ*.new-*")))
-        if (PassingName.match(name).hasMatch())
-            ::unlink(QFile::encodeName(Folder + name).constData());
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-olderThanSeconds);
+    for (const QString& name : NamesLike(Folder, QStringLiteral("成績累積データ*.new-*"))) {
+        if (!PassingName.match(name).hasMatch())
+            continue;
+        // Another PC's that does not reach the locks may be writing one just now.
+        if (olderThanSeconds > 0 && QFileInfo(Folder + name).lastModified().toUTC() > before)
+            continue;
+        ::unlink(QFile::encodeName(Folder + name).constData());
+    }
+}
+
+void ScoreBackups::RemoveOrphans(const QByteArray& current) const
+{
+    QStringList named;
+    if (JournalThere(&named))
+        return;
+    const QStringList backups = Names();
+    for (qsizetype i = backups.size() - 1; i >= 0; --i) {
+        const QString& name = backups[i];
+        if (QFileInfo::exists(Folder + BackupTails::FileNameOf(name)))
+            return;
+        QByteArray content;
+        if (PosixFile::ReadFile(Folder + name, content) != 0 || !current.startsWith(content))
+            return;
+        ::unlink(QFile::encodeName(Folder + name).constData());
+    }
 }

@@ -45,10 +45,19 @@ public:
     std::optional<BackupTails::Starts> AppendStarts(const QByteArray& current) const;
     // When the backup `name` was made; invalid for a name that is not a backup's.
     static QDateTime MadeAt(const QString& name);
-    // The passing copies of a backup, journal or restore that was cut off before it got its name,
-    // and the content a restore was to take when no journal speaks of it any more. Only under the
-    // write lock, with no journal there.
-    void RemoveUnfinished() const;
+    // The passing copies of a backup, journal, note or restore that was cut off before it got its
+    // name (those older than `olderThanSeconds`; 0: all), and the content a restore was to take when
+    // no journal speaks of it any more. Only under the write lock, with no journal there. Nothing a
+    // journal on the disk names is removed, whatever a share's cache said of it.
+    void RemoveUnfinished(int olderThanSeconds = 0) const;
+    // The newest backups without a note whose whole content still stands at the front of the score
+    // file (`current`): made by a rewrite that was cut off before its journal, so no rewrite followed
+    // them. They hold nothing the file does not, and are removed, so that they do not count among
+    // the kept ones. Only under the write lock, with no journal there.
+    void RemoveOrphans(const QByteArray& current) const;
+    // Whether a journal stands beside the score file, found by opening it (a share's cache of the
+    // folder may say otherwise), and the files it names.
+    bool JournalThere(QStringList* named = nullptr) const;
     // The file whose content a restore gives the score file, while the restore runs.
     static QString RestoreSource();
     // Writes `bytes` to the file `name` of the data folder with the permission bits `mode`: under a

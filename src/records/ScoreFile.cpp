@@ -165,6 +165,8 @@ void Unlock(int fd)
     ::fcntl(fd, F_SETLK, &lock);
 }
 
+constexpr int StaleAfterSeconds = 300;
+
 // Opens the score file and takes its lock. A rewrite that was cut off is finished first, under
 // the write lock, so that nobody reads a half-rewritten file or appends to it.
 template <typename Fail>
@@ -197,9 +199,10 @@ PosixFile OpenLocked(const ScoreFile& owner, Access access, short type, const QS
         if (type != F_WRLCK)
             LockFile(file.Get(), type, owner, waited, fail); // trades the write lock for a read lock at once
     } else {
-        // The content a restore cut off before its journal was to take: no journal speaks of it,
-        // and no restore runs while this lock is held.
-        ::unlink(QFile::encodeName(owner.Folder() + ScoreBackups::RestoreSource()).constData());
+        // What a rewrite killed before its journal left: the content a restore was to take, copies
+        // under passing names as large as the file. No rewrite runs while this lock is held; on a
+        // share that does not carry the locks one might, so only passing copies a few minutes old go.
+        ScoreBackups(owner.Folder()).RemoveUnfinished(StaleAfterSeconds);
     }
     if (waited > 0)
         owner.TellWaited(0);
@@ -308,12 +311,16 @@ void RewriteKeepingBackup(const ScoreFile& owner, int fd, const QByteArray& curr
         EditFailed(owner.Path(), QStringLiteral("書き換え"), errno);
     const ScoreBackups backups(folder);
     backups.RemoveUnfinished();
+    backups.RemoveOrphans(current);
     journal.Backup = backups.Write(current, st.st_mode & 07777, owner.BackupTime());
     journal.BackupSize = current.size();
     tails.Records = target.size() / RecordSize;
     tails.After.insert(journal.Backup, tails.Records);
     journal.Tails = tails.Encode();
     const auto unwind = [&] {
+        // A journal that got there after all (its rename answered in error by a share) needs them.
+        if (QStringList named; backups.JournalThere(&named))
+            return;
         ::unlink(QFile::encodeName(folder + journal.Backup).constData());
         if (journal.What == ScoreJournal::Kind::Restore)
             ::unlink(QFile::encodeName(folder + journal.Source).constData());

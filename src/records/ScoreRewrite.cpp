@@ -43,8 +43,8 @@ void ScoreRewrite::PauseForTestAt(const char* step)
 
 bool ScoreRewrite::JournalThere() const
 {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(Folder + ScoreJournal::FileName()).constData(), &st) == 0;
+    // Opened, not looked up: a share's cached "no such file" must not hide another PC's journal.
+    return ScoreBackups(Folder).JournalThere();
 }
 
 void ScoreRewrite::Refuse(const QString& needed, const QString& problem) const
@@ -117,7 +117,14 @@ void ScoreRewrite::WriteJournal(const ScoreJournal& journal, bool fresh) const
                                          .arg(SystemError::Describe(err), Native(path)));
     };
     // Whoever finishes it may be a pupil's account.
-    int err = ScoreBackups(Folder).WriteWhole(ScoreJournal::FileName(), journal.Encode(), 0644);
+    const QByteArray bytes = journal.Encode();
+    int err = ScoreBackups(Folder).WriteWhole(ScoreJournal::FileName(), bytes, 0644);
+    if (err != 0) {
+        // A rename whose answer the share lost may have been done all the same.
+        QByteArray there;
+        if (PosixFile::ReadFile(path, there) == 0 && there == bytes)
+            err = 0;
+    }
     if (err == 0 && (err = PosixFile::SyncFolder(Folder)) != 0 && fresh)
         ::unlink(QFile::encodeName(path).constData());
     if (err != 0)
