@@ -579,6 +579,7 @@ int ScoreFile::AppendOnce(const QueueSteps& queue, const ScoreRecord* next) cons
         if (const int err = file.Sync())
             RecordingFailed(err);
     }
+    ScoreRewrite::PauseForTestAt("appended");
     queue.Done(queued);
     Unlock(file.Get());
     // Synced already: what close might still report was never in doubt.

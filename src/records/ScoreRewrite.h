@@ -26,7 +26,8 @@ public:
     // Test hook, inert unless ZOME2_TEST_PAUSE_AT_STEP names `step`: then says "paused at <step>" on
     // standard output and waits for a line (or the end) on standard input, so that a test can kill a
     // rewrite at that very point, or keep it there, holding the lock, while another process queues
-    // up. The steps of a delete, in turn: locked, backed-up, journaled, moved, cut, synced, done.
+    // up. The steps of a delete, in turn: locked, backed-up, journaled, moved, cut, synced, done; of
+    // a queue's append (ScoreFile::AppendOnce): appended, before the queue lets its records go.
     static void PauseForTestAt(const char* step);
 
 private:
