@@ -16,8 +16,6 @@ QHash<QByteArray, int> Counted(const QByteArray& bytes)
     return counts;
 }
 
-// Date, time of day and level: what a change of the pupil or the time leaves as it was.
-QByteArray Attempt(const QByteArray& record) { return record.left(16) + record.mid(18, 2); }
 } // namespace
 
 QString BackupComparison::Damage(const QByteArray& backup)
@@ -62,7 +60,7 @@ QByteArray BackupComparison::AppendedAfter(const QByteArray& current, const QByt
     for (auto it = inBackup.cbegin(); it != inBackup.cend(); ++it) {
         const int gone = it.value() - inCurrent.value(it.key());
         if (gone > 0)
-            changed[Attempt(it.key())] += gone;
+            changed[AttemptOf(it.key())] += gone;
     }
     QByteArray appended;
     for (qint64 at = 0; at + R <= current.size(); at += R) {
@@ -71,7 +69,7 @@ QByteArray BackupComparison::AppendedAfter(const QByteArray& current, const QByt
             --it.value();
             continue;
         }
-        if (auto it = changed.find(Attempt(record)); it != changed.end() && it.value() > 0) {
+        if (auto it = changed.find(AttemptOf(record)); it != changed.end() && it.value() > 0) {
             --it.value();
             continue;
         }
@@ -79,3 +77,19 @@ QByteArray BackupComparison::AppendedAfter(const QByteArray& current, const QByt
     }
     return appended;
 }
+
+QByteArray BackupComparison::Without(const QByteArray& records, const QByteArray& taken)
+{
+    QHash<QByteArray, int> counts = Counted(taken);
+    QByteArray left;
+    for (qint64 at = 0; at + R <= records.size(); at += R) {
+        const QByteArray r = records.mid(at, R);
+        if (auto it = counts.find(r); it != counts.end() && it.value() > 0)
+            --it.value();
+        else
+            left += r;
+    }
+    return left;
+}
+
+QByteArray BackupComparison::AttemptOf(const QByteArray& record) { return record.left(16) + record.mid(18, 2); }

@@ -4,6 +4,7 @@
 #include "base/PosixFile.h"
 #include "base/SystemError.h"
 #include "records/AppendNote.h"
+#include "records/BackupComparison.h"
 #include "records/ScoreFile.h"
 #include <QCryptographicHash>
 #include <QDir>
@@ -101,23 +102,6 @@ QByteArray GoodRecords(const QByteArray& bytes, QByteArray* damaged = nullptr)
     if (damaged)
         *damaged += bytes.mid(whole);
     return good;
-}
-
-// `records` without the first of each record `taken` holds.
-QByteArray Without(const QByteArray& records, const QByteArray& taken)
-{
-    QHash<QByteArray, int> counts;
-    for (qint64 at = 0; at + R <= taken.size(); at += R)
-        ++counts[taken.mid(at, R)];
-    QByteArray left;
-    for (qint64 at = 0; at + R <= records.size(); at += R) {
-        const QByteArray r = records.mid(at, R);
-        if (auto it = counts.find(r); it != counts.end() && it.value() > 0)
-            --it.value();
-        else
-            left += r;
-    }
-    return left;
 }
 
 // Writes `bytes` to `path` whole: beside it, synced, renamed over it, the folder synced. 0 or errno.
@@ -270,7 +254,7 @@ int PendingAttempts::Flush(const ScoreFile& scoreFile, const ScoreRecord* next) 
             QByteArray bytes;
             if (queue.IsOpen() && (err = queue.Get().ReadRest(bytes)) == 0) {
                 // What another window of this account added meanwhile stays.
-                const QByteArray rest = Without(GoodRecords(bytes), queued);
+                const QByteArray rest = BackupComparison::Without(GoodRecords(bytes), queued);
                 if (rest.isEmpty())
                     err = RemoveDurably(Folder, File);
                 else if (rest.size() != bytes.size())

@@ -468,26 +468,6 @@ int ScoreFile::AppendRecords(const std::vector<ScoreRecord>& records) const
 }
 
 namespace {
-// Date, time of day and level: what a teacher's correction of the pupil or the time leaves as it was.
-QByteArray AttemptOf(const QByteArray& record) { return record.left(16) + record.mid(18, 2); }
-
-// `records` without each one `taken` holds (once for each time it holds it).
-QByteArray Without(const QByteArray& records, const QByteArray& taken)
-{
-    QHash<QByteArray, int> counts;
-    for (qint64 at = 0; at + RecordSize <= taken.size(); at += RecordSize)
-        ++counts[taken.mid(at, RecordSize)];
-    QByteArray left;
-    for (qint64 at = 0; at + RecordSize <= records.size(); at += RecordSize) {
-        const QByteArray r = records.mid(at, RecordSize);
-        if (auto it = counts.find(r); it != counts.end() && it.value() > 0)
-            --it.value();
-        else
-            left += r;
-    }
-    return left;
-}
-
 // The records of the note's append that are in the file: the file as it stood right after that
 // append is the file now when no delete or restore came since, else the first backup made after it.
 // The append wrote its records in order from the note's place, so those that landed are the ones
@@ -518,7 +498,7 @@ QByteArray LandedOf(const AppendNote& note, const PosixFile& file, const QString
     if (known) {
         for (qint64 i = 0; (i + 1) * RecordSize <= then.size(); ++i) {
             const QByteArray mine = note.Records.mid(i * RecordSize, RecordSize);
-            if (AttemptOf(then.mid(i * RecordSize, RecordSize)) != AttemptOf(mine))
+            if (BackupComparison::AttemptOf(then.mid(i * RecordSize, RecordSize)) != BackupComparison::AttemptOf(mine))
                 break;
             landed += mine;
         }
@@ -529,10 +509,10 @@ QByteArray LandedOf(const AppendNote& note, const PosixFile& file, const QString
         return landed;
     QHash<QByteArray, int> attempts;
     for (qint64 at = 0; at + RecordSize <= whole.size(); at += RecordSize)
-        ++attempts[AttemptOf(whole.mid(at, RecordSize))];
+        ++attempts[BackupComparison::AttemptOf(whole.mid(at, RecordSize))];
     for (qint64 at = 0; at < note.Records.size(); at += RecordSize) {
         const QByteArray mine = note.Records.mid(at, RecordSize);
-        if (auto it = attempts.find(AttemptOf(mine)); it != attempts.end() && it.value() > 0) {
+        if (auto it = attempts.find(BackupComparison::AttemptOf(mine)); it != attempts.end() && it.value() > 0) {
             --it.value();
             landed += mine;
         }
@@ -558,7 +538,7 @@ int ScoreFile::AppendOnce(const QueueSteps& queue, const ScoreRecord* next) cons
         RecordingFailed(EFBIG);
     QByteArray records = queued + (next ? next->ToBytes() : QByteArray());
     if (cutOff)
-        records = Without(records, LandedOf(*cutOff, file, DataFolder));
+        records = BackupComparison::Without(records, LandedOf(*cutOff, file, DataFolder));
     // A record of an older queue that has no note may have landed all the same.
     const qint64 window = std::min<qint64>(whole, LoadedScores::Window);
     QByteArray recent(qsizetype(window * RecordSize), Qt::Uninitialized);
@@ -566,7 +546,7 @@ int ScoreFile::AppendOnce(const QueueSteps& queue, const ScoreRecord* next) cons
     if (got < 0)
         RecordingFailed(int(-got));
     recent.truncate(qsizetype(got));
-    records = Without(records, recent);
+    records = BackupComparison::Without(records, recent);
     if (!records.isEmpty()) {
         const QStringList backups = BackupNames();
         try {
