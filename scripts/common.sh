@@ -9,9 +9,11 @@ BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-
 # its null sink with parec, checking it with pactl; the printing test starts a CUPS server of its
 # own with a cups-pdf printer, and the printed sheets are read back with pdftotext; the kiosk test
 # shows a screen on an X server without a window manager (Xvfb); the share check is tried on a FUSE
-# mount (bindfs); the source install's desktop entry is validated (desktop-file-utils).
+# mount (bindfs); the source install's desktop entry is validated (desktop-file-utils); power cuts
+# are played on a FUSE file system that loses what was not synced, written with fusepy for
+# /usr/bin/python3 (python3-fusepy; bindfs already brings the FUSE tools).
 TEST_PACKAGES=(pulseaudio pulseaudio-utils cups printer-driver-cups-pdf poppler-utils xvfb bindfs
-               desktop-file-utils)
+               desktop-file-utils python3-fusepy)
 # What building and checking the Debian package needs: dpkg-shlibdeps finds the package's
 # dependencies, lintian, appstreamcli and desktop-file-validate check it, file tells a stripped
 # program.

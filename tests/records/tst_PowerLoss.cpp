@@ -6,10 +6,13 @@
 // attempts and say so on stdout until the power is cut at a random moment. Then the disks' durable
 // images are read with the program's own loaders: what was reported saved must be there.
 #include "base/FatalError.h"
+#include "records/BackupTails.h"
 #include "records/PendingAttempts.h"
 #include "records/ScoreFile.h"
+#include "records/ScoreFileProbe.h"
 #include "records/ScoreRecord.h"
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -19,9 +22,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -31,6 +37,7 @@ const char* const RoleVariable = "ZOME2_POWERLOSS_WORKER";
 const char* const DataVariable = "ZOME2_POWERLOSS_DATA";
 const char* const QueueVariable = "ZOME2_POWERLOSS_QUEUE";
 const char* const FirstVariable = "ZOME2_POWERLOSS_FIRST";
+// The tests' seed, 0 unless set (a worker is given its own); the rounds a row, 6 unless set.
 const char* const SeedVariable = "ZOME2_POWERLOSS_SEED";
 const char* const RoundsVariable = "ZOME2_POWERLOSS_ROUNDS";
 const QString Python = QStringLiteral("/usr/bin/python3");
@@ -98,6 +105,13 @@ void Say(const char* what, const QList<qint32>& seconds = {})
     std::fflush(stdout);
 }
 
+// Attempts come one after another, often at once, sometimes with time between them: a cut falls
+// inside operations as well as between them, where what an operation left unsynced is lost.
+void Pause(QRandomGenerator& random)
+{
+    QThread::msleep(random.bounded(4u) == 0 ? 10 + random.bounded(30u) : random.bounded(4u));
+}
+
 // The teacher deletes records from before (seconds below FirstNew) and often takes a delete back
 // with the newest backup, while another machine appends. Each step is announced before and after.
 void RemoveAndRestore(const ScoreFile& file, QRandomGenerator& random)
@@ -116,12 +130,12 @@ void RemoveAndRestore(const ScoreFile& file, QRandomGenerator& random)
         Say("deleting", seconds);
         file.RemoveRecord(i + 1, now[size_t(i)]);
         Say("deleted", seconds);
-        QThread::msleep(random.bounded(4u));
+        Pause(random);
         if (earlier.size() <= 3 || random.bounded(2u) == 0) {
             Say("restoring", seconds);
             file.RestoreBackup(file.BackupNames().last()); // the one this delete made
             Say("restored", seconds);
-            QThread::msleep(random.bounded(4u));
+            Pause(random);
         }
     }
 }
@@ -142,6 +156,10 @@ int RunWorker(const QByteArray& role)
     try {
         if (role == "remove-restore") {
             RemoveAndRestore(file, random);
+            return 0;
+        }
+        if (role == "remove-first") { // held at a step with ZOME2_TEST_PAUSE_AT_STEP
+            file.RemoveRecord(1, file.ReadRecord(1));
             return 0;
         }
         QList<qint32> queued; // what this PC's queue holds, for a flush to take
@@ -185,9 +203,7 @@ int RunWorker(const QByteArray& role)
                 std::fprintf(stderr, "unknown role %s\n", role.constData());
                 return 1;
             }
-            // Attempts come one after another, with time between them: a cut falls between
-            // operations as well as inside them.
-            QThread::msleep(random.bounded(4u));
+            Pause(random);
         }
     } catch (const FatalError& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.Message));
@@ -238,9 +254,9 @@ public:
     // Empty once mounted; else why not.
     QString WaitMounted()
     {
-        for (QElapsedTimer t; !t.isValid() || t.elapsed() < 20000;) {
-            if (!t.isValid())
-                t.start();
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 20000) {
             while (Process.canReadLine())
                 if (Process.readLine().trimmed() == "mounted") {
                     Mounted = true;
@@ -278,7 +294,8 @@ public:
         ::close(fd);
         return answer;
     }
-    // Empty once unmounted and the file system has ended; else why not.
+    // Empty once unmounted and the file system has ended without a word (it reports its own faults
+    // on stderr); else why not.
     QString Unmount()
     {
         QString output;
@@ -293,9 +310,9 @@ public:
         Mounted = false;
         if (!Process.waitForFinished(10000))
             return QStringLiteral("powerloss_fs.py did not end after the unmount of %1").arg(MountPoint);
-        if (Process.exitCode() != 0)
-            return QStringLiteral("powerloss_fs.py failed on %1: %2")
-                .arg(MountPoint, QString::fromLocal8Bit(Process.readAllStandardError()));
+        const QString said = QString::fromLocal8Bit(Process.readAllStandardError()).trimmed();
+        if (Process.exitCode() != 0 || !said.isEmpty())
+            return QStringLiteral("powerloss_fs.py failed on %1 (exit code %2): %3").arg(MountPoint).arg(Process.exitCode()).arg(said);
         return QString();
     }
 
@@ -343,7 +360,6 @@ struct Reports {
 struct Worker {
     QByteArray Role;
     std::unique_ptr<QProcess> Process;
-    QByteArray Output;
 };
 } // namespace
 
@@ -356,7 +372,7 @@ class TestPowerLoss : public QObject {
         return rounds > 0 ? rounds : 6;
     }
 
-    // Fixed for a row (ZOME2_POWERLOSS_SEED gives other runs), so that a failure can be run again.
+    // Fixed for a row and a seed of the tests, so that a failure can be run again.
     static quint32 Seed()
     {
         quint32 seed = quint32(qEnvironmentVariableIntValue(SeedVariable));
@@ -365,13 +381,67 @@ class TestPowerLoss : public QObject {
         return seed;
     }
 
+    // "a=text d/ d/x=text": what is under `folder`, sorted, with the files' contents.
+    static QString Listing(const QString& folder)
+    {
+        QStringList entries;
+        QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString name = QDir(folder).relativeFilePath(path);
+            if (it.fileInfo().isDir()) {
+                entries << name + u'/';
+                continue;
+            }
+            QFile f(path);
+            entries << name + u'=' + QString::fromUtf8(f.open(QIODevice::ReadOnly) ? f.readAll() : "(unreadable)");
+        }
+        entries.sort();
+        return entries.join(u' ');
+    }
+
+    // One step on the mounted disk: "write P TEXT" (a file made anew), "sync P" (a file or a
+    // folder), "rename A B", "link A B", "unlink P", "mkdir P". Empty when done; else why not.
+    static QString Step(const QString& root, const QString& step)
+    {
+        const QStringList words = step.split(u' ');
+        const auto at = [&](int i) { return QFile::encodeName(root + u'/' + words.value(i)); };
+        const QString& what = words[0];
+        int result = -1;
+        int err = 0;
+        if (what == QLatin1String("write") || what == QLatin1String("sync")) {
+            const bool write = what == QLatin1String("write");
+            const int fd = ::open(at(1).constData(), write ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC : O_RDONLY | O_CLOEXEC, 0644);
+            const QByteArray text = words.value(2).toUtf8();
+            if (fd >= 0)
+                result = write ? (::write(fd, text.constData(), size_t(text.size())) == text.size() ? 0 : -1) : ::fsync(fd);
+            err = errno;
+            if (fd >= 0)
+                ::close(fd);
+        } else {
+            if (what == QLatin1String("rename"))
+                result = ::rename(at(1).constData(), at(2).constData());
+            else if (what == QLatin1String("link"))
+                result = ::link(at(1).constData(), at(2).constData());
+            else if (what == QLatin1String("unlink"))
+                result = ::unlink(at(1).constData());
+            else if (what == QLatin1String("mkdir"))
+                result = ::mkdir(at(1).constData(), 0755);
+            else
+                return QStringLiteral("unknown step: %1").arg(step);
+            err = errno;
+        }
+        return result == 0 ? QString() : QStringLiteral("%1: %2").arg(step, QString::fromLocal8Bit(std::strerror(err)));
+    }
+
     // Which files the durable images hold, to tell a lost name from lost content.
     static QString DescribeImages(const ScoreFile& file, const PendingAttempts& queue, const QString& queueFolder)
     {
         QStringList parts;
         const QFileInfo score(file.Path());
         parts << (score.exists() ? QStringLiteral("score file %1 bytes").arg(score.size())
-                                 : QStringLiteral("no score file (its name was lost)"));
+                                 : QStringLiteral("no score file"));
         const int backups = int(file.BackupNames().size());
         if (backups > 0)
             parts << QStringLiteral("%1 backups").arg(backups);
@@ -379,16 +449,16 @@ class TestPowerLoss : public QObject {
         others.removeAll(score.fileName());
         for (const QString& b : file.BackupNames()) {
             others.removeAll(b);
-            others.removeAll(b + QStringLiteral(".tails"));
+            others.removeAll(BackupTails::FileNameOf(b));
         }
         if (!others.isEmpty())
             parts << QStringLiteral("beside it: %1").arg(others.join(QStringLiteral(", ")));
         const QFileInfo queued(queue.Path());
         if (!QFileInfo(queueFolder).isDir())
-            parts << QStringLiteral("no queue folder (its name was lost)");
+            parts << QStringLiteral("no queue folder");
         else
             parts << (queued.exists() ? QStringLiteral("queue %1 bytes").arg(queued.size())
-                                      : QStringLiteral("no queue file (its name was lost)"));
+                                      : QStringLiteral("no queue file"));
         return parts.join(QStringLiteral("; "));
     }
 
@@ -493,9 +563,10 @@ class TestPowerLoss : public QObject {
     }
 
     // One round: the disks mounted, the workers started, the power cut after `runMs`, the images
-    // checked. `before`: the score file and the queue held attempts before the round.
+    // checked. `before`: the score file and the queue held attempts before the round. `reported`
+    // grows by the attempts reported saved and the records reported deleted or restored.
     void PowerCut(const QString& names, const QStringList& roles, bool before, int runMs, quint32 workerSeed,
-                  const QString& round)
+                  const QString& round, int& reported)
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -529,7 +600,7 @@ class TestPowerLoss : public QObject {
 
         std::vector<Worker> workers;
         for (const QString& role : roles) {
-            Worker w{role.toLatin1(), std::make_unique<QProcess>(), {}};
+            Worker w{role.toLatin1(), std::make_unique<QProcess>()};
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(RoleVariable, role);
             env.insert(DataVariable, dataFolder);
@@ -565,19 +636,25 @@ class TestPowerLoss : public QObject {
                                      .arg(round, QString::fromLatin1(w.Role), QString::fromLocal8Bit(w.Process->readAllStandardError()))));
             }
 
-        // Both disks stop at one moment, then lose what they had not made durable.
-        for (const QByteArray& command : {QByteArray("freeze"), QByteArray("cut")})
-            for (PowerLossDisk* disk : {&share, &pc}) {
-                const QByteArray answer = disk->Order(command);
-                if (answer != (command == "cut" ? QByteArray("cut") : QByteArray("frozen"))) {
-                    stop();
-                    QFAIL(qPrintable(QStringLiteral("%1 of %2: %3").arg(QString::fromLatin1(command), disk->MountPoint, QString::fromLocal8Bit(answer))));
-                }
-            }
+        // Both disks stop at one moment; the program stops with them, before it can say anything
+        // more; then the disks lose what they had not made durable.
+        const auto order = [&](const QByteArray& command, const QByteArray& answer) {
+            for (PowerLossDisk* disk : {&share, &pc})
+                if (const QByteArray said = disk->Order(command); said != answer)
+                    return QStringLiteral("%1 of %2: %3").arg(QString::fromLatin1(command), disk->MountPoint, QString::fromLocal8Bit(said));
+            return QString();
+        };
+        QString error = order("freeze", "frozen");
+        for (Worker& w : workers)
+            w.Process->kill();
+        if (error.isEmpty())
+            error = order("cut", "cut");
         stop();
+        QVERIFY2(error.isEmpty(), qPrintable(error));
         Reports told;
         for (Worker& w : workers)
             told.Read(w.Process->readAllStandardOutput());
+        reported += int(told.Saved.size() + told.LastChange.size());
         for (PowerLossDisk* disk : {&share, &pc}) {
             const QString error = disk->Unmount();
             QVERIFY2(error.isEmpty(), qPrintable(error));
@@ -588,8 +665,9 @@ class TestPowerLoss : public QObject {
         QVERIFY2(faults.isEmpty(),
                  qPrintable(QStringLiteral("%1 (%2), power cut %3 ms after the start, %4 attempts reported saved: %5. "
                                            "Durable images: %6")
-                                .arg(round, before ? QStringLiteral("score file and queue there before")
-                                                   : QStringLiteral("no score file and no queue folder before"))
+                                .arg(round, QStringLiteral("%1 records in the score file and %2 in the queue before")
+                                                .arg(earlierInFile.size())
+                                                .arg(earlierQueued.size()))
                                 .arg(runMs)
                                 .arg(told.Saved.size())
                                 .arg(faults.join(QStringLiteral("; ")), images)));
@@ -606,6 +684,101 @@ private slots:
         QString output;
         if (!Run(Python, {FileSystem, QStringLiteral("--help")}, &output))
             QSKIP(qPrintable(QStringLiteral("the power-loss file system cannot run: %1").arg(output)));
+    }
+
+    void diskKeepsWhatWasSynced_data()
+    {
+        QTest::addColumn<QString>("names");
+        QTest::addColumn<QString>("before"); // files on the disk before it is mounted
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("after");  // the image after the power cut
+        struct Case {
+            const char* Name;
+            const char* Before;
+            const char* Steps;
+            const char* NamesAtOnce;
+            const char* NamesAfterFolderSync;
+        };
+        const Case cases[] = {
+            {"written, not synced", "", "write a new", "a=", ""},
+            {"synced", "", "write a new; sync a", "a=new", ""},
+            {"synced with its folder", "", "write a new; sync a; sync .", "a=new", "a=new"},
+            {"written again, not synced", "b=old", "write b new", "b=old", "b=old"},
+            {"renamed over another", "b=old", "write a new; sync a; rename a b", "b=new", "b=old"},
+            {"renamed over another, folder synced", "b=old", "write a new; sync a; rename a b; sync .", "b=new", "b=new"},
+            {"unlinked", "b=old", "unlink b", "", "b=old"},
+            {"linked, the old name unlinked", "b=old", "link b c; unlink b", "c=old", "b=old"},
+            {"in a new folder", "", "mkdir d; write d/x new; sync d/x; sync d", "d/ d/x=new", ""},
+            {"in a new folder synced into its own", "", "mkdir d; write d/x new; sync d/x; sync d; sync .", "d/ d/x=new", "d/ d/x=new"},
+        };
+        for (const Case& c : cases) {
+            QTest::addRow("names durable at once, %s", c.Name)
+                << QStringLiteral("always") << QString::fromLatin1(c.Before) << QString::fromLatin1(c.Steps)
+                << QString::fromLatin1(c.NamesAtOnce);
+            QTest::addRow("names durable after a folder sync, %s", c.Name)
+                << QStringLiteral("folder-sync") << QString::fromLatin1(c.Before) << QString::fromLatin1(c.Steps)
+                << QString::fromLatin1(c.NamesAfterFolderSync);
+        }
+    }
+    // The disk the power cuts are played on: after a cut its image holds what was synced, and only
+    // that, and nothing reaches it any more.
+    void diskKeepsWhatWasSynced()
+    {
+        QFETCH(QString, names);
+        QFETCH(QString, before);
+        QFETCH(QString, steps);
+        QFETCH(QString, after);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        PowerLossDisk disk(dir.path() + u'/', QStringLiteral("disk"), names);
+        for (const QString& file : before.split(u' ', Qt::SkipEmptyParts)) {
+            QFile f(disk.Backing + u'/' + file.section(u'=', 0, 0));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(file.section(u'=', 1).toUtf8());
+        }
+        disk.Start();
+        const QString mounted = disk.WaitMounted();
+        QVERIFY2(mounted.isEmpty(), qPrintable(mounted));
+        for (const QString& step : steps.split(QStringLiteral("; "))) {
+            const QString error = Step(disk.MountPoint, step);
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+        }
+        QCOMPARE(disk.Order("cut"), QByteArray("cut"));
+        QCOMPARE(Step(disk.MountPoint, QStringLiteral("mkdir late")), QStringLiteral("mkdir late: %1").arg(QString::fromLocal8Bit(std::strerror(EIO))));
+        QCOMPARE(disk.Unmount(), QString());
+        QCOMPARE(Listing(disk.Backing), after);
+    }
+
+    // The score file's lock reaches from one process to another on the disk (the kernel keeps the
+    // locks of a FUSE file system that takes none itself), so the program's machines take turns there.
+    void lockReachesOtherProcesses()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        PowerLossDisk disk(dir.path() + u'/', QStringLiteral("data"), QStringLiteral("always"));
+        ScoreFile(disk.Backing + u'/').AppendRecords(Records({1, 2, 3}));
+        disk.Start();
+        const QString mounted = disk.WaitMounted();
+        QVERIFY2(mounted.isEmpty(), qPrintable(mounted));
+        const ScoreFile file(disk.MountPoint + u'/');
+        QProcess holder;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(RoleVariable, QStringLiteral("remove-first"));
+        env.insert(DataVariable, disk.MountPoint + u'/');
+        env.insert(QStringLiteral("ZOME2_TEST_PAUSE_AT_STEP"), QStringLiteral("locked"));
+        holder.setProcessEnvironment(env);
+        holder.start(QCoreApplication::applicationFilePath(), {});
+        bool paused = false;
+        while (!paused && holder.waitForReadyRead(20000))
+            while (!paused && holder.canReadLine())
+                paused = holder.readLine() == "paused at locked\n";
+        QVERIFY2(paused, holder.readAllStandardError().constData());
+        QCOMPARE(int(ScoreFileProbe::ProbeWriting(file.Path()).State), int(ScoreFileProbe::Writing::Busy));
+        holder.write("\n");
+        QVERIFY(holder.waitForFinished(20000));
+        QCOMPARE(holder.exitCode(), 0);
+        QCOMPARE(int(ScoreFileProbe::ProbeWriting(file.Path()).State), int(ScoreFileProbe::Writing::Writable));
+        QCOMPARE(file.ReadLastRecords(10).size(), size_t(2));
     }
 
     void savedAttemptsSurviveAPowerCut_data()
@@ -635,14 +808,22 @@ private slots:
         QFETCH(QStringList, roles);
         const quint32 seed = Seed();
         QRandomGenerator random(seed);
+        int reported = 0;
         for (int round = 0; round < Rounds(); ++round) {
             const int runMs = 10 + int(random.bounded(290u));
             const quint32 workerSeed = random.generate();
             PowerCut(names, roles, round % 2 == 1, runMs, workerSeed,
-                     QStringLiteral("seed %1, round %2 of %3").arg(seed).arg(round + 1).arg(Rounds()));
+                     QStringLiteral("%1=%2, round %3 of %4")
+                         .arg(QLatin1String(SeedVariable))
+                         .arg(qEnvironmentVariableIntValue(SeedVariable))
+                         .arg(round + 1)
+                         .arg(Rounds()),
+                     reported);
             if (QTest::currentTestFailed())
                 return;
         }
+        // Else every cut came before the program got anywhere, and nothing was shown.
+        QVERIFY2(reported > 0, "no attempt was reported saved and no record deleted before any power cut");
     }
 };
 
