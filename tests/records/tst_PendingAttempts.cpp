@@ -1,6 +1,7 @@
 #include "records/PendingAttempts.h"
 #include "records/ScoreFile.h"
 #include "support/TestInstallation.h"
+#include "support/WorkerProcesses.h"
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -89,45 +90,13 @@ class TestPendingAttempts : public QObject {
 
     QProcess& Start(const QString& role, const QString& pauseAt = QString(), const QStringList& account = {})
     {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(RoleVariable, role);
-        env.insert(DataVariable, Inst->DataFolder);
-        env.insert(QueueVariable, QueueFolder());
+        QMap<QString, QString> env{{RoleVariable, role}, {DataVariable, Inst->DataFolder}, {QueueVariable, QueueFolder()}};
         if (!pauseAt.isEmpty())
-            env.insert("ZOME2_TEST_PAUSE_AT_STEP", pauseAt);
-        process->setProcessEnvironment(env);
-        if (account.isEmpty())
-            process->start(QCoreApplication::applicationFilePath(), {});
-        else
-            process->start("setpriv", account);
-        Workers.push_back(std::move(process));
-        return *Workers.back();
+            env.insert(QStringLiteral("ZOME2_TEST_PAUSE_AT_STEP"), pauseAt);
+        return Workers.Start(env, account);
     }
-    static bool WaitForLine(QProcess& p, const QByteArray& line)
-    {
-        for (;;) {
-            while (p.canReadLine())
-                if (p.readLine().trimmed() == line)
-                    return true;
-            if (!p.waitForReadyRead(60000))
-                return false;
-        }
-    }
-    static QByteArray Result(QProcess& p)
-    {
-        if (!p.waitForFinished(120000))
-            return "(still running)";
-        if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-            return "(failed) " + p.readAllStandardError();
-        QByteArray result = "(no result)";
-        while (p.canReadLine()) {
-            const QByteArray line = p.readLine().trimmed();
-            if (line.startsWith("result "))
-                result = line.mid(7);
-        }
-        return result;
-    }
+    static bool WaitForLine(QProcess& p, const QByteArray& line) { return WorkerProcesses::WaitForLine(p, line); }
+    static QByteArray Result(QProcess& p) { return WorkerProcesses::Result(p); }
     // How often the score file holds `record`.
     int Held(const ScoreRecord& record) const
     {
@@ -140,14 +109,7 @@ class TestPendingAttempts : public QObject {
     }
 
 private slots:
-    void cleanup()
-    {
-        for (auto& p : Workers) {
-            p->kill();
-            p->waitForFinished(10000);
-        }
-        Workers.clear();
-    }
+    void cleanup() { Workers.KillAll(); }
 
     void flushCutOffNotDoubled_data()
     {
@@ -360,7 +322,7 @@ private slots:
 private:
     std::unique_ptr<TestInstallation> Inst;
     std::unique_ptr<PendingAttempts> Queue;
-    std::vector<std::unique_ptr<QProcess>> Workers;
+    WorkerProcesses Workers;
 };
 
 int main(int argc, char** argv)

@@ -11,6 +11,7 @@
 #include "records/ScoreFile.h"
 #include "records/ScoreJournal.h"
 #include "support/TestInstallation.h"
+#include "support/WorkerProcesses.h"
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -150,7 +151,7 @@ int RunWorker(const QString& role)
 class TestScoreFileRewrite : public QObject {
     Q_OBJECT
     std::unique_ptr<TestInstallation> Install;
-    std::vector<std::unique_ptr<QProcess>> Workers;
+    WorkerProcesses Workers;
 
     QString Path() const { return Install->DataFolder + FileName; }
 
@@ -189,48 +190,13 @@ class TestScoreFileRewrite : public QObject {
 
     QProcess& Start(const QString& role, const QString& pauseAt = QString(), const QStringList& account = {})
     {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(RoleVariable, role);
-        env.insert(FolderVariable, Install->DataFolder);
+        QMap<QString, QString> env{{RoleVariable, role}, {FolderVariable, Install->DataFolder}};
         if (!pauseAt.isEmpty())
             env.insert(PauseVariable, pauseAt);
-        process->setProcessEnvironment(env);
-        if (account.isEmpty())
-            process->start(QCoreApplication::applicationFilePath(), {});
-        else
-            process->start("setpriv", account);
-        Workers.push_back(std::move(process));
-        return *Workers.back();
+        return Workers.Start(env, account);
     }
-
-    // Reads the worker's lines until `line` comes; false when the worker ends first.
-    static bool WaitForLine(QProcess& p, const QByteArray& line)
-    {
-        for (;;) {
-            while (p.canReadLine())
-                if (p.readLine().trimmed() == line)
-                    return true;
-            if (!p.waitForReadyRead(60000))
-                return false;
-        }
-    }
-
-    // Waits for the worker to end well and returns what it printed after "result ", or why it failed.
-    static QByteArray Result(QProcess& p)
-    {
-        if (!p.waitForFinished(120000))
-            return "(still running)";
-        if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-            return "(failed) " + p.readAllStandardError();
-        QByteArray result = "(no result)";
-        while (p.canReadLine()) {
-            const QByteArray line = p.readLine().trimmed();
-            if (line.startsWith("result "))
-                result = line.mid(7);
-        }
-        return result;
-    }
+    static bool WaitForLine(QProcess& p, const QByteArray& line) { return WorkerProcesses::WaitForLine(p, line); }
+    static QByteArray Result(QProcess& p) { return WorkerProcesses::Result(p); }
 
     void KillAt(const QString& role, const QString& step)
     {
@@ -242,14 +208,7 @@ class TestScoreFileRewrite : public QObject {
 
 private slots:
     void init() { Install = std::make_unique<TestInstallation>(); }
-    void cleanup()
-    {
-        for (auto& p : Workers) {
-            p->kill();
-            p->waitForFinished(10000);
-        }
-        Workers.clear();
-    }
+    void cleanup() { Workers.KillAll(); }
 
     void killedAtEveryStep_data()
     {
@@ -772,10 +731,10 @@ private slots:
     // each writer's records stay in order.
     void appendsWhileRecordsAreRemoved()
     {
-        Start(QStringLiteral("removemany"));
+        std::vector<QProcess*> all{&Start(QStringLiteral("removemany"))};
         for (int w = 1; w <= Writers; ++w)
-            Start(QStringLiteral("appendmany:%1").arg(w));
-        for (auto& p : Workers)
+            all.push_back(&Start(QStringLiteral("appendmany:%1").arg(w)));
+        for (QProcess* p : all)
             QCOMPARE(Result(*p), QByteArray("done"));
 
         const QByteArray bytes = Contents(Path());
