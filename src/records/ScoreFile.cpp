@@ -427,44 +427,14 @@ int ScoreFile::AppendRecords(const std::vector<ScoreRecord>& records) const
 {
     if (records.empty())
         return 0;
-    const QString path = Path();
-    const auto RecordingFailed = [&path](int err) { ::RecordingFailed(path, err); };
-    PosixFile file = OpenLocked(*this, Access::Write, F_WRLCK, QString(), RecordingFailed);
-    const qint64 size = file.Size();
-    if (size < 0)
-        RecordingFailed(int(-size));
-    const qint64 whole = WholeRecords(size);
-    if (whole < 0 || whole + qint64(records.size()) >= std::numeric_limits<qint32>::max())
-        RecordingFailed(EFBIG);
-    // A write that timed out on the share may have landed after all: what the file already holds
-    // is not written twice.
-    const qint64 window = std::min<qint64>(whole, LoadedScores::Window);
-    QByteArray recent(qsizetype(window * RecordSize), Qt::Uninitialized);
-    const qint64 got = file.ReadAt(recent.data(), recent.size(), (whole - window) * RecordSize);
-    if (got < 0)
-        RecordingFailed(int(-got));
-    QHash<QByteArray, int> held;
-    for (qint64 at = 0; at + RecordSize <= got; at += RecordSize)
-        ++held[recent.mid(at, RecordSize)];
     QByteArray bytes;
-    int written = 0;
-    for (const ScoreRecord& r : records) {
-        const QByteArray b = r.ToBytes();
-        if (auto it = held.find(b); it != held.end() && it.value() > 0) {
-            --it.value();
-            continue;
-        }
-        bytes += b;
-        ++written;
-    }
-    if (const int err = file.WriteAt(bytes, whole * RecordSize))
-        RecordingFailed(err);
-    if (const int err = file.Sync())
-        RecordingFailed(err);
-    Unlock(file.Get());
-    if (const int err = file.Close())
-        RecordingFailed(err);
-    return written;
+    for (const ScoreRecord& r : records)
+        bytes += r.ToBytes();
+    QueueSteps steps;
+    steps.Gather = [&bytes](QByteArray& queued, std::optional<AppendNote>&) { queued = bytes; };
+    steps.Note = [](const AppendNote&) {};
+    steps.Done = [](const QByteArray&) {};
+    return AppendOnce(steps);
 }
 
 namespace {

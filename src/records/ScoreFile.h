@@ -62,8 +62,8 @@ public:
     void AppendScoreRecord(const ScoreRecord& record) const;
     // Appends `records` in order under one lock, leaving out each one whose 44 bytes the last 20000
     // records already hold (once for each time they hold them), and syncs them to the disk. Returns
-    // how many were written. Throws as AppendScoreRecord; part of the records may then be on the
-    // disk (a write cut short, or one the share reported failed after it landed).
+    // how many of them the file holds now. Throws as AppendScoreRecord; part of the records may then
+    // be on the disk (a write cut short, or one the share reported failed after it landed).
     int AppendRecords(const std::vector<ScoreRecord>& records) const;
 
     // How a queue of attempts on this PC takes part in an append (AppendOnce), each step under the
