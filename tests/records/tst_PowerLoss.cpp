@@ -11,6 +11,7 @@
 #include "records/ScoreFile.h"
 #include "records/ScoreFileProbe.h"
 #include "records/ScoreRecord.h"
+#include "support/SecondsRecords.h"
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -51,17 +52,7 @@ constexpr qint32 EarlierRecords = 8;
 const QList<qint32> EarlierQueued{101, 102};
 constexpr qint32 FirstNew = 1000;
 
-// Records of different seconds are different attempts: they ended at different times of day.
-ScoreRecord Record(qint16 pupil, qint32 seconds)
-{
-    ScoreRecord r;
-    r.Date = 46366; // 2026-12-10
-    r.TimeOfDay = 0.5 + seconds / 1e6;
-    r.Pupil = pupil;
-    r.Level = 1;
-    r.Seconds = seconds;
-    return r;
-}
+using SecondsRecords::Record;
 
 std::vector<ScoreRecord> Records(const QList<qint32>& seconds)
 {

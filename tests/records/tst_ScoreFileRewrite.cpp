@@ -10,6 +10,7 @@
 #include "records/ScoreBackups.h"
 #include "records/ScoreFile.h"
 #include "records/ScoreJournal.h"
+#include "support/SecondsRecords.h"
 #include "support/TestInstallation.h"
 #include "support/WorkerProcesses.h"
 #include <QProcess>
@@ -29,17 +30,7 @@ constexpr int Writers = 4;
 constexpr int AppendsPerWriter = 600;
 constexpr int StressDeletes = 40;
 
-// Records of different seconds are different attempts: they ended at different times of day.
-ScoreRecord Record(qint16 pupil, qint32 seconds)
-{
-    ScoreRecord r;
-    r.Date = 46366; // 2026-12-10
-    r.TimeOfDay = 0.5 + seconds / 1e6;
-    r.Pupil = pupil;
-    r.Level = 1;
-    r.Seconds = seconds;
-    return r;
-}
+using SecondsRecords::Record;
 
 // Pupil 1's records with these seconds.
 QByteArray Numbered(const QList<int>& seconds)

@@ -1,17 +1,22 @@
 #pragma once
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
 
 // Plays the pupil who reads each message box and presses OK: every box that becomes the active
-// modal window is noted and closed.
+// modal window is noted and closed. Given a file, it also answers a file dialog with that file.
 class MessageWatch : public QObject {
 public:
-    MessageWatch()
+    explicit MessageWatch(const QString& saveAs = QString())
     {
-        connect(&Poll, &QTimer::timeout, this, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        connect(&Poll, &QTimer::timeout, this, [this, saveAs] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && !saveAs.isEmpty()) {
+                dialog->selectFile(saveAs);
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 Texts << box->text();
                 box->done(QMessageBox::Ok);
             }

@@ -5,6 +5,7 @@
 #include "state/AppState.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
+#include "support/MessageWatch.h"
 #include "support/ScriptedRandom.h"
 #include "support/Screens.h"
 #include "support/TestInstallation.h"
@@ -348,19 +349,8 @@ private slots:
         Button("Command8")->click();
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("成績.csv"));
-        QStringList messages;
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, this, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-                dialog->selectFile(file);
-                QMetaObject::invokeMethod(dialog, "accept");
-            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                messages << box->text();
-                box->done(QMessageBox::Ok);
-            }
-        });
-        answer.start(10);
+        MessageWatch boxes(file);
+        const QStringList& messages = boxes.Texts;
         Button("CsvButton")->click();
         QTRY_COMPARE(messages.size(), 1);
         QVERIFY2(messages[0].contains(QDir::toNativeSeparators(file)), qPrintable(messages[0]));

@@ -200,19 +200,8 @@ private slots:
         Screen->Model()->sort(3, Qt::AscendingOrder);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("学級一覧.csv"));
-        QStringList messages;
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, this, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-                dialog->selectFile(file);
-                QMetaObject::invokeMethod(dialog, "accept");
-            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                messages << box->text();
-                box->done(QMessageBox::Ok);
-            }
-        });
-        answer.start(10);
+        MessageWatch boxes(file);
+        const QStringList& messages = boxes.Texts;
         Screen->findChild<QPushButton*>(QStringLiteral("CsvButton"))->click();
         QTRY_COMPARE(messages.size(), 1);
         QFile csv(file);
