@@ -6,7 +6,7 @@
 #include "drill/ui/DrillScreen.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreRecord.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "base/OleDate.h"
 #include "app/ScreenFlow.h"
 #include "support/ManualClock.h"
@@ -80,22 +80,21 @@ int main(int argc, char** argv)
         f.open(QIODevice::WriteOnly);
         f.write(bytes);
     }
-    ResetAppState();
-    inst.ApplyToAppState();
+    ResetTestScopes();
+    inst.ApplyTo(TestSchool());
     ManualClock clock;
     ScriptedRandom random({0.3});
-    AppState& s = App();
-    s.TheClock = &clock;
-    s.Random = &random;
-    s.Wait = [](int) {};
-    s.ProgramTitle = QStringLiteral("ゾメ２");
-    s.Catalogue.Build();
-    s.CurrentPupil = 7;
-    s.CurrentPupilName = QStringLiteral("山田太郎");
-    s.CurrentLevel = 2;
+    TestEnv().TheClock = &clock;
+    TestEnv().Random = &random;
+    TestEnv().Wait = [](int) {};
+    TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+    TestSchool().Catalogue.Build();
+    TestSession().CurrentPupil = 7;
+    TestSession().CurrentPupilName = QStringLiteral("山田太郎");
+    TestSession().CurrentLevel = 2;
     AppCalls::LoadPassCriteria();
 
-    ScreenFlow flow;
+    ScreenFlow flow(TestSchool(), TestSession(), TestEnv());
     constexpr int Runs = 15;
     std::vector<double> ms;
     for (int run = 0; run < Runs; ++run) {

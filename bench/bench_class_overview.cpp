@@ -5,7 +5,7 @@
 #include "base/OleDate.h"
 #include "base/ui/SystemSheetPrinter.h"
 #include "records/ScoreRecord.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "state/StateViews.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
@@ -40,37 +40,36 @@ void WriteRecords(int pupils, int levels)
     AppCalls::WriteScoreRecords(records);
 }
 
-ResultLists::Inputs Inputs() { return StateViews::ListInputs(App(), App().Roster, QStringLiteral("全学年")); }
+ResultLists::Inputs Inputs() { return StateViews::ListInputs(TestSchool(), TestSession(), TestEnv(), TestSchool().Roster, QStringLiteral("全学年")); }
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     ManualClock clock(Now);
-    ScaledForm::Windowed = true;
+    TestEnv().Windowed = true;
     TestInstallation inst;
     inst.WriteAll();
-    ResetAppState();
-    inst.ApplyToAppState();
-    AppState& s = App();
-    s.TheClock = &clock;
-    s.Wait = [](int) {};
-    s.ProgramTitle = QStringLiteral("ゾメ２");
-    s.Catalogue.Build();
+    ResetTestScopes();
+    inst.ApplyTo(TestSchool());
+    TestEnv().TheClock = &clock;
+    TestEnv().Wait = [](int) {};
+    TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+    TestSchool().Catalogue.Build();
 
     // 2000 pupils, 35 levels.
     constexpr int Levels = 35;
-    s.Catalogue.LevelCount = Levels;
+    TestSchool().Catalogue.LevelCount = Levels;
     for (int l = 1; l <= Levels; ++l) {
-        s.Catalogue.LevelName[std::size_t(l)] = QStringLiteral("レベル%1").arg(l);
-        s.Catalogue.LevelInUse[std::size_t(l)] = true;
+        TestSchool().Catalogue.LevelName[std::size_t(l)] = QStringLiteral("レベル%1").arg(l);
+        TestSchool().Catalogue.LevelInUse[std::size_t(l)] = true;
     }
     inst.WriteUniformCriteria(Levels);
     AppCalls::LoadPassCriteria();
     inst.WriteNumberedRoster(2000);
     WriteRecords(2000, Levels);
     AppCalls::ComputeResultTables();
-    RosterFile::LoadRoster(s.DataRoot, 0, 2026, s.Roster);
+    RosterFile::LoadRoster(TestSchool().DataRoot, 0, 2026, TestSchool().Roster);
     const std::vector<ScoreRecord> records = AppCalls::File().ReadLastRecords(20000);
     std::printf("bench_class_overview: 2000 listed pupils, %d levels, %zu records\n", Levels, records.size());
     int rows = 0;
@@ -78,7 +77,7 @@ int main(int argc, char** argv)
           Measure(21, [&] { rows = int(ClassOverview::Compute(records, Inputs(), ClassOverview::Period::ThisWeek).Rows.size()); }),
           "30 ms");
     Print("the screen opened until its first paint (file read included)", Measure(7, [&] {
-              auto* screen = new ClassOverviewScreen(QStringLiteral("全学年"));
+              auto* screen = new ClassOverviewScreen(TestSchool(), TestSession(), TestEnv(), QStringLiteral("全学年"));
               screen->ShowScreen();
               QCoreApplication::processEvents();
               delete screen;
@@ -86,14 +85,14 @@ int main(int argc, char** argv)
           "100 ms");
 
     // 90 pupils on the menu's three levels, on paper.
-    s.Catalogue.Build();
+    TestSchool().Catalogue.Build();
     inst.WriteNumberedRoster(90);
     WriteRecords(90, 3);
     QTemporaryDir pdfs;
     SystemSheetPrinter pdf(SystemSheetPrinter::Output::PdfFiles);
     pdf.SetPdfFolder(pdfs.path());
-    s.Printer = &pdf;
-    auto* screen = new ClassOverviewScreen(QStringLiteral("全学年"));
+    TestEnv().Printer = &pdf;
+    auto* screen = new ClassOverviewScreen(TestSchool(), TestSession(), TestEnv(), QStringLiteral("全学年"));
     screen->ShowScreen();
     QCoreApplication::processEvents();
     MessageWatch boxes;

@@ -5,7 +5,7 @@
 #include "BenchFigures.h"
 #include "base/OleDate.h"
 #include "records/ScoreRecord.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "state/StateViews.h"
 #include "support/AppCalls.h"
 #include "support/Screens.h"
@@ -60,7 +60,7 @@ void KeyAndPaint(QWidget* screen, QLineEdit* editBox, int key, const QString& te
 
 CriteriaEditor* OpenScreen()
 {
-    auto* screen = new CriteriaEditor;
+    auto* screen = new CriteriaEditor(TestSchool(), TestEnv());
     screen->ShowScreen();
     while (!screen->IsReady())
         QCoreApplication::processEvents();
@@ -73,23 +73,22 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ScaledForm::Windowed = true;
+    TestEnv().Windowed = true;
 
     TestInstallation inst;
     inst.WriteAll();
-    ResetAppState();
-    inst.ApplyToAppState();
+    ResetTestScopes();
+    inst.ApplyTo(TestSchool());
     inst.WriteUniformCriteria(9);
-    AppState& s = App();
-    s.Wait = [](int) {};
-    s.ProgramTitle = QStringLiteral("ゾメ２");
+    TestEnv().Wait = [](int) {};
+    TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
     AppCalls::LoadPassCriteria();
     WriteScores();
 
     std::printf("bench_criteria_editor: %d score records of %d pupils on 9 levels\n", Records, Pupils);
     Print("the spread computed afresh from every record", Measure(7, [] {
               TimeDistribution fresh;
-              fresh.For(StateViews::Scores(App()));
+              fresh.For(StateViews::Scores(TestSchool(), TestEnv()));
           }), "none");
     Print("the screen opened (grid, edit box, spread)", Measure(5, [] {
               CriteriaEditor* screen = OpenScreen();

@@ -1,7 +1,7 @@
 // Time from a key press on the drill screen to the repainted cell: a digit typed into the cursor
 // cell, measured until the cell's paint event has run. Offscreen, fixed problems.
 #include "drill/ui/DrillScreen.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
 #include <QApplication>
@@ -30,20 +30,19 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ResetAppState();
+    ResetTestScopes();
     ManualClock clock;
     ScriptedRandom random({0.3, 0.0, 0.8, 0.8, 0.25});
-    AppState& s = App();
-    s.TheClock = &clock;
-    s.Random = &random;
-    s.ProgramTitle = QStringLiteral("ゾメ２");
-    s.Catalogue.Build();
-    s.CurrentLevel = 1;
-    s.Criteria[1].TargetTime = 60;
-    s.Criteria[1].LowestTime = 90;
-    s.CurrentPupilName = QStringLiteral("山田太郎");
+    TestEnv().TheClock = &clock;
+    TestEnv().Random = &random;
+    TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+    TestSchool().Catalogue.Build();
+    TestSession().CurrentLevel = 1;
+    TestSchool().Criteria[1].TargetTime = 60;
+    TestSchool().Criteria[1].LowestTime = 90;
+    TestSession().CurrentPupilName = QStringLiteral("山田太郎");
 
-    DrillScreen screen;
+    DrillScreen screen(TestSchool(), TestSession(), TestEnv());
     screen.Model().EndAttempt = [] {};
     screen.resize(1024, 768);
     screen.show();

@@ -9,7 +9,7 @@
 #include "menu/ui/GraphSurface.h"
 #include "menu/ui/LevelMenu.h"
 #include "records/ScoreRecord.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
@@ -62,12 +62,12 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ScaledForm::Windowed = true;
+    TestEnv().Windowed = true;
 
     TestInstallation inst;
     inst.WriteAll();
-    ResetAppState();
-    inst.ApplyToAppState();
+    ResetTestScopes();
+    inst.ApplyTo(TestSchool());
     inst.WriteNumberedRoster(Pupils);
     inst.WriteUniformCriteria(Levels);
     WriteScores();
@@ -77,26 +77,25 @@ int main(int argc, char** argv)
     QTemporaryDir pdfs;
     SystemSheetPrinter printer(SystemSheetPrinter::Output::PdfFiles);
     printer.SetPdfFolder(pdfs.path());
-    AppState& s = App();
-    s.TheClock = &clock;
-    s.Random = &random;
-    s.Printer = &printer;
-    s.Wait = [](int) {};
-    s.ProgramTitle = QStringLiteral("ゾメ２");
-    s.Catalogue.Build();
+    TestEnv().TheClock = &clock;
+    TestEnv().Random = &random;
+    TestEnv().Printer = &printer;
+    TestEnv().Wait = [](int) {};
+    TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+    TestSchool().Catalogue.Build();
     for (int l = 4; l <= Levels; ++l) {
-        s.Catalogue.LevelName[std::size_t(l)] = QStringLiteral("レベル%1").arg(l);
-        s.Catalogue.LevelInUse[std::size_t(l)] = true;
+        TestSchool().Catalogue.LevelName[std::size_t(l)] = QStringLiteral("レベル%1").arg(l);
+        TestSchool().Catalogue.LevelInUse[std::size_t(l)] = true;
     }
-    s.Catalogue.LevelCount = Levels;
+    TestSchool().Catalogue.LevelCount = Levels;
     AppCalls::LoadPassCriteria(Levels);
     AppCalls::LoadRoster();
-    s.CurrentPupil = Pupil;
-    s.CurrentPupilName = QStringLiteral("生徒7先生");
-    s.GradeFilterText = QStringLiteral("全学年");
+    TestSession().CurrentPupil = Pupil;
+    TestSession().CurrentPupilName = QStringLiteral("生徒7先生");
+    TestSession().GradeFilterText = QStringLiteral("全学年");
     AppCalls::ComputeResultTables();
 
-    auto* menu = new LevelMenu;
+    auto* menu = new LevelMenu(TestSchool(), TestSession(), TestEnv());
     menu->ShowScreen();
     while (!menu->IsReady())
         QCoreApplication::processEvents();
@@ -109,16 +108,16 @@ int main(int argc, char** argv)
     constexpr int Runs = 15;
     const std::vector<ScoreRecord> records = AppCalls::File().ReadLastRecords(TimeGraph::Window);
     TimeGraph::Inputs in;
-    in.Lists.Roster = &s.Roster;
-    in.Lists.Scores = &s.Scores;
-    in.Lists.Results = &s.Results;
-    in.Lists.Criteria = &s.Criteria;
-    in.Lists.Catalogue = &s.Catalogue;
+    in.Lists.Roster = &TestSchool().Roster;
+    in.Lists.Scores = &TestSchool().Scores;
+    in.Lists.Results = &TestSchool().Results;
+    in.Lists.Criteria = &TestSchool().Criteria;
+    in.Lists.Catalogue = &TestSchool().Catalogue;
     in.Lists.LevelCount = Levels;
     in.Lists.CurrentPupil = Pupil;
     in.Lists.GradeFilterText = QStringLiteral("全学年");
     in.Lists.Now = Now;
-    in.ProgramTitle = s.ProgramTitle;
+    in.ProgramTitle = TestSchool().ProgramTitle;
     QImage picture(surface->size(), QImage::Format_RGB32);
     int dots = 0;
     Print("one band: rankings, band computed and painted", Collect(Runs, [&] {

@@ -6,7 +6,7 @@
 #include "base/OleDate.h"
 #include "menu/ui/LevelMenu.h"
 #include "records/ScoreRecord.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
@@ -41,8 +41,8 @@ void RunSchool(int pupils)
 {
     TestInstallation inst;
     inst.WriteAll();
-    ResetAppState();
-    inst.ApplyToAppState();
+    ResetTestScopes();
+    inst.ApplyTo(TestSchool());
     inst.WriteNumberedRoster(pupils);
     {
         QByteArray bytes;
@@ -60,23 +60,22 @@ void RunSchool(int pupils)
     }
     ManualClock clock(Now);
     ScriptedRandom random({0.3});
-    AppState& s = App();
-    s.TheClock = &clock;
-    s.Random = &random;
-    s.Wait = [](int) {};
-    s.ProgramTitle = QStringLiteral("ゾメ２");
-    s.Catalogue.Build();
+    TestEnv().TheClock = &clock;
+    TestEnv().Random = &random;
+    TestEnv().Wait = [](int) {};
+    TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+    TestSchool().Catalogue.Build();
     AppCalls::LoadPassCriteria();
     AppCalls::LoadRoster();
-    s.CurrentPupil = 7;
-    s.CurrentPupilName = QStringLiteral("生徒7");
-    s.GradeFilterText = QStringLiteral("全学年");
-    s.LoginTime = 9 * 3600;
+    TestSession().CurrentPupil = 7;
+    TestSession().CurrentPupilName = QStringLiteral("生徒7");
+    TestSession().GradeFilterText = QStringLiteral("全学年");
+    TestSession().LoginTime = 9 * 3600;
 
     std::printf("bench_menu: %d listed pupils, 20000 score records\n", pupils);
     constexpr int Runs = 9;
     const Figures open = Measure(Runs, [] {
-        auto* menu = new LevelMenu;
+        auto* menu = new LevelMenu(TestSchool(), TestSession(), TestEnv());
         menu->ShowScreen();
         while (!menu->IsReady())
             QCoreApplication::processEvents();
@@ -87,24 +86,24 @@ void RunSchool(int pupils)
     });
     Print("menu activated, opening view filled and painted", open, "30 ms");
 
-    auto* menu = new LevelMenu;
+    auto* menu = new LevelMenu(TestSchool(), TestSession(), TestEnv());
     menu->ShowScreen();
     while (!menu->IsReady())
         QCoreApplication::processEvents();
     Print("today's attempts", Measure(Runs, [menu] { menu->ShowTodaysAttempts(); PaintNow(menu); }), "20 ms");
-    s.ListPeriod = 5;
+    TestSession().ListPeriod = 5;
     Print("a ten-year period's attempts", Measure(Runs, [menu] { menu->ShowPeriodAttempts(); PaintNow(menu); }), "20 ms");
     std::vector<ScoreRecord> window;
     Print("  of which reading the last 20000 records",
           Measure(Runs, [&window] { window = AppCalls::File().ReadLastRecords(ResultLists::PeriodWindow); }), "-");
     ResultLists::Inputs in;
-    in.Roster = &s.Roster;
-    in.Scores = &s.Scores;
-    in.Results = &s.Results;
-    in.Criteria = &s.Criteria;
-    in.Catalogue = &s.Catalogue;
+    in.Roster = &TestSchool().Roster;
+    in.Scores = &TestSchool().Scores;
+    in.Results = &TestSchool().Results;
+    in.Criteria = &TestSchool().Criteria;
+    in.Catalogue = &TestSchool().Catalogue;
     in.LevelCount = 3;
-    in.CurrentPupil = s.CurrentPupil;
+    in.CurrentPupil = TestSession().CurrentPupil;
     in.GradeFilterText = QStringLiteral("全学年");
     in.Now = Now;
     Print("  of which building the rows",
@@ -127,7 +126,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ScaledForm::Windowed = true;
+    TestEnv().Windowed = true;
     RunSchool(2000);
     RunSchool(100);
     return 0;

@@ -4,7 +4,7 @@
 #include "records/ScoreFile.h"
 #include "records/ScoreRecord.h"
 #include "roster/ui/NameScreen.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "base/Clock.h"
 #include "base/OleDate.h"
 #include "support/TestInstallation.h"
@@ -21,15 +21,15 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ResetAppState();
+    ResetTestScopes();
 
     TestInstallation inst;
     inst.WritePathFile();
     inst.WriteCommonFile();
     inst.WriteCriteria();
-    inst.ApplyToAppState();
-    App().ProgramTitle = QStringLiteral("ゾメ２");
-    App().SeasonColour = QColor(192, 255, 192);
+    inst.ApplyTo(TestSchool());
+    TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+    TestSchool().SeasonColour = QColor(192, 255, 192);
 
     constexpr int Pupils = 1000;
     constexpr int Records = 20000;
@@ -47,7 +47,7 @@ int main(int argc, char** argv)
     QFile scores(AppCalls::File().Path());
     if (!scores.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write the score file");
-    const QDate today = App().TheClock->Today();
+    const QDate today = TestEnv().TheClock->Today();
     for (int i = 0; i < Records; ++i) {
         ScoreRecord r;
         r.Date = OleDate::FromDate(today.addDays(-(i % 400)));
@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     for (int run = 0; run < Runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        auto* screen = new NameScreen;
+        auto* screen = new NameScreen(TestSchool(), TestSession(), TestEnv());
         QCoreApplication::processEvents(); // the first paint
         ms.push_back(timer.nsecsElapsed() / 1e6);
         rows = screen->findChild<QListWidget*>(QStringLiteral("List1"))->count();

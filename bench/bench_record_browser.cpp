@@ -5,7 +5,7 @@
 #include "BenchFigures.h"
 #include "base/OleDate.h"
 #include "records/ScoreRecord.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "state/StateViews.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
@@ -89,7 +89,7 @@ RecordBrowser* OpenBrowser(double* ms)
 {
     QElapsedTimer t;
     t.start();
-    auto* screen = new RecordBrowser;
+    auto* screen = new RecordBrowser(TestSchool(), TestEnv());
     PaintWatch watch;
     auto* list = screen->findChild<QListView*>(QStringLiteral("List1"));
     list->viewport()->installEventFilter(&watch);
@@ -109,21 +109,20 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ScaledForm::Windowed = true;
+    TestEnv().Windowed = true;
 
     TestInstallation inst;
     inst.WriteAll();
-    ResetAppState();
-    inst.ApplyToAppState();
+    ResetTestScopes();
+    inst.ApplyTo(TestSchool());
     inst.WriteNumberedRoster(Pupils);
     WriteScores();
 
     ManualClock clock(Now);
-    AppState& s = App();
-    s.TheClock = &clock;
-    s.Wait = [](int) {};
-    s.ProgramTitle = QStringLiteral("ゾメ２");
-    s.SchoolName = QStringLiteral("テスト小学校");
+    TestEnv().TheClock = &clock;
+    TestEnv().Wait = [](int) {};
+    TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+    TestSchool().SchoolName = QStringLiteral("テスト小学校");
 
     std::printf("bench_record_browser: %d score records (every 250th of level 0, every 5th of another school), %d pupils\n",
                 Records, Pupils);
@@ -154,8 +153,8 @@ int main(int argc, char** argv)
           "<= 300 ms");
 
     RecordListModel model;
-    model.SetTables(RecordLines::MakeTables(s.Roster, s.SchoolCode, s.SchoolName));
-    const ScoreFile file = StateViews::Scores(s);
+    model.SetTables(RecordLines::MakeTables(TestSchool().Roster, TestSchool().SchoolCode, TestSchool().SchoolName));
+    const ScoreFile file = StateViews::Scores(TestSchool(), TestEnv());
     Print("reading the file into the list (no screen)", Collect(Runs, [&] { return Timed([&] { model.Load(file); }); }),
           "within the opening");
 

@@ -3,7 +3,7 @@
 #include "support/AppCalls.h"
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QCoreApplication>
@@ -104,11 +104,11 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     TestInstallation install;
-    install.ApplyToAppState();
+    install.ApplyTo(TestSchool());
     ManualClock clock(Now);
-    App().TheClock = &clock;
+    TestEnv().TheClock = &clock;
     for (int level = 1; level <= 35; ++level) {
-        PassCriteria& c = App().Criteria[level];
+        PassCriteria& c = TestSchool().Criteria[level];
         c.TargetTime = 60 + level;
         c.LowestTime = 120;
         c.ClearPoints = 100;

@@ -7,7 +7,7 @@
 #include "app/ScreenFlow.h"
 #include "records/ScoreRecord.h"
 #include "setup/ShareSafety.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/Screens.h"
@@ -60,11 +60,11 @@ int main(int argc, char** argv)
     std::vector<double> with, without;
     for (int run = 0; run < 21; ++run) {
         for (const bool check : {true, false}) {
-            ResetAppState();
-            App().TheClock = &clock;
-            App().ProgramFolderOverride = inst.ProgramFolder;
-            App().CheckShareAtStart = check;
-            ScreenFlow flow;
+            ResetTestScopes();
+            TestEnv().TheClock = &clock;
+            TestSchool().ProgramFolderOverride = inst.ProgramFolder;
+            TestSchool().CheckShareAtStart = check;
+            ScreenFlow flow(TestSchool(), TestSession(), TestEnv());
             const double ms = Timed([&] {
                 flow.OpenNameSelection();
                 QCoreApplication::processEvents(); // the first paint

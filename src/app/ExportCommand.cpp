@@ -4,7 +4,9 @@
 #include "base/FatalError.h"
 #include "records/ResultExport.h"
 #include "roster/RosterFile.h"
-#include "state/AppState.h"
+#include "state/Environment.h"
+#include "state/School.h"
+#include "state/Session.h"
 #include "state/StateViews.h"
 #include <cstdio>
 
@@ -15,28 +17,30 @@ void PrintError(const QString& message)
 }
 } // namespace
 
-int ExportCommand::Run(const QString& programFolderOverride, const QString& file, int giveUpSeconds)
+int ExportCommand::Run(Environment& env, const QString& programFolderOverride, const QString& file, int giveUpSeconds)
 {
-    AppState& s = App();
-    s.ProgramFolderOverride = programFolderOverride;
-    s.LockGiveUpSeconds = giveUpSeconds;
-    s.WaitNotice = [](int seconds) {
+    School TheSchool;
+    const Session TheSession;
+    Environment& Env = env;
+    TheSchool.ProgramFolderOverride = programFolderOverride;
+    Env.LockGiveUpSeconds = giveUpSeconds;
+    Env.WaitNotice = [](int seconds) {
         if (seconds == 3)
             PrintError(QStringLiteral("ほかのパソコンが成績ファイルを使っています。空くのを待っています。"));
     };
     try {
-        ScreenFlow::LoadConfiguration();
-        const int schoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
-        if (!RosterFile::LoadRoster(s.DataRoot, s.RosterOption, schoolYear, s.Roster))
-            PrintError(QStringLiteral("名簿ファイル") + s.Roster.ReadProblem + QStringLiteral("（名前は空欄で出力します）: ")
-                       + RosterFile::Path(s.DataRoot));
-        StateViews::ComputeResultTables(s);
+        ScreenFlow::LoadConfiguration(TheSchool);
+        const int schoolYear = RosterFile::SchoolYear(Env.TheClock->Today(), TheSchool.SchoolYearStartMonth);
+        if (!RosterFile::LoadRoster(TheSchool.DataRoot, TheSchool.RosterOption, schoolYear, TheSchool.Roster))
+            PrintError(QStringLiteral("名簿ファイル") + TheSchool.Roster.ReadProblem + QStringLiteral("（名前は空欄で出力します）: ")
+                       + RosterFile::Path(TheSchool.DataRoot));
+        StateViews::ComputeResultTables(TheSchool, TheSession, Env);
     } catch (const FatalError& e) {
         PrintError(e.Message);
         return 1;
     }
-    const QByteArray bytes = ResultExport::Build(s.Scores, s.Results, s.Criteria, s.Roster.PupilName,
-                                                 s.Roster.PupilGradeLabel);
+    const QByteArray bytes = ResultExport::Build(TheSchool.Scores, TheSchool.Results, TheSchool.Criteria, TheSchool.Roster.PupilName,
+                                                 TheSchool.Roster.PupilGradeLabel);
     const QString error = ResultExport::Save(file, bytes);
     if (!error.isEmpty()) {
         PrintError(error);

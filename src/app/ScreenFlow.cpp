@@ -18,7 +18,9 @@
 #include "setup/ui/SplashScreen.h"
 #include "setup/ui/VersionDialog.h"
 #include "sound/SoundCues.h"
-#include "state/AppState.h"
+#include "state/Environment.h"
+#include "state/School.h"
+#include "state/Session.h"
 #include "state/StateViews.h"
 #include "teacher/ui/RecordBrowser.h"
 #include "teacher/ui/ClassOverviewScreen.h"
@@ -30,16 +32,16 @@
 #include <initializer_list>
 #include <utility>
 
-ScreenFlow::ScreenFlow(QObject* parent)
-    : QObject(parent), Notice(new LockNotice), OwnCues(new SoundCues), FlushTimer(new QTimer(this)),
+ScreenFlow::ScreenFlow(School& school, Session& session, Environment& env, QObject* parent)
+    : QObject(parent), TheSchool(school), TheSession(session), Env(env), Notice(new LockNotice), OwnCues(new SoundCues), FlushTimer(new QTimer(this)),
       MessageBoxes(new ScaledMessageBoxes(this))
 {
     // Every message box of the screens at their scale, readable on a large screen.
     qApp->installEventFilter(MessageBoxes);
     FlushTimer->setInterval(FlushIntervalMs);
     connect(FlushTimer, &QTimer::timeout, this, &ScreenFlow::FlushPendingAttempts);
-    App().Cues = OwnCues;
-    App().WaitNotice = [notice = QPointer<LockNotice>(Notice)](int seconds) {
+    Env.Cues = OwnCues;
+    Env.WaitNotice = [notice = QPointer<LockNotice>(Notice)](int seconds) {
         if (notice)
             notice->Waited(seconds);
     };
@@ -47,9 +49,9 @@ ScreenFlow::ScreenFlow(QObject* parent)
 
 ScreenFlow::~ScreenFlow()
 {
-    if (App().Cues == OwnCues)
-        App().Cues = nullptr;
-    App().WaitNotice = nullptr;
+    if (Env.Cues == OwnCues)
+        Env.Cues = nullptr;
+    Env.WaitNotice = nullptr;
     delete Notice.data();
     delete OwnCues;
 }
@@ -67,7 +69,7 @@ void ScreenFlow::CloseScreen(QWidget* screen)
 
 void ScreenFlow::Start()
 {
-    Splash = new SplashScreen;
+    Splash = new SplashScreen(TheSchool, Env);
     connect(Splash, &SplashScreen::HandOver, this, [this] {
         OpenNameSelection();
         CloseScreen(Splash);
@@ -75,34 +77,32 @@ void ScreenFlow::Start()
     Splash->Start();
 }
 
-void ScreenFlow::LoadConfiguration()
+void ScreenFlow::LoadConfiguration(School& school)
 {
-    AppState& s = App();
-    const QString programFolder = Configuration::ProgramFolderPath(s.ProgramFolderOverride);
-    static_cast<Installation&>(s) = Configuration::LoadPathsAndConfiguration(programFolder, s.DevelopmentLayout);
+    const QString programFolder = Configuration::ProgramFolderPath(school.ProgramFolderOverride);
+    static_cast<Installation&>(school) = Configuration::LoadPathsAndConfiguration(programFolder, school.DevelopmentLayout);
     // Every level the menu will offer needs its row.
     LevelCatalogue offered;
     offered.Build();
-    PassCriteriaFile::LoadPassCriteria(s.DataFolder, s.Criteria, offered.LevelCount);
+    PassCriteriaFile::LoadPassCriteria(school.DataFolder, school.Criteria, offered.LevelCount);
 }
 
 void ScreenFlow::OpenNameSelection()
 {
     try {
-        LoadConfiguration();
+        LoadConfiguration(TheSchool);
     } catch (const FatalError& e) {
         Fatal(e.Message);
         return;
     }
     // The wave files assigned to each cue, from the sound folder.
-    AppState& s = App();
-    OwnCues->Table = SoundCues::LoadSoundTable(s.SoundFolder);
-    OwnCues->Folder = s.SoundFolder;
-    OwnCues->Player = s.Player;
-    OwnCues->Random = s.Random;
+    OwnCues->Table = SoundCues::LoadSoundTable(TheSchool.SoundFolder);
+    OwnCues->Folder = TheSchool.SoundFolder;
+    OwnCues->Player = Env.Player;
+    OwnCues->Random = Env.Random;
     // Once a run: a PC that cannot record attempts, or whose share lets two PCs write at once,
     // is told before the first pupil works, not when an attempt is lost.
-    const QString warning = s.CheckShareAtStart ? ShareSafety::StartupWarning(s.DataFolder, s.MountTablePath) : QString();
+    const QString warning = TheSchool.CheckShareAtStart ? ShareSafety::StartupWarning(TheSchool.DataFolder, TheSchool.MountTablePath) : QString();
     ShowNameSelection();
     if (!warning.isEmpty())
         QTimer::singleShot(0, Names, [screen = Names, warning] {
@@ -115,15 +115,14 @@ void ScreenFlow::OpenNameSelection()
 
 void ScreenFlow::FlushPendingAttempts()
 {
-    AppState& s = App();
-    const std::optional<PendingAttempts> queue = StateViews::Queue(s);
+    const std::optional<PendingAttempts> queue = StateViews::Queue(TheSchool);
     if (!queue || Flushing || (Drill && Drill->isVisible()))
         return;
     Flushing = true;
-    if (!StateViews::PendingRecords(s).empty()) {
+    if (!StateViews::PendingRecords(TheSchool, Env).empty()) {
         try {
             // The share may still be away: one try, no waiting for it to come back.
-            queue->Flush(StateViews::Scores(s).TryOnce());
+            queue->Flush(StateViews::Scores(TheSchool, Env).TryOnce());
         } catch (const FatalError&) {
             // They wait for the next time.
         }
@@ -136,15 +135,14 @@ void ScreenFlow::FlushPendingAttempts()
 void ScreenFlow::ShowPendingCount()
 {
     if (Names)
-        Names->ShowPendingAttempts(int(StateViews::PendingRecords(App()).size()));
+        Names->ShowPendingAttempts(int(StateViews::PendingRecords(TheSchool, Env).size()));
 }
 
 void ScreenFlow::TellQueueProblem()
 {
-    AppState& s = App();
-    if (s.QueueProblem.isEmpty())
+    if (TheSchool.QueueProblem.isEmpty())
         return;
-    const QString problem = std::exchange(s.QueueProblem, QString());
+    const QString problem = std::exchange(TheSchool.QueueProblem, QString());
     QWidget* over = nullptr;
     for (QWidget* screen : std::initializer_list<QWidget*>{Names, Menu, EndScreen})
         if (screen && screen->isVisible())
@@ -154,15 +152,15 @@ void ScreenFlow::TellQueueProblem()
 
 void ScreenFlow::ShowNameSelection()
 {
-    auto* screen = new NameScreen;
+    auto* screen = new NameScreen(TheSchool, TheSession, Env);
     Names = screen;
     connect(screen, &NameScreen::FatalErrorRaised, this, &ScreenFlow::Fatal);
     connect(screen, &NameScreen::PupilSignedIn, this, [this] {
         FlushPendingAttempts();
         BuildLevelCatalogue();
     });
-    connect(screen, &NameScreen::VersionRequested, screen, [screen] {
-        VersionDialog dialog(screen);
+    connect(screen, &NameScreen::VersionRequested, screen, [this, screen] {
+        VersionDialog dialog(TheSchool, screen);
         dialog.adjustSize();
         dialog.move(screen->frameGeometry().center() - dialog.rect().center());
         dialog.exec();
@@ -180,18 +178,18 @@ void ScreenFlow::ShowNameSelection()
 
 void ScreenFlow::BuildLevelCatalogue()
 {
-    App().Catalogue.Build();
+    TheSchool.Catalogue.Build();
     ShowLevelMenu();
 }
 
 void ScreenFlow::ShowLevelMenu()
 {
-    auto* menu = new LevelMenu;
+    auto* menu = new LevelMenu(TheSchool, TheSession, Env);
     Menu = menu;
     connect(menu, &LevelMenu::FatalErrorRaised, this, &ScreenFlow::Fatal);
     // The menu's own wait panel stands while the drill opens; the drill closes the menu.
     connect(menu, &LevelMenu::LevelChosen, this, [this](int level) {
-        App().CurrentLevel = qint16(level);
+        TheSession.CurrentLevel = qint16(level);
         StartDrill();
     });
     connect(menu, &LevelMenu::BackChosen, this, [this, menu] {
@@ -217,7 +215,7 @@ void ScreenFlow::ShowLevelMenu()
 
 void ScreenFlow::ShowRecordBrowser()
 {
-    auto* browser = new RecordBrowser;
+    auto* browser = new RecordBrowser(TheSchool, Env);
     Browser = browser;
     connect(browser, &RecordBrowser::BackChosen, this, [this, browser] {
         ShowLevelMenu();
@@ -228,7 +226,7 @@ void ScreenFlow::ShowRecordBrowser()
 
 void ScreenFlow::ShowCriteriaEditor()
 {
-    auto* editor = new CriteriaEditor;
+    auto* editor = new CriteriaEditor(TheSchool, Env);
     Editor = editor;
     connect(editor, &CriteriaEditor::BackChosen, this, [this, editor] {
         ShowLevelMenu();
@@ -239,7 +237,7 @@ void ScreenFlow::ShowCriteriaEditor()
 
 void ScreenFlow::ShowClassOverview(const QString& gradeFilter)
 {
-    auto* overview = new ClassOverviewScreen(gradeFilter);
+    auto* overview = new ClassOverviewScreen(TheSchool, TheSession, Env, gradeFilter);
     Overview = overview;
     connect(overview, &ClassOverviewScreen::BackChosen, this, [this, overview] {
         ShowLevelMenu();
@@ -282,7 +280,7 @@ void ScreenFlow::ShowMessageAndExit(const QString& message)
 
 void ScreenFlow::StartDrill()
 {
-    Attempt::Start(App());
+    Attempt::Start(TheSession);
     QCoreApplication::processEvents();
     ShowDrill();
 }
@@ -290,7 +288,7 @@ void ScreenFlow::StartDrill()
 void ScreenFlow::ShowDrill()
 {
     if (!Drill || Drill->isHidden()) {
-        auto* drill = new DrillScreen;
+        auto* drill = new DrillScreen(TheSchool, TheSession, Env);
         Drill = drill;
         connect(drill, &DrillScreen::AttemptStarted, this, [this] {
             CloseScreen(Menu);
@@ -305,15 +303,14 @@ void ScreenFlow::ShowDrill()
 void ScreenFlow::EndAttempt()
 {
     QCoreApplication::processEvents();
-    AppState& s = App();
-    if (!Attempt::BeginEnding(s))
+    if (!Attempt::BeginEnding(TheSession))
         return;
     QPointer<DrillScreen> drill = Drill;
     if (drill)
-        drill->ShowEndOverlay(s.TimedOut);
+        drill->ShowEndOverlay(TheSession.TimedOut);
     QCoreApplication::processEvents();
 
-    const Attempt::Ending ending = Attempt::Decide(s, s.Catalogue, s.CurrentLevel);
+    const Attempt::Ending ending = Attempt::Decide(TheSession, TheSchool.Catalogue, TheSession.CurrentLevel);
     switch (ending.What) {
     case Attempt::Outcome::BackToMenu:
         ShowWaitScreen();
@@ -328,29 +325,29 @@ void ScreenFlow::EndAttempt()
     }
     if (drill)
         drill->StopClock();
-    s.RecordedSeconds = ending.RecordedSeconds;
-    s.RecordingNote.clear();
+    TheSession.RecordedSeconds = ending.RecordedSeconds;
+    TheSession.RecordingNote.clear();
     try {
-        const ScoreRecord record = ScoreFile::AttemptRecord(s.TheClock->Now(), s.CurrentPupil, s.CurrentLevel,
-                                                            s.RecordedSeconds, s.SchoolCode);
-        const std::optional<PendingAttempts> queue = StateViews::Queue(s);
+        const ScoreRecord record = ScoreFile::AttemptRecord(Env.TheClock->Now(), TheSession.CurrentPupil, TheSession.CurrentLevel,
+                                                            TheSession.RecordedSeconds, TheSchool.SchoolCode);
+        const std::optional<PendingAttempts> queue = StateViews::Queue(TheSchool);
         const ResultEvaluation::Recorded recorded = ResultEvaluation::RecordAttempt(
-            StateViews::Scores(s), record, s.Criteria, s.Results, s.Scores, queue ? &*queue : nullptr);
+            StateViews::Scores(TheSchool, Env), record, TheSchool.Criteria, TheSchool.Results, TheSchool.Scores, queue ? &*queue : nullptr);
         switch (recorded.StoredIn) {
         case ResultEvaluation::Recorded::Place::ScoreFile:
             break;
         case ResultEvaluation::Recorded::Place::ThisPc:
-            s.RecordingNote = QStringLiteral("成績はこのパソコンに一時保存しました。共有フォルダに戻ったら書き込みます。\n")
+            TheSession.RecordingNote = QStringLiteral("成績はこのパソコンに一時保存しました。共有フォルダに戻ったら書き込みます。\n")
                               + recorded.Problem;
             break;
         case ResultEvaluation::Recorded::Place::Nowhere:
-            s.RecordingNote = QStringLiteral("この回の成績は記録できませんでした。共有フォルダにも、このパソコンにも書き込めません。\n")
+            TheSession.RecordingNote = QStringLiteral("この回の成績は記録できませんでした。共有フォルダにも、このパソコンにも書き込めません。\n")
                               + recorded.Problem;
             break;
         }
-        s.AlreadyPassed = recorded.AlreadyPassed;
-        s.NewPersonalBest = s.NewPersonalBest || recorded.NewPersonalBest;
-        s.NewSchoolBest = s.NewSchoolBest || recorded.NewSchoolBest;
+        TheSession.AlreadyPassed = recorded.AlreadyPassed;
+        TheSession.NewPersonalBest = TheSession.NewPersonalBest || recorded.NewPersonalBest;
+        TheSession.NewSchoolBest = TheSession.NewSchoolBest || recorded.NewSchoolBest;
     } catch (const FatalError& e) {
         Fatal(e.Message);
         return;
@@ -363,9 +360,9 @@ void ScreenFlow::EndAttempt()
 void ScreenFlow::WaitSeconds(double seconds)
 {
     // A timer-driven wait: the screen stays responsive, and the drill ignores what arrives meanwhile.
-    App().Wait(int(seconds * 1000));
+    Env.Wait(int(seconds * 1000));
     CloseScreen(Drill);
-    auto* end = new AttemptEndScreen;
+    auto* end = new AttemptEndScreen(TheSchool, TheSession, Env);
     EndScreen = end;
     connect(end, &AttemptEndScreen::FatalErrorRaised, this, &ScreenFlow::Fatal);
     connect(end, &AttemptEndScreen::Activated, this, &ScreenFlow::CloseWaitScreen);

@@ -16,6 +16,9 @@ class LevelMenu;
 class SoundCues;
 class QTimer;
 class ScaledMessageBoxes;
+struct Environment;
+struct School;
+struct Session;
 
 // Which screen opens which: the only code that knows every screen. The screens announce what
 // happened with signals; the flow answers them, owns the screens' lifetimes and closes them by
@@ -23,7 +26,9 @@ class ScaledMessageBoxes;
 class ScreenFlow : public QObject {
     Q_OBJECT
 public:
-    explicit ScreenFlow(QObject* parent = nullptr);
+    // The flow shows every screen with the school, the session and the environment it is given;
+    // they outlive it.
+    ScreenFlow(School& school, Session& session, Environment& env, QObject* parent = nullptr);
     ~ScreenFlow() override;
 
     // Shows the splash screen; 100 ms later the configuration is read and the name screen opens.
@@ -31,8 +36,8 @@ public:
     // Reads the configuration, the criteria and the sound assignments, then shows the name
     // selection screen; a configuration error ends the program with its message.
     void OpenNameSelection();
-    // Reads the configuration files into the shared state. Throws FatalError.
-    static void LoadConfiguration();
+    // Reads the configuration files into `school`. Throws FatalError.
+    static void LoadConfiguration(School& school);
     // Shows a new name selection screen (the configuration is already read).
     void ShowNameSelection();
     // Fills the level catalogue and shows the level menu.
@@ -90,6 +95,9 @@ private:
     QPointer<CriteriaEditor> Editor;
     QPointer<ClassOverviewScreen> Overview;
     QPointer<WaitScreen> Waiting;
+    School& TheSchool;
+    Session& TheSession;
+    Environment& Env;
     QPointer<LockNotice> Notice;
     SoundCues* OwnCues;
     QTimer* FlushTimer;

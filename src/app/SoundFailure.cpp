@@ -6,15 +6,17 @@
 #include <cstdio>
 #include <cstdlib>
 
-SoundFailure* SoundFailure::Instance = nullptr;
-
 void SoundFailure::Install(SoundCues& cues)
 {
-    if (!Instance) {
-        Instance = new SoundFailure(qApp);
-        qApp->installEventFilter(Instance);
+    // One watcher per application, found again as its child rather than kept in a global.
+    auto* watcher = qApp->findChild<SoundFailure*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!watcher) {
+        watcher = new SoundFailure(qApp);
+        qApp->installEventFilter(watcher);
     }
-    cues.RepeatedFailure = [](const QString& title, const QString& text) { Stop(title, text); };
+    cues.RepeatedFailure = [watcher = QPointer<SoundFailure>(watcher)](const QString& title, const QString& text) {
+        Stop(title, text, watcher ? watcher->Opened : QList<QPointer<QWidget>>());
+    };
 }
 
 bool SoundFailure::eventFilter(QObject* watched, QEvent* event)
@@ -30,14 +32,13 @@ bool SoundFailure::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-void SoundFailure::Stop(const QString& title, const QString& text)
+void SoundFailure::Stop(const QString& title, const QString& text, QList<QPointer<QWidget>> screens)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("SoundFailureBox"));
     box.exec();
 
     QGuiApplication::setQuitOnLastWindowClosed(false);
-    QList<QPointer<QWidget>> screens = Instance ? Instance->Opened : QList<QPointer<QWidget>>();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && !w->parentWidget() && !screens.contains(w))
             screens.prepend(w);

@@ -14,14 +14,14 @@ public:
     // Makes `cues` stop the program on their repeated failure and from now on notes the order in
     // which screens open.
     static void Install(SoundCues& cues);
-    // Shows the message box, waits for OK, closes the screens and ends the process; does not return.
-    [[noreturn]] static void Stop(const QString& title, const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     using QObject::QObject;
-    static SoundFailure* Instance;
+    // Shows the message box, waits for OK, closes the screens (`screens` in the order they opened,
+    // then any other) and ends the process; does not return.
+    [[noreturn]] static void Stop(const QString& title, const QString& text, QList<QPointer<QWidget>> screens);
     QList<QPointer<QWidget>> Opened;  // first opened first
 };

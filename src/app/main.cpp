@@ -4,11 +4,14 @@
 #include "app/NewSchoolCommand.h"
 #include "app/ScreenFlow.h"
 #include "app/SoundFailure.h"
-#include "base/ui/ScaledForm.h"
 #include "base/ui/SystemSheetPrinter.h"
 #include "setup/StartupInfo.h"
 #include "sound/PulseSoundPlayer.h"
-#include "state/AppState.h"
+#include "base/SystemClock.h"
+#include "base/SystemRandom.h"
+#include "state/Environment.h"
+#include "state/School.h"
+#include "state/Session.h"
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QStandardPaths>
@@ -91,24 +94,33 @@ int main(int argc, char** argv)
         return DataRootCommand::Run(parser.value(programFolder), parser.value(setDataRoot));
     }
 
+    // What changes with time and chance, for the screens and the export alike.
+    SystemClock clock;
+    SystemRandom random;
+    Environment env;
+    env.TheClock = &clock;
+    env.Random = &random;
+
     if (parser.isSet(exportResults)) {
         QCoreApplication app(argc, argv);
-        return ExportCommand::Run(parser.value(programFolder), parser.value(exportResults));
+        return ExportCommand::Run(env, parser.value(programFolder), parser.value(exportResults));
     }
 
     QApplication app(argc, argv);
-    ScaledForm::Windowed = parser.isSet(windowed);
-    // App().TheClock, App().Random and App().Wait start with the system clock, the system random
-    // generator and a responsive wait; the sounds go to the session's sound server.
-    App().ProgramFolderOverride = parser.value(programFolder);
+    env.Windowed = parser.isSet(windowed);
+    // The screens wait for another PC's lock with a responsive wait; the sounds go to the
+    // session's sound server.
+    School school;
+    Session session;
+    school.ProgramFolderOverride = parser.value(programFolder);
     // Attempts that end while the share is away wait in this account's own folder on this PC.
-    App().QueueFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    school.QueueFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     PulseSoundPlayer player;
-    App().Player = &player;
+    env.Player = &player;
     // Result sheets go to the default printer, or become PDF files in the documents folder.
     SystemSheetPrinter printer;
-    App().Printer = &printer;
-    ScreenFlow flow;
+    env.Printer = &printer;
+    ScreenFlow flow(school, session, env);
     QObject::connect(&flow, &ScreenFlow::Stopped, &ScreenFlow::ShowMessageAndExit);
     SoundFailure::Install(flow.Cues());
     flow.Start();

@@ -1,100 +1,105 @@
 #include "state/StateViews.h"
 #include "base/Clock.h"
 #include "records/ResultEvaluation.h"
-#include "state/AppState.h"
+#include "state/Environment.h"
+#include "state/School.h"
+#include "state/Session.h"
 
-ScoreFile StateViews::Scores(const AppState& s)
+ScoreFile StateViews::Scores(const School& school, const Environment& env)
 {
-    ScoreFile file(s.DataFolder, s.Wait);
-    file.NoticeWaiting(s.WaitNotice).GiveUpAfter(s.LockGiveUpSeconds);
-    if (s.TheClock)
-        file.DateBackupsBy(*s.TheClock);
+    ScoreFile file(school.DataFolder, env.Wait);
+    file.NoticeWaiting(env.WaitNotice).GiveUpAfter(env.LockGiveUpSeconds);
+    if (env.TheClock)
+        file.DateBackupsBy(*env.TheClock);
     return file;
 }
 
-DrillModel::Setting StateViews::DrillSetting(const AppState& s)
+DrillModel::Setting StateViews::DrillSetting(const School& school, const Session& session)
 {
     DrillModel::Setting d;
-    d.Level = s.CurrentLevel;
-    d.Pupil = s.CurrentPupil;
-    d.PupilName = s.CurrentPupilName;
-    d.ProgramTitle = s.ProgramTitle;
-    d.SchoolName = s.SchoolName;
-    d.LoginTime = s.LoginTime;
-    d.Catalogue = &s.Catalogue;
-    d.Criteria = &s.Criteria;
-    d.Results = &s.Results;
+    d.Level = session.CurrentLevel;
+    d.Pupil = session.CurrentPupil;
+    d.PupilName = session.CurrentPupilName;
+    d.ProgramTitle = school.ProgramTitle;
+    d.SchoolName = school.SchoolName;
+    d.LoginTime = session.LoginTime;
+    d.Catalogue = &school.Catalogue;
+    d.Criteria = &school.Criteria;
+    d.Results = &school.Results;
     return d;
 }
 
-ResultLists::Inputs StateViews::ListInputs(const AppState& s, const RosterTables& roster, const QString& gradeFilter)
+ResultLists::Inputs StateViews::ListInputs(const School& school, const Session& session, const Environment& env,
+                                           const RosterTables& roster, const QString& gradeFilter)
 {
     ResultLists::Inputs in;
     in.Roster = &roster;
-    in.Scores = &s.Scores;
-    in.Results = &s.Results;
-    in.Criteria = &s.Criteria;
-    in.Catalogue = &s.Catalogue;
-    in.LevelCount = s.Catalogue.LevelCount;
-    in.AllLevelsOpen = s.AllLevelsOpen == 1;
-    in.CurrentPupil = s.CurrentPupil;
+    in.Scores = &school.Scores;
+    in.Results = &school.Results;
+    in.Criteria = &school.Criteria;
+    in.Catalogue = &school.Catalogue;
+    in.LevelCount = school.Catalogue.LevelCount;
+    in.AllLevelsOpen = school.AllLevelsOpen == 1;
+    in.CurrentPupil = session.CurrentPupil;
     in.GradeFilterText = gradeFilter;
-    in.Now = s.TheClock->Now();
+    in.Now = env.TheClock->Now();
     return in;
 }
 
-AttemptOutcome::Facts StateViews::OutcomeFacts(const AppState& s)
+AttemptOutcome::Facts StateViews::OutcomeFacts(const School& school, const Session& session)
 {
     AttemptOutcome::Facts f;
-    f.Level = s.CurrentLevel;
-    f.Pupil = s.CurrentPupil;
-    f.PupilName = s.CurrentPupilName;
-    f.ProgramTitle = s.ProgramTitle;
-    f.RecordedSeconds = s.RecordedSeconds;
-    f.TimedOut = s.TimedOut;
-    f.AlreadyPassed = s.AlreadyPassed;
-    f.NewPersonalBest = s.NewPersonalBest;
-    f.NewSchoolBest = s.NewSchoolBest;
-    f.FinalLevelCleared = s.FinalLevelCleared;
-    f.Catalogue = &s.Catalogue;
-    f.Criteria = &s.Criteria;
-    f.Results = &s.Results;
+    f.Level = session.CurrentLevel;
+    f.Pupil = session.CurrentPupil;
+    f.PupilName = session.CurrentPupilName;
+    f.ProgramTitle = school.ProgramTitle;
+    f.RecordedSeconds = session.RecordedSeconds;
+    f.TimedOut = session.TimedOut;
+    f.AlreadyPassed = session.AlreadyPassed;
+    f.NewPersonalBest = session.NewPersonalBest;
+    f.NewSchoolBest = session.NewSchoolBest;
+    f.FinalLevelCleared = session.FinalLevelCleared;
+    f.Catalogue = &school.Catalogue;
+    f.Criteria = &school.Criteria;
+    f.Results = &school.Results;
     return f;
 }
 
-std::optional<PendingAttempts> StateViews::Queue(const AppState& s)
+std::optional<PendingAttempts> StateViews::Queue(const School& school)
 {
-    if (s.QueueFolder.isEmpty())
+    if (school.QueueFolder.isEmpty())
         return std::nullopt;
-    return PendingAttempts(s.QueueFolder, s.DataFolder);
+    return PendingAttempts(school.QueueFolder, school.DataFolder);
 }
 
-std::vector<ScoreRecord> StateViews::PendingRecords(AppState& s)
+std::vector<ScoreRecord> StateViews::PendingRecords(School& school, const Environment& env)
 {
-    const std::optional<PendingAttempts> queue = Queue(s);
+    const std::optional<PendingAttempts> queue = Queue(school);
     if (!queue)
         return {};
     QString problem;
-    std::vector<ScoreRecord> records = queue->Load(&problem, s.TheClock ? s.TheClock->Now() : QDateTime::currentDateTime());
+    std::vector<ScoreRecord> records =
+        queue->Load(&problem, env.TheClock ? env.TheClock->Now() : QDateTime::currentDateTime());
     if (!problem.isEmpty())
-        s.QueueProblem += (s.QueueProblem.isEmpty() ? QString() : QStringLiteral("\n\n")) + problem;
+        school.QueueProblem += (school.QueueProblem.isEmpty() ? QString() : QStringLiteral("\n\n")) + problem;
     return records;
 }
 
 namespace {
 // While this PC's attempts could not be written, the share is taken to be away: the screens go on
 // with what was read last.
-bool ShareAway(const AppState& s, const std::vector<ScoreRecord>& pending)
+bool ShareAway(const Session& session, const std::vector<ScoreRecord>& pending)
 {
-    return !pending.empty() || !s.RecordingNote.isEmpty();
+    return !pending.empty() || !session.RecordingNote.isEmpty();
 }
 } // namespace
 
-std::vector<ScoreRecord> StateViews::LastRecords(AppState& s, qint64 count)
+std::vector<ScoreRecord> StateViews::LastRecords(School& school, const Session& session, const Environment& env,
+                                                 qint64 count)
 {
-    const std::vector<ScoreRecord> pending = PendingRecords(s);
-    const bool away = ShareAway(s, pending);
-    ScoreFile file = Scores(s);
+    const std::vector<ScoreRecord> pending = PendingRecords(school, env);
+    const bool away = ShareAway(session, pending);
+    ScoreFile file = Scores(school, env);
     if (away)
         file.TryOnce();
     std::vector<ScoreRecord> records;
@@ -103,8 +108,8 @@ std::vector<ScoreRecord> StateViews::LastRecords(AppState& s, qint64 count)
     } catch (const ScoreFile::Unreachable&) {
         if (!away)
             throw;
-        const std::vector<char>& window = s.Scores.ReadBuffer;
-        for (qint64 i = 0; i < s.Scores.WindowRecords; ++i)
+        const std::vector<char>& window = school.Scores.ReadBuffer;
+        for (qint64 i = 0; i < school.Scores.WindowRecords; ++i)
             records.push_back(ScoreRecord::FromBytes(window.data() + i * ScoreRecord::Size));
     }
     records.insert(records.end(), pending.begin(), pending.end());
@@ -113,10 +118,10 @@ std::vector<ScoreRecord> StateViews::LastRecords(AppState& s, qint64 count)
     return records;
 }
 
-void StateViews::ComputeResultTables(AppState& s)
+void StateViews::ComputeResultTables(School& school, const Session& session, const Environment& env)
 {
-    const std::vector<ScoreRecord> pending = PendingRecords(s);
-    const bool shareAway = ShareAway(s, pending);
-    ResultEvaluation::ComputeResultTables(Scores(s), s.Criteria, s.TheClock->Now(), s.Scores, s.Results, pending,
-                                          shareAway);
+    const std::vector<ScoreRecord> pending = PendingRecords(school, env);
+    const bool shareAway = ShareAway(session, pending);
+    ResultEvaluation::ComputeResultTables(Scores(school, env), school.Criteria, env.TheClock->Now(), school.Scores,
+                                          school.Results, pending, shareAway);
 }

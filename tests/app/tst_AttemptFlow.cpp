@@ -4,7 +4,7 @@
 #include "drill/ui/DrillScreen.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreFile.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "menu/ui/LevelMenu.h"
 #include "roster/ui/NameScreen.h"
 #include "setup/ui/WaitScreen.h"
@@ -72,30 +72,29 @@ class TestAttemptFlow : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Clock = ManualClock();
         Random = ScriptedRandom({0.3});
         Player = RecordingPlayer();
         Inst = std::make_unique<TestInstallation>();
         Inst->WriteAll();
-        Inst->ApplyToAppState();
-        AppState& s = App();
-        s.TheClock = &Clock;
-        s.Random = &Random;
-        s.Player = &Player;
-        Flow = std::make_unique<ScreenFlow>();
-        Flow->Cues().Folder = s.SoundFolder;
+        Inst->ApplyTo(TestSchool());
+        TestEnv().TheClock = &Clock;
+        TestEnv().Random = &Random;
+        TestEnv().Player = &Player;
+        Flow = std::make_unique<ScreenFlow>(TestSchool(), TestSession(), TestEnv());
+        Flow->Cues().Folder = TestSchool().SoundFolder;
         Flow->Cues().Player = &Player;
         Flow->Cues().Random = &Random;
-        s.ProgramTitle = QStringLiteral("ゾメ２");
-        s.Catalogue.Build();
-        s.CurrentPupil = 1;
-        s.CurrentPupilName = QStringLiteral("山田太郎");
-        s.LoginTime = 9 * 3600;
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+        TestSchool().Catalogue.Build();
+        TestSession().CurrentPupil = 1;
+        TestSession().CurrentPupilName = QStringLiteral("山田太郎");
+        TestSession().LoginTime = 9 * 3600;
         AppCalls::LoadPassCriteria(); // levels 1–3: target 60 s, lowest 90 s
         Waits.clear();
         OverlayTimeUpSeenDuringWait = OverlayRecordingSeenDuringWait = WaitScreenCoveredTheOverlay = false;
-        s.Wait = [this](int ms) {
+        TestEnv().Wait = [this](int ms) {
             Waits << ms;
             if (DrillScreen* drill = Screen<DrillScreen>()) {
                 auto* overlay = drill->findChild<QWidget*>("EndOverlay");
@@ -115,7 +114,7 @@ private slots:
     {
         DeleteAllScreens();
         Flow.reset();
-        ResetAppState();
+        ResetTestScopes();
     }
 
     void tenSolvedProblemsRecordTheTimeAndOpenTheEndScreen()
@@ -127,7 +126,7 @@ private slots:
         DrillScreen* drill = Screen<DrillScreen>();
         QVERIFY(drill);
         QVERIFY(QTest::qWaitForWindowExposed(drill));
-        QCOMPARE(App().CurrentLevel, qint16(2));
+        QCOMPARE(TestSession().CurrentLevel, qint16(2));
         // The drill replaces the menu and the wait screen.
         QTRY_VERIFY(!Screen<LevelMenu>());
         QVERIFY(!Screen<WaitScreen>());
@@ -154,12 +153,12 @@ private slots:
         QTRY_COMPARE(Text(end, "TimeLine"), QStringLiteral("今の成績：40秒"));
         QCOMPARE(Text(end, "LevelLine"), QStringLiteral("レベル２"));
         // The first attempt on the level is a school best.
-        QTRY_COMPARE(Player.Played.count(App().SoundFolder + QStringLiteral("最高1.wav")), 1);
+        QTRY_COMPARE(Player.Played.count(TestSchool().SoundFolder + QStringLiteral("最高1.wav")), 1);
     }
 
     void timeOutRecords99999()
     {
-        App().CurrentLevel = 1;
+        TestSession().CurrentLevel = 1;
         Flow->StartDrill();
         DrillScreen* drill = Screen<DrillScreen>();
         QVERIFY(QTest::qWaitForWindowExposed(drill));
@@ -181,9 +180,9 @@ private slots:
 
     void practiceLevelRecordsNothingAndReturnsToTheMenu()
     {
-        App().CurrentLevel = 7; // "レベル３練習"
-        App().Criteria[7].TargetTime = 60;
-        App().Criteria[7].LowestTime = 90;
+        TestSession().CurrentLevel = 7; // "レベル３練習"
+        TestSchool().Criteria[7].TargetTime = 60;
+        TestSchool().Criteria[7].LowestTime = 90;
         Flow->StartDrill();
         DrillScreen* drill = Screen<DrillScreen>();
         QVERIFY(QTest::qWaitForWindowExposed(drill));
@@ -199,7 +198,7 @@ private slots:
 
     void tryAgainStartsTheSameLevelAfresh()
     {
-        App().CurrentLevel = 3;
+        TestSession().CurrentLevel = 3;
         Flow->StartDrill();
         DrillScreen* drill = Screen<DrillScreen>();
         QVERIFY(QTest::qWaitForWindowExposed(drill));
@@ -211,10 +210,9 @@ private slots:
         QTest::mouseClick(retry, Qt::LeftButton);
         QTRY_VERIFY(Screen<DrillScreen>());
         QVERIFY(!Screen<AttemptEndScreen>());
-        const AppState& s = App();
-        QCOMPARE(s.CurrentLevel, qint16(3));
-        QVERIFY(!s.TimedOut && !s.EndingStarted && !s.AttemptFinished);
-        QCOMPARE(s.SolvedCount, 0);
+        QCOMPARE(TestSession().CurrentLevel, qint16(3));
+        QVERIFY(!TestSession().TimedOut && !TestSession().EndingStarted && !TestSession().AttemptFinished);
+        QCOMPARE(TestSession().SolvedCount, 0);
         // A timed-out attempt is recorded but not counted.
         QCOMPARE(Text(Screen<DrillScreen>(), "ThisLevelLabel"), QStringLiteral("このレベル1回目"));
     }
@@ -222,9 +220,9 @@ private slots:
     void emptyConfirmOnTheNameScreenSoundsTheWrongCue()
     {
         // The name screen's empty confirm plays 間違い音2 through the same player as the drill.
-        TestInstallation::WriteText(App().SoundFolder + QStringLiteral("新音ファイル.txt"),
+        TestInstallation::WriteText(TestSchool().SoundFolder + QStringLiteral("新音ファイル.txt"),
                                     QStringLiteral("間違い音2,bubu,*\n"));
-        Flow->Cues().Table = SoundCues::LoadSoundTable(App().SoundFolder);
+        Flow->Cues().Table = SoundCues::LoadSoundTable(TestSchool().SoundFolder);
         Flow->ShowNameSelection();
         QWidget* names = nullptr;
         QTRY_VERIFY((names = Screen<QWidget>()) != nullptr);
@@ -232,7 +230,7 @@ private slots:
             if (qobject_cast<NameScreen*>(w))
                 names = w;
         QTest::mouseClick(names->findChild<QPushButton*>("Command14"), Qt::LeftButton);
-        QCOMPARE(Player.Played, QStringList{App().SoundFolder + QStringLiteral("bubu.wav")});
+        QCOMPARE(Player.Played, QStringList{TestSchool().SoundFolder + QStringLiteral("bubu.wav")});
     }
 
     // The whole way: the name screen, the menu, a level, ten problems, the end screen and back to

@@ -8,7 +8,7 @@
 #include "roster/ui/NameScreen.h"
 #include "setup/ui/WaitScreen.h"
 #include "setup/ui/SplashScreen.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/MessageWatch.h"
@@ -97,33 +97,32 @@ class TestCaptionsFit : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
-        AppState& s = App();
-        s.TheClock = &Clock;
-        s.Random = &Random;
-        s.Wait = [](int) {};
+        ResetTestScopes();
+        TestEnv().TheClock = &Clock;
+        TestEnv().Random = &Random;
+        TestEnv().Wait = [](int) {};
         Inst = std::make_unique<TestInstallation>();
         Inst->WriteAll();
-        Inst->ApplyToAppState();
+        Inst->ApplyTo(TestSchool());
         AppCalls::LoadPassCriteria();
-        s.ProgramTitle = QStringLiteral("ゾメ２");
-        s.SchoolName = QStringLiteral("ひまわり学習塾　本校");
-        s.Catalogue.Build();
-        s.CurrentPupil = 1;
-        s.CurrentPupilName = QStringLiteral("山田太郎");
-        s.CurrentLevel = 1;
-        s.LoginTime = 9 * 3600;
-        ScaledForm::Windowed = true;
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+        TestSchool().SchoolName = QStringLiteral("ひまわり学習塾　本校");
+        TestSchool().Catalogue.Build();
+        TestSession().CurrentPupil = 1;
+        TestSession().CurrentPupilName = QStringLiteral("山田太郎");
+        TestSession().CurrentLevel = 1;
+        TestSession().LoginTime = 9 * 3600;
+        TestEnv().Windowed = true;
         Watch = std::make_unique<MessageWatch>();
-        Flow = std::make_unique<ScreenFlow>();
+        Flow = std::make_unique<ScreenFlow>(TestSchool(), TestSession(), TestEnv());
     }
     void cleanup()
     {
         DeleteAllScreens();
         Flow.reset();
         Watch.reset();
-        ScaledForm::Windowed = false;
-        ResetAppState();
+        TestEnv().Windowed = false;
+        ResetTestScopes();
     }
 
     void everyScreen_data()
@@ -149,7 +148,7 @@ private slots:
         QTRY_VERIFY(Visible<LevelMenu>()->IsReady());
         Check(Visible<LevelMenu>(), size);
         // The graph panel, with the teacher's print button and the pupil list.
-        App().CurrentPupilName = QStringLiteral("先生");
+        TestSession().CurrentPupilName = QStringLiteral("先生");
         Visible<LevelMenu>()->Refresh();
         Visible<LevelMenu>()->findChild<QRadioButton*>(QStringLiteral("Option2_2"))->click();
         Visible<LevelMenu>()->OpenGraph();
@@ -164,7 +163,7 @@ private slots:
         drill->ShowEndOverlay(true);
         Check(drill, size);
 
-        App().RecordedSeconds = 40;
+        TestSession().RecordedSeconds = 40;
         Flow->WaitSeconds(0);
         AttemptEndScreen* end = Visible<AttemptEndScreen>();
         QVERIFY(end);

@@ -4,7 +4,7 @@
 #include "app/ExportCommand.h"
 #include "app/ScreenFlow.h"
 #include "base/FatalError.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "state/StateViews.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
@@ -59,40 +59,40 @@ class TestLockWait : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Inst = std::make_unique<TestInstallation>();
         Inst->WriteAll();
-        Inst->ApplyToAppState();
-        App().TheClock = &Clock;
+        Inst->ApplyTo(TestSchool());
+        TestEnv().TheClock = &Clock;
     }
     void cleanup()
     {
         Release();
         DeleteAllScreens();
-        ResetAppState();
+        ResetTestScopes();
     }
 
     void screenNoticeComesAndGoes()
     {
-        ScreenFlow flow;
+        ScreenFlow flow(TestSchool(), TestSession(), TestEnv());
         Hold();
         QList<bool> shown;
         QList<QString> texts;
         // Each second of waiting, as the program waits it; after the fifth the other PC lets go.
-        App().Wait = [&](int) {
+        TestEnv().Wait = [&](int) {
             QCoreApplication::processEvents();
             if (shown.size() == 4)
                 Release();
         };
         const auto notice = [] { return Visible<QLabel>().value(0); };
-        const std::function<void(int)> tell = App().WaitNotice;
-        App().WaitNotice = [&](int seconds) {
+        const std::function<void(int)> tell = TestEnv().WaitNotice;
+        TestEnv().WaitNotice = [&](int seconds) {
             tell(seconds);
             QLabel* label = notice();
             shown << (label && label->objectName() == QLatin1String("LockNotice"));
             texts << (label ? label->text() : QString());
         };
-        StateViews::ComputeResultTables(App());
+        StateViews::ComputeResultTables(TestSchool(), TestSession(), TestEnv());
         QCOMPARE(shown, (QList<bool>{false, false, true, true, true, false}));
         QVERIFY2(texts[2].contains(QStringLiteral("ほかのパソコンが成績ファイルを使っています")), qPrintable(texts[2]));
         QVERIFY2(texts[2].contains(QStringLiteral("3秒")), qPrintable(texts[2]));
@@ -103,9 +103,9 @@ private slots:
     {
         Hold();
         int waits = 0;
-        App().Wait = [&waits](int) { ++waits; };
+        TestEnv().Wait = [&waits](int) { ++waits; };
         const QString out = Inst->Root + QStringLiteral("out.csv");
-        QCOMPARE(ExportCommand::Run(Inst->ProgramFolder, out, 2), 1);
+        QCOMPARE(ExportCommand::Run(TestEnv(), Inst->ProgramFolder, out, 2), 1);
         QCOMPARE(waits, 2);
         QVERIFY(!QFile::exists(out));
     }
@@ -113,8 +113,8 @@ private slots:
     void giveUpNamesTheFile()
     {
         Hold();
-        App().Wait = [](int) {};
-        App().LockGiveUpSeconds = 1;
+        TestEnv().Wait = [](int) {};
+        TestEnv().LockGiveUpSeconds = 1;
         try {
             AppCalls::LoadScoreRecords();
             QFAIL("no error");

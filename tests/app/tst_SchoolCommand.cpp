@@ -10,7 +10,7 @@
 #include "roster/ui/NameScreen.h"
 #include "setup/Configuration.h"
 #include "sound/SoundCues.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include <QListWidget>
 #include <QDirIterator>
 #include <QCryptographicHash>
@@ -31,27 +31,26 @@ const char* const PupilVariable = "ZOME2_PUPIL_PROGRAM_FOLDER";
 // records one attempt through the program's own append and reads it back.
 int RunPupil(const QString& programFolder)
 {
-    AppState& s = App();
-    s.ProgramFolderOverride = programFolder;
-    s.LockGiveUpSeconds = 10;
+    TestSchool().ProgramFolderOverride = programFolder;
+    TestEnv().LockGiveUpSeconds = 10;
     try {
-        ScreenFlow::LoadConfiguration();
-        const SoundTable sounds = SoundCues::LoadSoundTable(s.SoundFolder);
+        ScreenFlow::LoadConfiguration(TestSchool());
+        const SoundTable sounds = SoundCues::LoadSoundTable(TestSchool().SoundFolder);
         for (int cue = 1; cue <= 10; ++cue)
             for (int i = 1; i <= sounds.Cell[cue][21].toInt(); ++i) {
-                QFile wave(s.SoundFolder + sounds.Cell[cue][i] + ".wav");
+                QFile wave(TestSchool().SoundFolder + sounds.Cell[cue][i] + ".wav");
                 if (!wave.open(QIODevice::ReadOnly) || wave.read(44).size() != 44)
                     throw FatalError("cannot read " + wave.fileName());
             }
-        if (!RosterFile::LoadRoster(s.DataRoot, s.RosterOption, 2026, s.Roster))
-            throw FatalError("cannot read the roster: " + s.Roster.ReadProblem);
-        StateViews::ComputeResultTables(s);
-        const qint32 before = s.Scores.LoadedCount;
-        const ScoreRecord attempt = ScoreFile::AttemptRecord(QDateTime::currentDateTime(), 999, 1, 123, s.SchoolCode);
-        ResultEvaluation::RecordAttempt(StateViews::Scores(s), attempt, s.Criteria, s.Results, s.Scores);
-        StateViews::ComputeResultTables(s);
-        if (s.Scores.LoadedCount != before + 1)
-            throw FatalError(QStringLiteral("%1 records after the append, %2 before").arg(s.Scores.LoadedCount).arg(before));
+        if (!RosterFile::LoadRoster(TestSchool().DataRoot, TestSchool().RosterOption, 2026, TestSchool().Roster))
+            throw FatalError("cannot read the roster: " + TestSchool().Roster.ReadProblem);
+        StateViews::ComputeResultTables(TestSchool(), TestSession(), TestEnv());
+        const qint32 before = TestSchool().Scores.LoadedCount;
+        const ScoreRecord attempt = ScoreFile::AttemptRecord(QDateTime::currentDateTime(), 999, 1, 123, TestSchool().SchoolCode);
+        ResultEvaluation::RecordAttempt(StateViews::Scores(TestSchool(), TestEnv()), attempt, TestSchool().Criteria, TestSchool().Results, TestSchool().Scores);
+        StateViews::ComputeResultTables(TestSchool(), TestSession(), TestEnv());
+        if (TestSchool().Scores.LoadedCount != before + 1)
+            throw FatalError(QStringLiteral("%1 records after the append, %2 before").arg(TestSchool().Scores.LoadedCount).arg(before));
     } catch (const FatalError& e) {
         std::fprintf(stderr, "%s\n", e.Message.toUtf8().constData());
         return 1;
@@ -219,10 +218,10 @@ private slots:
         QVERIFY2(exported.Status == 0, qPrintable(exported.Err));
 
         // The program's name screen on this folder offers the teacher.
-        ResetAppState();
-        App().ProgramFolderOverride = ProgramFolder();
-        ScreenFlow::LoadConfiguration();
-        NameScreen screen;
+        ResetTestScopes();
+        TestSchool().ProgramFolderOverride = ProgramFolder();
+        ScreenFlow::LoadConfiguration(TestSchool());
+        NameScreen screen(TestSchool(), TestSession(), TestEnv());
         const QListWidget* list = screen.findChild<QListWidget*>(QStringLiteral("List1"));
         QVERIFY(list);
         QCOMPARE(list->count(), 2); // the dash row, then the teacher

@@ -1,5 +1,5 @@
 #include "roster/ui/NameScreen.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "setup/Configuration.h"
 #include "setup/StartupInfo.h"
 #include "setup/ui/WaitScreen.h"
@@ -31,22 +31,22 @@ class TestScreenFlow : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Random = ScriptedRandom();
-        App().TheClock = &Clock;
-        App().Random = &Random;
-        ScaledForm::Windowed = true;
+        TestEnv().TheClock = &Clock;
+        TestEnv().Random = &Random;
+        TestEnv().Windowed = true;
         Fatals.clear();
-        Flow = std::make_unique<ScreenFlow>();
+        Flow = std::make_unique<ScreenFlow>(TestSchool(), TestSession(), TestEnv());
         connect(Flow.get(), &ScreenFlow::Stopped, this, [this](const QString& m) { Fatals << m; });
     }
     void cleanup()
     {
         DeleteAllScreens();
         Flow.reset();
-        App().ProgramFolderOverride.clear();
-        ScaledForm::Windowed = false;
-        ResetAppState();
+        TestSchool().ProgramFolderOverride.clear();
+        TestEnv().Windowed = false;
+        ResetTestScopes();
     }
 
     void splashHandsOverToTheNameScreen_data()
@@ -64,26 +64,26 @@ private slots:
         Clock.Set(now);
         TestInstallation inst;
         inst.WriteAll();
-        App().ProgramFolderOverride = inst.ProgramFolder;
+        TestSchool().ProgramFolderOverride = inst.ProgramFolder;
 
         Flow->Start();
         QPointer<SplashScreen> splash = Visible<SplashScreen>().value(0);
         QVERIFY(splash->isVisible());
         QCOMPARE(splash->findChild<QLabel*>("Label1")->text(), QStringLiteral("Just a moment, please."));
         QCOMPARE(splash->findChild<QLabel*>("Label2")->text(), StartupInfo::EraDateText(now.date()));
-        QCOMPARE(App().SeasonColour, season);
-        QVERIFY(!App().DevelopmentLayout);
+        QCOMPARE(TestSchool().SeasonColour, season);
+        QVERIFY(!TestSchool().DevelopmentLayout);
         QCOMPARE(Random.SeedCount, 1);
         QCOMPARE(Random.LastSeed, quint32(now.time().msecsSinceStartOfDay()));
         // The configuration is read only when the timer fires.
         QVERIFY(Visible<NameScreen>().isEmpty());
-        QCOMPARE(App().DataFolder, QString());
+        QCOMPARE(TestSchool().DataFolder, QString());
 
         QTRY_COMPARE(Visible<NameScreen>().size(), 1);
         QTRY_VERIFY(splash.isNull());
         QVERIFY(Fatals.isEmpty());
-        QCOMPARE(App().DataFolder, inst.DataFolder);
-        QCOMPARE(App().ProgramTitle, QStringLiteral("ゾメ２"));
+        QCOMPARE(TestSchool().DataFolder, inst.DataFolder);
+        QCOMPARE(TestSchool().ProgramTitle, QStringLiteral("ゾメ２"));
     }
 
     void configurationErrorReachesFatal()
@@ -91,7 +91,7 @@ private slots:
         TestInstallation inst;
         inst.WriteAll();
         QVERIFY(QFile::remove(inst.DataRoot + QStringLiteral("共通データ.txt")));
-        App().ProgramFolderOverride = inst.ProgramFolder;
+        TestSchool().ProgramFolderOverride = inst.ProgramFolder;
 
         Flow->Start();
         QPointer<SplashScreen> splash = Visible<SplashScreen>().value(0);
@@ -122,7 +122,7 @@ private slots:
         QFETCH(QStringList, said);
         TestInstallation inst;
         inst.WriteAll();
-        App().ProgramFolderOverride = inst.ProgramFolder;
+        TestSchool().ProgramFolderOverride = inst.ProgramFolder;
         QFile score(inst.DataFolder + QStringLiteral("成績累積データ.dat"));
         QVERIFY(score.open(QIODevice::WriteOnly));
         score.close();
@@ -133,7 +133,7 @@ private slots:
         if (problem == QLatin1String("nobrl"))
             mounts.write("2 1 0:45 / " + QFile::encodeName(root) + " rw - cifs //server/zome2 rw,vers=3.0,nobrl\n");
         mounts.flush();
-        App().MountTablePath = problem == QLatin1String("unreadable") ? inst.Root + "no-mountinfo" : mounts.fileName();
+        TestSchool().MountTablePath = problem == QLatin1String("unreadable") ? inst.Root + "no-mountinfo" : mounts.fileName();
         std::unique_ptr<ReadOnlyFile> readOnly;
         if (problem == QLatin1String("readonly")) {
             readOnly = std::make_unique<ReadOnlyFile>(score.fileName());
@@ -178,10 +178,10 @@ private slots:
     {
         TestInstallation inst;
         inst.WriteAll();
-        App().ProgramFolderOverride = inst.ProgramFolder;
-        App().QueueFolder = inst.Root + "queue";
-        const PendingAttempts queue(App().QueueFolder, inst.DataFolder);
-        QVERIFY(QDir().mkpath(App().QueueFolder));
+        TestSchool().ProgramFolderOverride = inst.ProgramFolder;
+        TestSchool().QueueFolder = inst.Root + "queue";
+        const PendingAttempts queue(TestSchool().QueueFolder, inst.DataFolder);
+        QVERIFY(QDir().mkpath(TestSchool().QueueFolder));
         QFile f(queue.Path());
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("not whole records");
@@ -191,7 +191,7 @@ private slots:
         QTRY_COMPARE(boxes.Texts.size(), 1);
         QVERIFY2(boxes.Texts[0].contains(QStringLiteral("壊れていた")), qPrintable(boxes.Texts[0]));
         QVERIFY(!QFile::exists(queue.Path()));
-        QCOMPARE(QDir(App().QueueFolder).entryList(QDir::Files).size(), 1);
+        QCOMPARE(QDir(TestSchool().QueueFolder).entryList(QDir::Files).size(), 1);
         QVERIFY(Fatals.isEmpty());
     }
 
@@ -201,9 +201,9 @@ private slots:
     {
         TestInstallation inst;
         inst.WriteAll();
-        inst.ApplyToAppState();
-        App().CurrentPupilName = QStringLiteral("山田太郎");
-        App().GradeFilterText = QStringLiteral("小６");
+        inst.ApplyTo(TestSchool());
+        TestSession().CurrentPupilName = QStringLiteral("山田太郎");
+        TestSession().GradeFilterText = QStringLiteral("小６");
         Flow->BuildLevelCatalogue();
         QPointer<LevelMenu> menu = Visible<LevelMenu>().value(0);
         QTRY_VERIFY(menu && menu->IsReady());
@@ -222,13 +222,13 @@ private slots:
     {
         TestInstallation inst;
         inst.WriteAll();
-        inst.ApplyToAppState();
-        App().CurrentPupilName = QStringLiteral(" 山田太郎 ");
+        inst.ApplyTo(TestSchool());
+        TestSession().CurrentPupilName = QStringLiteral(" 山田太郎 ");
         Flow->ShowNameSelection();
         QCOMPARE(Visible<NameScreen>().size(), 1);
 
         Flow->BuildLevelCatalogue();
-        QCOMPARE(App().Catalogue.LevelCount, qint16(3));
+        QCOMPARE(TestSchool().Catalogue.LevelCount, qint16(3));
         const auto menus = Visible<LevelMenu>();
         QCOMPARE(menus.size(), 1);
         QPointer<LevelMenu> menu = menus[0];
@@ -271,9 +271,9 @@ private slots:
         QFETCH(QString, backButton);
         TestInstallation inst;
         inst.WriteAll();
-        inst.ApplyToAppState();
-        App().CurrentPupil = 1;
-        App().CurrentPupilName = QStringLiteral("先生");
+        inst.ApplyTo(TestSchool());
+        TestSession().CurrentPupil = 1;
+        TestSession().CurrentPupilName = QStringLiteral("先生");
         Flow->BuildLevelCatalogue();
         QPointer<LevelMenu> menu = Visible<LevelMenu>().value(0);
         QVERIFY(menu);
@@ -319,8 +319,8 @@ private slots:
     {
         TestInstallation inst;
         inst.WriteAll();
-        inst.ApplyToAppState();
-        App().ProgramTitle = QStringLiteral("ゾメ２");
+        inst.ApplyTo(TestSchool());
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
         Flow->ShowNameSelection();
         QPointer<NameScreen> screen = Visible<NameScreen>().value(0);
         QVERIFY(screen);

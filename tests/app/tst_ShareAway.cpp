@@ -7,7 +7,7 @@
 #include "records/PendingAttempts.h"
 #include "sound/SoundCues.h"
 #include "roster/ui/NameScreen.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/ManualClock.h"
 #include "support/MessageWatch.h"
 #include "support/RecordingPlayer.h"
@@ -55,7 +55,7 @@ class TestShareAway : public QObject {
     {
         DeleteAllScreens();
         Clock.Set(QDateTime(day, QTime(10, 0)));
-        App().CurrentLevel = 1;
+        TestSession().CurrentLevel = 1;
         Flow->StartDrill();
         DrillScreen* drill = Screen<DrillScreen>();
         QVERIFY(drill);
@@ -96,7 +96,7 @@ private slots:
     {
         if (::geteuid() != 0)
             QSKIP("taking the share away needs root (mount)");
-        ResetAppState();
+        ResetTestScopes();
         Random = ScriptedRandom({0.3});
         Inst = std::make_unique<TestInstallation>();
         Inst->WriteAll();
@@ -105,22 +105,21 @@ private slots:
         QVERIFY(QDir().rename(QDir::cleanPath(Inst->DataRoot), Backing));
         QVERIFY(QDir().mkpath(Inst->DataRoot));
         MountShare(false);
-        Inst->ApplyToAppState();
-        AppState& s = App();
-        s.TheClock = &Clock;
-        s.Random = &Random;
-        s.Player = &Player;
-        s.Wait = [](int) {}; // a lost share is tried again at once
-        s.QueueFolder = Inst->Root + "queue";
-        Flow = std::make_unique<ScreenFlow>();
+        Inst->ApplyTo(TestSchool());
+        TestEnv().TheClock = &Clock;
+        TestEnv().Random = &Random;
+        TestEnv().Player = &Player;
+        TestEnv().Wait = [](int) {}; // a lost share is tried again at once
+        TestSchool().QueueFolder = Inst->Root + "queue";
+        Flow = std::make_unique<ScreenFlow>(TestSchool(), TestSession(), TestEnv());
         Fatals.clear();
         connect(Flow.get(), &ScreenFlow::Stopped, this, [this](const QString& m) { Fatals << m; });
         Flow->Cues().Player = &Player;
-        s.ProgramTitle = QStringLiteral("ゾメ２");
-        s.Catalogue.Build();
-        s.CurrentPupil = 1;
-        s.CurrentPupilName = QStringLiteral("山田太郎");
-        s.LoginTime = 9 * 3600;
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+        TestSchool().Catalogue.Build();
+        TestSession().CurrentPupil = 1;
+        TestSession().CurrentPupilName = QStringLiteral("山田太郎");
+        TestSession().LoginTime = 9 * 3600;
         AppCalls::LoadPassCriteria();
     }
     void cleanup()
@@ -129,7 +128,7 @@ private slots:
         Flow.reset();
         Share.reset();
         Inst.reset();
-        ResetAppState();
+        ResetTestScopes();
     }
 
     void attemptsWaitOnThePcUntilTheShareIsBack()
@@ -148,21 +147,21 @@ private slots:
                  qPrintable(note));
         QVERIFY2(note.contains(QStringLiteral("書き込みできない場所です")), qPrintable(note));
         // The end screen's tables hold it.
-        QCOMPARE(App().Scores.LoadedCount, 2);
+        QCOMPARE(TestSchool().Scores.LoadedCount, 2);
 
         // Gone altogether: the same, and a try to write the queue meanwhile changes nothing.
         Share.reset();
         Attempt(first.addDays(2));
         QVERIFY2(Text(Screen<AttemptEndScreen>(), "RecordingNote").contains(QStringLiteral("一時保存")),
                  qPrintable(Text(Screen<AttemptEndScreen>(), "RecordingNote")));
-        QCOMPARE(App().Scores.LoadedCount, 3);
+        QCOMPARE(TestSchool().Scores.LoadedCount, 3);
         // On to the menu, which counts them too.
         QTest::mouseClick(Screen<AttemptEndScreen>()->findChild<QPushButton*>("MenuButton"), Qt::LeftButton);
         QTRY_VERIFY(Screen<LevelMenu>() && Screen<LevelMenu>()->IsReady());
         QVERIFY2(Fatals.isEmpty(), qPrintable(Fatals.join(u'\n')));
-        QCOMPARE(App().Scores.LoadedCount, 3);
+        QCOMPARE(TestSchool().Scores.LoadedCount, 3);
         Flow->FlushPendingAttempts();
-        const PendingAttempts queue(App().QueueFolder, App().DataFolder);
+        const PendingAttempts queue(TestSchool().QueueFolder, TestSchool().DataFolder);
         QCOMPARE(int(queue.Load().size()), 2);
 
         // The name screen tells how many wait (with the share away, it also says it finds no roster).
@@ -207,10 +206,10 @@ private slots:
     // half-written to the queue, and the program goes on.
     void queueOnAFullDisk()
     {
-        QVERIFY(QDir().mkpath(App().QueueFolder));
-        TestMount small({"mount", "-t", "tmpfs", "-o", "size=4k", "zome2queue", App().QueueFolder}, App().QueueFolder);
+        QVERIFY(QDir().mkpath(TestSchool().QueueFolder));
+        TestMount small({"mount", "-t", "tmpfs", "-o", "size=4k", "zome2queue", TestSchool().QueueFolder}, TestSchool().QueueFolder);
         QVERIFY2(small.Error.isEmpty(), qPrintable(small.Error));
-        QFile filler(App().QueueFolder + "/filler");
+        QFile filler(TestSchool().QueueFolder + "/filler");
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         while (filler.write(QByteArray(512, 'x')) == 512) {
         }
@@ -221,7 +220,7 @@ private slots:
         const QString note = Text(Screen<AttemptEndScreen>(), "RecordingNote");
         QVERIFY2(note.startsWith(QStringLiteral("この回の成績は記録できませんでした。")), qPrintable(note));
         QVERIFY2(note.contains(QStringLiteral("ディスクの空き領域が足りません")), qPrintable(note));
-        const PendingAttempts queue(App().QueueFolder, App().DataFolder);
+        const PendingAttempts queue(TestSchool().QueueFolder, TestSchool().DataFolder);
         QCOMPARE(QFileInfo(queue.Path()).size() % 44, 0);
         QVERIFY(queue.Load().empty());
         QVERIFY(RecordedDays().isEmpty());

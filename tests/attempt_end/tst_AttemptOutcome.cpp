@@ -1,6 +1,6 @@
 #include "attempt_end/AttemptOutcome.h"
 #include "sound/SoundCues.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/AppCalls.h"
 #include "support/RecordingPlayer.h"
 #include "support/ScriptedRandom.h"
@@ -24,14 +24,13 @@ class TestAttemptOutcome : public QObject {
     // Pupil 7 on level `level`, with the level's criteria and the tables as a rebuild would leave them.
     void SetUp(int level, qint32 target, qint32 lowest, float rate, qint32 seconds)
     {
-        AppState& s = App();
-        s.Catalogue.Build();
-        s.ProgramTitle = QStringLiteral("ゾメ２");
-        s.CurrentPupil = 7;
-        s.CurrentPupilName = QStringLiteral("  山田太郎 ");
-        s.CurrentLevel = qint16(level);
-        s.RecordedSeconds = seconds;
-        PassCriteria& c = s.Criteria[level];
+        TestSchool().Catalogue.Build();
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+        TestSession().CurrentPupil = 7;
+        TestSession().CurrentPupilName = QStringLiteral("  山田太郎 ");
+        TestSession().CurrentLevel = qint16(level);
+        TestSession().RecordedSeconds = seconds;
+        PassCriteria& c = TestSchool().Criteria[level];
         c.TargetTime = target;
         c.LowestTime = lowest;
         c.PointRate = rate;
@@ -42,14 +41,14 @@ class TestAttemptOutcome : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Player = RecordingPlayer();
-        App().Random = &Random;
-        App().Player = &Player;
+        TestEnv().Random = &Random;
+        TestEnv().Player = &Player;
         Inst = std::make_unique<TestInstallation>();
-        Inst->ApplyToAppState();
+        Inst->ApplyTo(TestSchool());
         Cues = SoundCues();
-        Cues.Folder = App().SoundFolder;
+        Cues.Folder = TestSchool().SoundFolder;
         Cues.Random = &Random;
         Cues.Player = &Player;
     }
@@ -168,20 +167,20 @@ private slots:
         QFETCH(int, seconds);
         QFETCH(QString, text);
         QFETCH(QStringList, played);
-        TestInstallation::WriteText(App().SoundFolder + QStringLiteral("新音ファイル.txt"),
+        TestInstallation::WriteText(TestSchool().SoundFolder + QStringLiteral("新音ファイル.txt"),
                                     QStringLiteral("自己最高音1,jiko1,*\n自己最高音2,jiko2,*\n不合格音1,fu1,*\n"));
-        Cues.Table = SoundCues::LoadSoundTable(App().SoundFolder);
+        Cues.Table = SoundCues::LoadSoundTable(TestSchool().SoundFolder);
         SetUp(1, 60, 90, 1.0f, seconds);
-        App().TimedOut = timedOut;
-        App().NewSchoolBest = schoolBest;
-        App().NewPersonalBest = personalBest;
+        TestSession().TimedOut = timedOut;
+        TestSession().NewSchoolBest = schoolBest;
+        TestSession().NewPersonalBest = personalBest;
 
         const AttemptOutcome o = AppCalls::Evaluate();
         QCOMPARE(AttemptOutcome::MessageText(o.Record), text);
         AttemptOutcome::Play(o.RecordCue, Cues);
         QStringList expected;
         for (const QString& f : played)
-            expected << App().SoundFolder + f;
+            expected << TestSchool().SoundFolder + f;
         QCOMPARE(Player.Played, expected);
     }
 
@@ -217,11 +216,11 @@ private slots:
         // The same from the tables: BanCount 3 reached, ClearPoints 20 and ClearCount 2 reached or not.
         const int level = finalLevel ? 3 : 1;
         SetUp(level, 60, 90, 1.0f, 30);
-        App().Criteria[level].BanCount = CriteriaValue::FromNumber(3);
-        App().Results.BanWindowCount(level, 7) = overdoing ? 3 : 2;
-        App().Results.JudgeCount(level, 7) = 3;
-        App().Results.JudgePoints(level, 7) = passed ? 20 : 19;
-        App().FinalLevelCleared = finalCleared ? 1 : 0;
+        TestSchool().Criteria[level].BanCount = CriteriaValue::FromNumber(3);
+        TestSchool().Results.BanWindowCount(level, 7) = overdoing ? 3 : 2;
+        TestSchool().Results.JudgeCount(level, 7) = 3;
+        TestSchool().Results.JudgePoints(level, 7) = passed ? 20 : 19;
+        TestSession().FinalLevelCleared = finalCleared ? 1 : 0;
         QCOMPARE(AppCalls::DecideAfterPause(), decision);
     }
 
@@ -248,11 +247,11 @@ private slots:
         QFETCH(bool, alreadyPassed);
         QFETCH(int, unreachableLevel);
         SetUp(level, 60, 90, 1.0f, 30);
-        App().Results.JudgeCount(level, 7) = 2;
-        App().Results.JudgePoints(level, 7) = judgePoints;
-        App().AlreadyPassed = alreadyPassed;
+        TestSchool().Results.JudgeCount(level, 7) = 2;
+        TestSchool().Results.JudgePoints(level, 7) = judgePoints;
+        TestSession().AlreadyPassed = alreadyPassed;
         if (unreachableLevel)
-            App().Criteria[unreachableLevel].ClearCount = 9999;
+            TestSchool().Criteria[unreachableLevel].ClearCount = 9999;
         const AttemptOutcome o = AppCalls::Evaluate();
         QTEST(o.Passed, "passed");
         QTEST(o.ShowFinalPicture, "picture");
@@ -262,7 +261,7 @@ private slots:
     void linesFromTheRecord()
     {
         SetUp(2, 60, 90, 1.5f, 30);
-        ResultTables& t = App().Results;
+        ResultTables& t = TestSchool().Results;
         t.TodayCount(1, 7) = 2;
         t.TodayCount(2, 7) = 3;
         t.TodayCount(35, 7) = 1;
@@ -290,7 +289,7 @@ private slots:
     {
         QFETCH(int, level);
         SetUp(1, 60, 90, 1.0f, 30);
-        App().CurrentLevel = qint16(level);
+        TestSession().CurrentLevel = qint16(level);
         const AttemptOutcome o = AppCalls::Evaluate();
         QCOMPARE(o.LevelText, QString());
         QVERIFY(!o.Passed);

@@ -1,7 +1,7 @@
 #include "drill/DrillModel.h"
 #include "drill/DrillScript.h"
 #include "sound/SoundCues.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "state/StateViews.h"
 #include "support/ManualClock.h"
 #include "support/RecordingPlayer.h"
@@ -23,11 +23,11 @@ class TestDrillModel : public QObject {
 
     DrillModel& Open(int level, QList<double> script)
     {
-        App().CurrentLevel = qint16(level);
+        TestSession().CurrentLevel = qint16(level);
         Random.Values = std::move(script);
-        Model = std::make_unique<DrillModel>(App());
+        Model = std::make_unique<DrillModel>(TestSession());
         DrillModel& m = *Model;
-        m.In = StateViews::DrillSetting(App());
+        m.In = StateViews::DrillSetting(TestSchool(), TestSession());
         m.TheClock = &Clock;
         m.Random = &Random;
         m.Cues = &Cues;
@@ -46,10 +46,10 @@ class TestDrillModel : public QObject {
         for (char k : keys)
             Model->KeyPress(k == '\b' ? int(DrillModel::BackspaceKey) : int(k));
     }
-    int Played(const QString& file) const { return int(Player.Played.count(App().SoundFolder + file)); }
+    int Played(const QString& file) const { return int(Player.Played.count(TestSchool().SoundFolder + file)); }
     void TickAt(int seconds)
     {
-        Clock.AdvanceMs(qint64(seconds) * 1000 - (Clock.MonotonicMs() - App().StartMonotonicMs));
+        Clock.AdvanceMs(qint64(seconds) * 1000 - (Clock.MonotonicMs() - TestSession().StartMonotonicMs));
         Model->Tick();
     }
     int PassMarkersShown() const
@@ -63,17 +63,16 @@ class TestDrillModel : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Clock = ManualClock();
         Random = ScriptedRandom();
         Player = RecordingPlayer();
-        AppState& s = App();
-        s.TheClock = &Clock;
-        s.Random = &Random;
-        s.Player = &Player;
-        s.SoundFolder = QStringLiteral("/sounds/");
+        TestEnv().TheClock = &Clock;
+        TestEnv().Random = &Random;
+        TestEnv().Player = &Player;
+        TestSchool().SoundFolder = QStringLiteral("/sounds/");
         Cues = SoundCues();
-        Cues.Folder = s.SoundFolder;
+        Cues.Folder = TestSchool().SoundFolder;
         Cues.Player = &Player;
         Cues.Random = &Random;
         // One file each for the correct and the wrong cue; picking it takes one random draw.
@@ -81,15 +80,15 @@ private slots:
         Cues.Table.Cell[2][21] = QStringLiteral("1");
         Cues.Table.Cell[4][1] = QStringLiteral("間違い");
         Cues.Table.Cell[4][21] = QStringLiteral("1");
-        s.ProgramTitle = QStringLiteral("ゾメ２");
-        s.Catalogue.Build();
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+        TestSchool().Catalogue.Build();
         for (int level = 1; level <= 7; ++level) {
-            s.Criteria[std::size_t(level)].TargetTime = 60;
-            s.Criteria[std::size_t(level)].LowestTime = 90;
+            TestSchool().Criteria[std::size_t(level)].TargetTime = 60;
+            TestSchool().Criteria[std::size_t(level)].LowestTime = 90;
         }
-        s.CurrentPupil = 7;
-        s.CurrentPupilName = QStringLiteral("  山田太郎 ");
-        s.SchoolName = QStringLiteral("ひまわり塾");
+        TestSession().CurrentPupil = 7;
+        TestSession().CurrentPupilName = QStringLiteral("  山田太郎 ");
+        TestSchool().SchoolName = QStringLiteral("ひまわり塾");
         EndCalls = StopCalls = StartCalls = 0;
     }
     void cleanup() { Model.reset(); }
@@ -231,7 +230,7 @@ private slots:
         QCOMPARE(m.CellText[5], text);
         QCOMPARE(m.CurrentText, text);
         QCOMPARE(Played("警告1.wav"), warnings);
-        QCOMPARE(App().ConfirmState, qint16(0));
+        QCOMPARE(TestSession().ConfirmState, qint16(0));
         QCOMPARE(m.CursorCell, 5);
     }
 
@@ -245,7 +244,7 @@ private slots:
             QCOMPARE(m.CellColour[std::size_t(cell)], DrillModel::CursorColour);
         }
         QCOMPARE(m.CellColour[9], DrillModel::InputColour);
-        QCOMPARE(App().Verdict, qint16(0));
+        QCOMPARE(TestSession().Verdict, qint16(0));
         QVERIFY(m.CellText[11].isEmpty()); // the space itself is not typed
     }
 
@@ -361,10 +360,9 @@ private slots:
         QFETCH(int, level);
         DrillModel& m = Open(level, Example() + QList<double>{0.0} + Second());
         Type(ExampleAnswer(level));
-        const AppState& s = App();
-        QCOMPARE(s.SolvedCount, 1);
-        QCOMPARE(s.Verdict, qint16(0));
-        QCOMPARE(s.Judging, false);
+        QCOMPARE(TestSession().SolvedCount, 1);
+        QCOMPARE(TestSession().Verdict, qint16(0));
+        QCOMPARE(TestSession().Judging, false);
         QCOMPARE(m.RemainingFigure, QStringLiteral("9"));
         QCOMPARE(Played("正解.wav"), 1);
         QCOMPARE(m.Problem.Expected[8], QStringLiteral("24"));
@@ -391,11 +389,10 @@ private slots:
         QFETCH(QList<int>, wrong);
         DrillModel& m = Open(1, Example() + QList<double>{0.0} + Second());
         Type(keys);
-        const AppState& s = App();
-        QCOMPARE(s.Verdict, qint16(2));
-        QCOMPARE(s.ConfirmState, qint16(1));
-        QCOMPARE(s.Judging, false);
-        QCOMPARE(s.SolvedCount, 0);
+        QCOMPARE(TestSession().Verdict, qint16(2));
+        QCOMPARE(TestSession().ConfirmState, qint16(1));
+        QCOMPARE(TestSession().Judging, false);
+        QCOMPARE(TestSession().SolvedCount, 0);
         QCOMPARE(m.RemainingFigure, QStringLiteral("10"));
         QCOMPARE(Played("間違い.wav"), 1);
         QVERIFY(m.ConfirmPromptShown);
@@ -413,11 +410,11 @@ private slots:
         // Characters do not reach the cells; "+", a digit, "+" does not confirm.
         const QString cell11 = m.CellText[11];
         Type("+5+");
-        QCOMPARE(s.ConfirmState, qint16(2));
+        QCOMPARE(TestSession().ConfirmState, qint16(2));
         QCOMPARE(m.CellText[11], cell11);
         QCOMPARE(m.Problem.Expected[8], QStringLiteral("30"));
         Type("+");
-        QCOMPARE(s.ConfirmState, qint16(0));
+        QCOMPARE(TestSession().ConfirmState, qint16(0));
         QVERIFY(!m.ConfirmPromptShown);
         QCOMPARE(m.Problem.Expected[8], QStringLiteral("24"));
         QCOMPARE(m.CursorCell, 5);
@@ -428,7 +425,7 @@ private slots:
             QVERIFY(m.CellText[std::size_t(cell)].isEmpty());
         QCOMPARE(m.CellColour[5], DrillModel::CursorColour);
         QCOMPARE(m.CellColour[6], DrillModel::InputColour);
-        QCOMPARE(s.SolvedCount, 0);
+        QCOMPARE(TestSession().SolvedCount, 0);
     }
 
     void arrowsStillWorkAfterAWrongAnswer()
@@ -439,7 +436,7 @@ private slots:
         QCOMPARE(m.CursorCell, 5);
         QCOMPARE(m.CellColour[8], DrillModel::InputColour); // recoloured, the salmon mark is gone
         QVERIFY(m.TwinShown[8]);                             // the correct value stays shown
-        QCOMPARE(App().ConfirmState, qint16(1));
+        QCOMPARE(TestSession().ConfirmState, qint16(1));
     }
 
     void solvedCount_data()
@@ -460,12 +457,12 @@ private slots:
         QFETCH(int, after);
         QFETCH(int, endCalls);
         DrillModel& m = Open(2, Example() + QList<double>{0.0} + Second());
-        App().SolvedCount = before;
+        TestSession().SolvedCount = before;
         Type(correct ? ExampleAnswer(2) : "3 2 5 30 25 9 ");
-        QCOMPARE(App().SolvedCount, after);
+        QCOMPARE(TestSession().SolvedCount, after);
         QCOMPARE(m.RemainingFigure, QString::number(10 - after));
         QCOMPARE(EndCalls, endCalls);
-        QCOMPARE(App().AttemptFinished, endCalls == 1);
+        QCOMPARE(TestSession().AttemptFinished, endCalls == 1);
         QCOMPARE(StopCalls, endCalls);
         if (endCalls) {
             // No new problem, and nothing more happens.
@@ -475,7 +472,7 @@ private slots:
             m.MakeProblem();
             QCOMPARE(m.CellText, cells);
             TickAt(450);
-            QCOMPARE(App().TimedOut, false);
+            QCOMPARE(TestSession().TimedOut, false);
             QCOMPARE(EndCalls, 1);
         }
     }
@@ -491,8 +488,7 @@ private slots:
     {
         QFETCH(int, flag);
         DrillModel& m = Open(1, Example());
-        AppState& s = App();
-        (flag == 0 ? s.TimedOut : flag == 1 ? s.AttemptFinished : s.Judging) = true;
+        (flag == 0 ? TestSession().TimedOut : flag == 1 ? TestSession().AttemptFinished : TestSession().Judging) = true;
         Type("12 ");
         QVERIFY(m.CellText[5].isEmpty());
         QCOMPARE(m.CursorCell, 5);
@@ -508,7 +504,7 @@ private slots:
     {
         // The attempt's end closes the drill screen, which owns the model.
         Open(2, Example() + QList<double>{0.0});
-        App().SolvedCount = 9;
+        TestSession().SolvedCount = 9;
         DrillModel* m = Model.release();
         bool deleted = false;
         m->EndAttempt = [m, &deleted] { deleted = true; delete m; };
@@ -516,8 +512,8 @@ private slots:
             if (!deleted)
                 m->KeyPress(k);
         QVERIFY(deleted);
-        QVERIFY(App().AttemptFinished);
-        QCOMPARE(App().Judging, false);
+        QVERIFY(TestSession().AttemptFinished);
+        QCOMPARE(TestSession().Judging, false);
 
         init();
         Open(2, Example());
@@ -527,7 +523,7 @@ private slots:
         Clock.AdvanceMs(450000);
         m->Tick();
         QVERIFY(deleted);
-        QVERIFY(App().TimedOut);
+        QVERIFY(TestSession().TimedOut);
     }
 
     void setup_data()
@@ -550,36 +546,35 @@ private slots:
         QFETCH(double, titleSize);
         QFETCH(QString, today);
         QFETCH(QString, thisLevel);
-        AppState& s = App();
-        s.ProgramTitle = title;
+        TestSchool().ProgramTitle = title;
         if (level != 1) {
-            s.Results.TodayCount(2, 7) = 3;
-            s.Results.TodayCount(3, 7) = 2;
-            s.Results.TodayCount(2, 8) = 9; // another pupil
+            TestSchool().Results.TodayCount(2, 7) = 3;
+            TestSchool().Results.TodayCount(3, 7) = 2;
+            TestSchool().Results.TodayCount(2, 8) = 9; // another pupil
         }
-        s.LoginTime = 10 * 3600 - 754; // 12 minutes 34 seconds ago
-        s.SolvedCount = 4;
-        s.EndingStarted = true;
-        s.AttemptFinished = true;
-        s.Verdict = 2;
+        TestSession().LoginTime = 10 * 3600 - 754; // 12 minutes 34 seconds ago
+        TestSession().SolvedCount = 4;
+        TestSession().EndingStarted = true;
+        TestSession().AttemptFinished = true;
+        TestSession().Verdict = 2;
         DrillModel& m = Open(level, Example());
         QCOMPARE(m.Title, title);
         QCOMPARE(m.TitlePointSize, titleSize);
         QCOMPARE(m.PupilText, QStringLiteral("山田太郎"));
-        QCOMPARE(m.LevelText, s.Catalogue.LevelName[std::size_t(level)]);
+        QCOMPARE(m.LevelText, TestSchool().Catalogue.LevelName[std::size_t(level)]);
         QCOMPARE(m.SchoolText, QStringLiteral("ひまわり塾"));
         QCOMPARE(m.MinutesFigure, QStringLiteral("12"));
         QCOMPARE(m.TodayFigure, today);
         QCOMPARE(m.ThisLevelFigure, thisLevel);
-        QCOMPARE(s.TodayTotal, qint16(level == 1 ? 0 : 5));
+        QCOMPARE(TestSession().TodayTotal, qint16(level == 1 ? 0 : 5));
         QCOMPARE(m.SecondsFigure, QStringLiteral("0"));
-        QCOMPARE(s.ProblemsPerAttempt, qint16(10));
+        QCOMPARE(TestSession().ProblemsPerAttempt, qint16(10));
         QCOMPARE(m.RemainingFigure, QStringLiteral("6"));
-        QCOMPARE(s.AttemptFinished, false);
-        QCOMPARE(s.EndingStarted, false);
-        QCOMPARE(s.Verdict, qint16(0));
+        QCOMPARE(TestSession().AttemptFinished, false);
+        QCOMPARE(TestSession().EndingStarted, false);
+        QCOMPARE(TestSession().Verdict, qint16(0));
         QCOMPARE(StartCalls, 1);
-        QCOMPARE(s.StartTime, 36000.0f);
+        QCOMPARE(TestSession().StartTime, 36000.0f);
     }
 
     void minutesSinceSignIn_data()
@@ -596,7 +591,7 @@ private slots:
         QFETCH(QTime, login);
         QFETCH(QTime, now);
         QFETCH(QString, minutes);
-        App().LoginTime = login.msecsSinceStartOfDay() / 1000;
+        TestSession().LoginTime = login.msecsSinceStartOfDay() / 1000;
         DrillModel& m = Open(1, Example());
         Clock.Set(QDateTime(QDate(2026, 12, 11), now));
         m.MinuteTick();
@@ -606,9 +601,8 @@ private slots:
     void timeBarAndLimit()
     {
         DrillModel& m = Open(1, Example());
-        const AppState& s = App();
-        QCOMPARE(s.TimeLimit, 450);
-        QCOMPARE(s.BarScale, 20.0);
+        QCOMPARE(TestSession().TimeLimit, 450);
+        QCOMPARE(TestSession().BarScale, 20.0);
         QCOMPARE(m.TargetZoneWidth, 1200.0);
         QCOMPARE(m.LowestZoneWidth, 1800.0);
         QVERIFY(m.LowestZoneShown);
@@ -625,11 +619,11 @@ private slots:
             QVERIFY(m.MarkerShown[std::size_t(i)]);
 
         TickAt(449);
-        QCOMPARE(s.TimedOut, false);
+        QCOMPARE(TestSession().TimedOut, false);
         QCOMPARE(m.ElapsedBarWidth, 8980.0);
         TickAt(450);
-        QCOMPARE(s.ElapsedSeconds, 450);
-        QCOMPARE(s.TimedOut, true);
+        QCOMPARE(TestSession().ElapsedSeconds, 450);
+        QCOMPARE(TestSession().TimedOut, true);
         QCOMPARE(StopCalls, 1);
         QCOMPARE(EndCalls, 1);
         QCOMPARE(m.ElapsedBarWidth, 9000.0);
@@ -655,20 +649,20 @@ private slots:
         DrillModel& m = Open(1, Example());
         Clock.AdvanceMs(ms);
         m.Tick();
-        QCOMPARE(App().ElapsedSeconds, seconds);
+        QCOMPARE(TestSession().ElapsedSeconds, seconds);
     }
 
     void timeOutWaitsWhileJudging()
     {
         DrillModel& m = Open(1, Example());
-        App().Judging = true;
+        TestSession().Judging = true;
         TickAt(450);
-        QCOMPARE(App().TimedOut, false);
+        QCOMPARE(TestSession().TimedOut, false);
         QCOMPARE(EndCalls, 0);
         QCOMPARE(m.ElapsedBarWidth, 9000.0);
-        App().Judging = false;
+        TestSession().Judging = false;
         TickAt(451);
-        QCOMPARE(App().TimedOut, true);
+        QCOMPARE(TestSession().TimedOut, true);
         QCOMPARE(EndCalls, 1);
     }
 
@@ -688,26 +682,26 @@ private slots:
         QFETCH(int, realSeconds);
         Clock.Set(QDateTime(QDate(2026, 12, 10), start));
         DrillModel& m = Open(1, Example());
-        QCOMPARE(App().StartTime, float(start.msecsSinceStartOfDay() / 1000.0));
+        QCOMPARE(TestSession().StartTime, float(start.msecsSinceStartOfDay() / 1000.0));
         Clock.AdvanceMs(realSeconds * 1000);
         Clock.Set(wallAfter);
         m.Tick();
-        QCOMPARE(App().ElapsedSeconds, realSeconds);
-        QCOMPARE(App().TimedOut, false);
+        QCOMPARE(TestSession().ElapsedSeconds, realSeconds);
+        QCOMPARE(TestSession().TimedOut, false);
         QCOMPARE(m.SecondsFigure, QString::number(realSeconds));
     }
 
     void noLowestTimeEndsAtTheFirstTick()
     {
-        App().Criteria[1].LowestTime = 0;
+        TestSchool().Criteria[1].LowestTime = 0;
         DrillModel& m = Open(1, Example());
-        QCOMPARE(App().TimeLimit, 0);
-        QVERIFY(std::isfinite(App().BarScale));
+        QCOMPARE(TestSession().TimeLimit, 0);
+        QVERIFY(std::isfinite(TestSession().BarScale));
         QCOMPARE(m.TargetZoneWidth, 0.0);
         QCOMPARE(EndCalls, 0);
         Clock.AdvanceMs(1000);
         m.Tick();
-        QCOMPARE(App().TimedOut, true);
+        QCOMPARE(TestSession().TimedOut, true);
         QCOMPARE(EndCalls, 1);
         QCOMPARE(m.ElapsedBarWidth, m.TrackWidth);
     }

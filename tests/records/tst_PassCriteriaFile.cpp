@@ -1,6 +1,6 @@
 #include "support/AppCalls.h"
 #include "records/PassCriteriaFile.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "base/Cp932.h"
 #include "base/FatalError.h"
 #include "support/TestInstallation.h"
@@ -23,8 +23,8 @@ QString Rows(int count)
 void MarkTable()
 {
     for (int row = 0; row < PassCriteriaFile::Rows; ++row) {
-        App().Criteria[row].TargetTime = 7000 + row;
-        App().Criteria[row].ClearCount = 77;
+        TestSchool().Criteria[row].TargetTime = 7000 + row;
+        TestSchool().Criteria[row].ClearCount = 77;
     }
 }
 } // namespace
@@ -34,9 +34,9 @@ class TestPassCriteriaFile : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Install = std::make_unique<TestInstallation>();
-        Install->ApplyToAppState();
+        Install->ApplyTo(TestSchool());
         MarkTable();
     }
 
@@ -133,32 +133,32 @@ private slots:
                     bytes += '\x1a';
                 bytes += Cp932::Encode(QString(parts[i]).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
             }
-            QFile f(PassCriteriaFile::Path(App().DataFolder));
+            QFile f(PassCriteriaFile::Path(TestSchool().DataFolder));
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(bytes);
         } else if (text != Missing) {
-            TestInstallation::WriteText(PassCriteriaFile::Path(App().DataFolder), text);
+            TestInstallation::WriteText(PassCriteriaFile::Path(TestSchool().DataFolder), text);
         }
 
         if (!error.isEmpty()) {
-            const auto before = App().Criteria;
+            const auto before = TestSchool().Criteria;
             try {
                 AppCalls::LoadPassCriteria(required);
                 QFAIL("a damaged file was accepted");
             } catch (const FatalError& e) {
-                QVERIFY2(e.Message.contains(QDir::toNativeSeparators(PassCriteriaFile::Path(App().DataFolder))), qPrintable(e.Message));
+                QVERIFY2(e.Message.contains(QDir::toNativeSeparators(PassCriteriaFile::Path(TestSchool().DataFolder))), qPrintable(e.Message));
                 for (const QString& part : error.split(u'|'))
                     QVERIFY2(e.Message.contains(part), qPrintable(e.Message));
             }
             for (int r = 0; r < PassCriteriaFile::Rows; ++r) {
-                QCOMPARE(App().Criteria[r].TargetTime, before[r].TargetTime);
-                QCOMPARE(App().Criteria[r].ClearCount, before[r].ClearCount);
+                QCOMPARE(TestSchool().Criteria[r].TargetTime, before[r].TargetTime);
+                QCOMPARE(TestSchool().Criteria[r].ClearCount, before[r].ClearCount);
             }
             return;
         }
 
         AppCalls::LoadPassCriteria(required);
-        const PassCriteria& c = App().Criteria[row];
+        const PassCriteria& c = TestSchool().Criteria[row];
         QTEST(int(c.TargetTime), "targetTime");
         QTEST(int(c.LowestTime), "lowestTime");
         QTEST(int(c.ClearCount), "clearCount");
@@ -166,10 +166,10 @@ private slots:
         QTEST(int(c.BanCount.GetKind()), "banCountKind");
         QTEST(c.JudgeDays.Number(), "judgeDays");
         for (int r = 0; r < firstKeptRow; ++r)
-            QVERIFY2(App().Criteria[r].ClearCount != 77, qPrintable(QString::number(r)));
+            QVERIFY2(TestSchool().Criteria[r].ClearCount != 77, qPrintable(QString::number(r)));
         for (int r = firstKeptRow; r < PassCriteriaFile::Rows; ++r) {
-            QCOMPARE(App().Criteria[r].TargetTime, 7000 + r);
-            QCOMPARE(App().Criteria[r].ClearCount, qint16(77));
+            QCOMPARE(TestSchool().Criteria[r].TargetTime, 7000 + r);
+            QCOMPARE(TestSchool().Criteria[r].ClearCount, qint16(77));
         }
     }
 
@@ -177,7 +177,7 @@ private slots:
     // "missing".
     void fileThatCannotBeRead()
     {
-        const QString path = PassCriteriaFile::Path(App().DataFolder);
+        const QString path = PassCriteriaFile::Path(TestSchool().DataFolder);
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
         try {
             AppCalls::LoadPassCriteria(1);
@@ -204,9 +204,9 @@ private slots:
     // The variant fields keep what the editor shows again: a number, an empty cell or the text.
     void variantFieldsKeepTheirItems()
     {
-        TestInstallation::WriteText(PassCriteriaFile::Path(App().DataFolder), Header + "60,90,100,5,1,10,,abc,07.50,x,,3\n");
+        TestInstallation::WriteText(PassCriteriaFile::Path(TestSchool().DataFolder), Header + "60,90,100,5,1,10,,abc,07.50,x,,3\n");
         AppCalls::LoadPassCriteria(1);
-        const PassCriteria& c = App().Criteria[1];
+        const PassCriteria& c = TestSchool().Criteria[1];
         QCOMPARE(c.BanCount.Number(), 10.0);
         QCOMPARE(c.BanPoints.GetKind(), CriteriaValue::Kind::Empty);
         QCOMPARE(c.JudgeDays.GetKind(), CriteriaValue::Kind::Text);

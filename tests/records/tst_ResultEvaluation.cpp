@@ -2,7 +2,7 @@
 #include "support/AppCalls.h"
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "base/OleDate.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
@@ -27,7 +27,7 @@ ScoreRecord Record(qint16 pupil, qint16 level, qint32 seconds, double date = Tod
 
 void SetLevel(int level, qint32 target, float rate, double judgeDays = 7, double banDays = 7)
 {
-    PassCriteria& c = App().Criteria[level];
+    PassCriteria& c = TestSchool().Criteria[level];
     c.TargetTime = target;
     c.LowestTime = target;
     c.PointRate = rate;
@@ -67,12 +67,12 @@ class TestResultEvaluation : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Install = std::make_unique<TestInstallation>();
-        Install->ApplyToAppState();
+        Install->ApplyTo(TestSchool());
         Clock.Set(Now);
-        App().TheClock = &Clock;
-        App().Wait = [](int) {};
+        TestEnv().TheClock = &Clock;
+        TestEnv().Wait = [](int) {};
     }
 
     void points_data()
@@ -106,7 +106,7 @@ private slots:
         QFETCH(float, rate);
         QFETCH(int, seconds);
         SetLevel(2, target, rate);
-        QTEST(int(Points::AttemptPoints(App().Criteria[2], seconds)), "points");
+        QTEST(int(Points::AttemptPoints(TestSchool().Criteria[2], seconds)), "points");
     }
 
     void dayWindows_data()
@@ -130,12 +130,12 @@ private slots:
         QFETCH(CriteriaValue, days);
         QFETCH(bool, inside);
         SetLevel(1, 60, 1.0f);
-        App().Criteria[1].JudgeDays = days;
-        App().Criteria[1].BanDays = days;
+        TestSchool().Criteria[1].JudgeDays = days;
+        TestSchool().Criteria[1].BanDays = days;
         AppCalls::WriteScoreRecords({Record(5, 1, 30, Today - daysAgo)});
         AppCalls::ComputeResultTables();
 
-        const ResultTables& r = App().Results;
+        const ResultTables& r = TestSchool().Results;
         QCOMPARE(r.AttemptCount(1, 5), qint16(1));
         QCOMPARE(r.TotalPoints(1, 5), 11);
         QCOMPARE(r.JudgeCount(1, 5), qint16(inside ? 1 : 0));
@@ -153,8 +153,8 @@ private slots:
         SetLevel(1, 60, 1.0f, 1, 2);
         AppCalls::WriteScoreRecords({Record(5, 1, 30, Today), Record(5, 1, 30, Today - 1), Record(5, 1, 30, Today - 2)});
         AppCalls::ComputeResultTables();
-        QCOMPARE(App().Results.JudgeCount(1, 5), qint16(1));
-        QCOMPARE(App().Results.BanWindowCount(1, 5), qint16(2));
+        QCOMPARE(TestSchool().Results.JudgeCount(1, 5), qint16(1));
+        QCOMPARE(TestSchool().Results.BanWindowCount(1, 5), qint16(2));
     }
 
     void longAttemptsScoreButDoNotCount()
@@ -162,7 +162,7 @@ private slots:
         SetLevel(1, 1000, 1.0f);
         AppCalls::WriteScoreRecords({Record(5, 1, 5999), Record(5, 1, 6000), Record(5, 1, 99999)});
         AppCalls::ComputeResultTables();
-        const ResultTables& r = App().Results;
+        const ResultTables& r = TestSchool().Results;
         QCOMPARE(r.AttemptCount(1, 5), qint16(1));
         QCOMPARE(r.JudgeCount(1, 5), qint16(1));
         QCOMPARE(r.BanWindowCount(1, 5), qint16(1));
@@ -191,26 +191,26 @@ private slots:
         AppCalls::WriteScoreRecords(fewer);
         AppCalls::ComputeResultTables();
         AppCalls::ComputeResultTables();
-        const ResultTables incremental = App().Results;
+        const ResultTables incremental = TestSchool().Results;
 
-        App().Results = ResultTables();
+        TestSchool().Results = ResultTables();
         AppCalls::ComputeResultTables();
-        const QString difference = FirstDifference(incremental, App().Results);
+        const QString difference = FirstDifference(incremental, TestSchool().Results);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
-        QVERIFY(App().Results.TotalPoints(1, 0) + App().Results.TotalPoints(2, 0) + App().Results.TotalPoints(3, 0) == 0);
+        QVERIFY(TestSchool().Results.TotalPoints(1, 0) + TestSchool().Results.TotalPoints(2, 0) + TestSchool().Results.TotalPoints(3, 0) == 0);
     }
 
     void recordAttemptFlags()
     {
         SetLevel(1, 60, 1.0f);
-        App().Criteria[1].ClearCount = 2;
-        App().Criteria[1].ClearPoints = 11;
+        TestSchool().Criteria[1].ClearCount = 2;
+        TestSchool().Criteria[1].ClearPoints = 11;
         // Pupil 5: 40 s (6 points) and 50 s (5 points); pupil 6 holds the school best, pupil 1001's
         // faster time does not count for the school.
         AppCalls::WriteScoreRecords({Record(5, 1, 40), Record(5, 1, 50), Record(6, 1, 30), Record(1001, 1, 10)});
         AppCalls::ComputeResultTables();
-        App().CurrentPupil = 5;
-        App().CurrentLevel = 1;
+        TestSession().CurrentPupil = 5;
+        TestSession().CurrentLevel = 1;
 
         struct Step { qint32 seconds; bool personal; bool school; };
         const Step steps[] = {
@@ -222,35 +222,35 @@ private slots:
         };
         int appended = 4;
         for (const Step& step : steps) {
-            App().NewPersonalBest = false;
-            App().NewSchoolBest = false;
-            App().AlreadyPassed = false;
-            App().RecordedSeconds = step.seconds;
+            TestSession().NewPersonalBest = false;
+            TestSession().NewSchoolBest = false;
+            TestSession().AlreadyPassed = false;
+            TestSession().RecordedSeconds = step.seconds;
             AppCalls::RecordAttempt(1);
-            QCOMPARE(App().AlreadyPassed, true);
-            QCOMPARE(App().NewPersonalBest, step.personal);
-            QCOMPARE(App().NewSchoolBest, step.school);
-            QCOMPARE(App().Scores.BestSeconds(1, 5), std::min(step.seconds, App().Scores.BestSeconds(1, 5)));
+            QCOMPARE(TestSession().AlreadyPassed, true);
+            QCOMPARE(TestSession().NewPersonalBest, step.personal);
+            QCOMPARE(TestSession().NewSchoolBest, step.school);
+            QCOMPARE(TestSchool().Scores.BestSeconds(1, 5), std::min(step.seconds, TestSchool().Scores.BestSeconds(1, 5)));
             QCOMPARE(AppCalls::File().RecordCount(), ++appended);
             QCOMPARE(AppCalls::File().ReadRecord(appended).Seconds, step.seconds);
         }
-        QCOMPARE(App().Scores.SchoolBestSeconds[1], 29);
+        QCOMPARE(TestSchool().Scores.SchoolBestSeconds[1], 29);
 
         // A pupil who has done nothing yet: not passed, and any time is a personal best.
-        App().CurrentPupil = 7;
-        App().RecordedSeconds = 500;
-        App().NewPersonalBest = false;
-        App().NewSchoolBest = false;
+        TestSession().CurrentPupil = 7;
+        TestSession().RecordedSeconds = 500;
+        TestSession().NewPersonalBest = false;
+        TestSession().NewSchoolBest = false;
         AppCalls::RecordAttempt(1);
-        QCOMPARE(App().AlreadyPassed, false);
-        QCOMPARE(App().NewPersonalBest, true);
-        QCOMPARE(App().NewSchoolBest, false);
+        QCOMPARE(TestSession().AlreadyPassed, false);
+        QCOMPARE(TestSession().NewPersonalBest, true);
+        QCOMPARE(TestSession().NewSchoolBest, false);
 
         // The rebuild after recording includes every attempt just made.
         AppCalls::ComputeResultTables();
-        QCOMPARE(App().Results.TodayCount(1, 5), 7.0f);
-        QCOMPARE(App().Results.AttemptCount(1, 7), qint16(0) + 1);
-        QCOMPARE(App().Scores.BestSeconds(1, 5), 29);
+        QCOMPARE(TestSchool().Results.TodayCount(1, 5), 7.0f);
+        QCOMPARE(TestSchool().Results.AttemptCount(1, 7), qint16(0) + 1);
+        QCOMPARE(TestSchool().Scores.BestSeconds(1, 5), 29);
     }
 
     void passedAndOverdoing_data()
@@ -283,12 +283,12 @@ private slots:
         QFETCH(int, windowCount);
         QFETCH(CriteriaValue, banCount);
         QFETCH(CriteriaValue, banPoints);
-        PassCriteria& c = App().Criteria[2];
+        PassCriteria& c = TestSchool().Criteria[2];
         c.ClearPoints = 100;
         c.ClearCount = 5;
         c.BanCount = banCount;
         c.BanPoints = banPoints;
-        ResultTables& r = App().Results;
+        ResultTables& r = TestSchool().Results;
         r.JudgePoints(2, 9) = judgePoints;
         r.JudgeCount(2, 9) = qint16(judgeCount);
         r.BanWindowPoints(2, 9) = windowPoints;

@@ -2,7 +2,7 @@
 #include "records/ResultEvaluation.h"
 #include "records/ScoreBackups.h"
 #include "records/ScoreFile.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "base/FatalError.h"
 #include "base/OleDate.h"
 #include "support/ManualClock.h"
@@ -65,7 +65,7 @@ QByteArray Contents(const QString& path)
 // one, and no note stays without its backup.
 QStringList FolderFiles()
 {
-    QStringList names = QDir(App().DataFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QStringList names = QDir(TestSchool().DataFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     std::sort(names.begin(), names.end());
     QStringList notes;
     for (const QString& name : names)
@@ -84,7 +84,7 @@ bool BestEverywhereElseEmpty(const QList<QPair<int, int>>& except)
 {
     for (int l = 0; l < 36; ++l)
         for (int p = 0; p <= 5000; ++p)
-            if (!except.contains(qMakePair(l, p)) && App().Scores.BestSeconds(l, p) != 99999)
+            if (!except.contains(qMakePair(l, p)) && TestSchool().Scores.BestSeconds(l, p) != 99999)
                 return false;
     return true;
 }
@@ -119,22 +119,22 @@ class TestScoreFile : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Install = std::make_unique<TestInstallation>();
-        Install->ApplyToAppState();
-        App().TheClock = &Clock;
+        Install->ApplyTo(TestSchool());
+        TestEnv().TheClock = &Clock;
         Clock.Set(Now);
-        App().Wait = [this](int ms) { Waits << ms; };
+        TestEnv().Wait = [this](int ms) { Waits << ms; };
         Waits.clear();
     }
 
     // The 44 bytes of one appended record, written out by hand.
     void appendedRecordLayout()
     {
-        App().CurrentPupil = 1234;
-        App().CurrentLevel = 3;
-        App().RecordedSeconds = 99999;
-        App().SchoolCode = QStringLiteral("12345");
+        TestSession().CurrentPupil = 1234;
+        TestSession().CurrentLevel = 3;
+        TestSession().RecordedSeconds = 99999;
+        TestSchool().SchoolCode = QStringLiteral("12345");
         AppCalls::AppendScoreRecord();
 
         const QByteArray expected = QByteArray::fromHex(
@@ -150,12 +150,12 @@ private slots:
         QCOMPARE(FileBytes().toHex(), expected.toHex());
 
         AppCalls::LoadScoreRecords();
-        QCOMPARE(App().Scores.LoadedCount, 1);
-        QCOMPARE(App().Scores.LoadedDate[1], 46366.0);
-        QCOMPARE(App().Scores.LoadedTimeOfDay[1], 0.75);
-        QCOMPARE(App().Scores.LoadedPupil[1], qint16(1234));
-        QCOMPARE(App().Scores.LoadedLevel[1], qint16(3));
-        QCOMPARE(App().Scores.LoadedSeconds[1], 99999);
+        QCOMPARE(TestSchool().Scores.LoadedCount, 1);
+        QCOMPARE(TestSchool().Scores.LoadedDate[1], 46366.0);
+        QCOMPARE(TestSchool().Scores.LoadedTimeOfDay[1], 0.75);
+        QCOMPARE(TestSchool().Scores.LoadedPupil[1], qint16(1234));
+        QCOMPARE(TestSchool().Scores.LoadedLevel[1], qint16(3));
+        QCOMPARE(TestSchool().Scores.LoadedSeconds[1], 99999);
         const ScoreRecord read = AppCalls::File().ReadRecord(1);
         QCOMPARE(read.ToBytes().toHex(), expected.toHex());
     }
@@ -174,9 +174,9 @@ private slots:
     {
         QFETCH(QString, code);
         QFETCH(QByteArray, bytes);
-        App().SchoolCode = code;
-        App().CurrentPupil = 1;
-        App().CurrentLevel = 1;
+        TestSchool().SchoolCode = code;
+        TestSession().CurrentPupil = 1;
+        TestSession().CurrentLevel = 1;
         AppCalls::AppendScoreRecord();
         QCOMPARE(FileBytes().mid(24, 5), bytes);
     }
@@ -187,9 +187,9 @@ private slots:
         AppCalls::LoadScoreRecords();
         QVERIFY(QFile::exists(AppCalls::File().Path()));
         QCOMPARE(QFileInfo(AppCalls::File().Path()).size(), 0);
-        QCOMPARE(App().Scores.LoadedCount, 0);
+        QCOMPARE(TestSchool().Scores.LoadedCount, 0);
         QVERIFY(BestEverywhereElseEmpty({}));
-        for (qint32 best : App().Scores.SchoolBestSeconds)
+        for (qint32 best : TestSchool().Scores.SchoolBestSeconds)
             QCOMPARE(best, 99999);
     }
 
@@ -209,7 +209,7 @@ private slots:
         QFETCH(int, umask);
         QFETCH(bool, setgidFolder);
         QFETCH(int, mode);
-        const QByteArray folder = QFile::encodeName(App().DataFolder);
+        const QByteArray folder = QFile::encodeName(TestSchool().DataFolder);
         QCOMPARE(::chmod(folder.constData(), setgidFolder ? 02775 : 0777), 0);
         const mode_t before = ::umask(mode_t(umask));
         AppCalls::LoadScoreRecords();
@@ -241,7 +241,7 @@ private slots:
         AppCalls::WriteScoreBytes(bytes);
 
         AppCalls::LoadScoreRecords();
-        const LoadedScores& s = App().Scores;
+        const LoadedScores& s = TestSchool().Scores;
         QCOMPARE(s.LoadedCount, 20000);
         const int first = records - 20000 + 1;
         QCOMPARE(s.LoadedSeconds[1], first);
@@ -263,7 +263,7 @@ private slots:
         AppCalls::WriteScoreBytes(bytes + QByteArray(20, '\x7f'));
 
         AppCalls::LoadScoreRecords();
-        QCOMPARE(App().Scores.LoadedCount, 3);
+        QCOMPARE(TestSchool().Scores.LoadedCount, 3);
         QCOMPARE(AppCalls::File().RecordCount(), 3);
 
         AppCalls::File().AppendScoreRecord(Record(2, 2, 44));
@@ -272,8 +272,8 @@ private slots:
         QCOMPARE(after.left(3 * 44), bytes);
         QCOMPARE(after.mid(3 * 44), Record(2, 2, 44).ToBytes());
         AppCalls::LoadScoreRecords();
-        QCOMPARE(App().Scores.LoadedCount, 4);
-        QCOMPARE(App().Scores.LoadedSeconds[4], 44);
+        QCOMPARE(TestSchool().Scores.LoadedCount, 4);
+        QCOMPARE(TestSchool().Scores.LoadedSeconds[4], 44);
     }
 
     void slotRules_data()
@@ -298,14 +298,14 @@ private slots:
         QFETCH(int, level);
         QFETCH(double, date);
         QFETCH(bool, bestCounted);
-        App().Criteria[2].TargetTime = 60;
-        App().Criteria[2].PointRate = 1;
+        TestSchool().Criteria[2].TargetTime = 60;
+        TestSchool().Criteria[2].PointRate = 1;
         const QByteArray bytes = Record(7, 1, 70).ToBytes() + Record(qint16(pupil), qint16(level), 50, date).ToBytes()
             + Record(8, 1, 80).ToBytes();
         AppCalls::WriteScoreBytes(bytes);
 
         AppCalls::ComputeResultTables();
-        const LoadedScores& s = App().Scores;
+        const LoadedScores& s = TestSchool().Scores;
         QCOMPARE(s.LoadedCount, 2);
         QCOMPARE(s.LoadedSeconds[1], 70);
         QCOMPARE(s.LoadedSeconds[2], 80);
@@ -319,7 +319,7 @@ private slots:
         for (int l = 0; l < 36; ++l)
             for (int p = 0; p <= 5000; ++p)
                 if (p != 7 && p != 8)
-                    QCOMPARE(App().Results.TotalPoints(l, p) + App().Results.AttemptCount(l, p), 0);
+                    QCOMPARE(TestSchool().Results.TotalPoints(l, p) + TestSchool().Results.AttemptCount(l, p), 0);
 
         AppCalls::File().AppendScoreRecord(Record(9, 1, 90));
         QCOMPARE(FileBytes(), bytes + Record(9, 1, 90).ToBytes());
@@ -330,10 +330,10 @@ private slots:
         AppCalls::WriteScoreBytes(Record(1001, 4, 10).ToBytes() + Record(5000, 4, 11).ToBytes() + Record(1000, 4, 30).ToBytes()
                   + Record(1, 4, 40).ToBytes() + Record(0, 4, 5).ToBytes() + Record(2, 5, 3).ToBytes());
         AppCalls::LoadScoreRecords();
-        QCOMPARE(App().Scores.SchoolBestSeconds[4], 30);
-        QCOMPARE(App().Scores.SchoolBestSeconds[5], 3);
-        QCOMPARE(App().Scores.SchoolBestSeconds[6], 99999);
-        QCOMPARE(App().Scores.BestSeconds(4, 1001), 10);
+        QCOMPARE(TestSchool().Scores.SchoolBestSeconds[4], 30);
+        QCOMPARE(TestSchool().Scores.SchoolBestSeconds[5], 3);
+        QCOMPARE(TestSchool().Scores.SchoolBestSeconds[6], 99999);
+        QCOMPARE(TestSchool().Scores.BestSeconds(4, 1001), 10);
     }
 
     // A reload starts afresh even where the previous load or an attempt lowered a best time.
@@ -341,19 +341,19 @@ private slots:
     {
         AppCalls::WriteScoreBytes(Record(7, 1, 30).ToBytes() + Record(900, 2, 20).ToBytes());
         AppCalls::LoadScoreRecords();
-        QCOMPARE(App().Scores.BestSeconds(1, 7), 30);
-        App().CurrentPupil = 3;
-        App().CurrentLevel = 2;
-        App().RecordedSeconds = 15;
+        QCOMPARE(TestSchool().Scores.BestSeconds(1, 7), 30);
+        TestSession().CurrentPupil = 3;
+        TestSession().CurrentLevel = 2;
+        TestSession().RecordedSeconds = 15;
         AppCalls::RecordAttempt(2);
-        QCOMPARE(App().Scores.BestSeconds(2, 3), 15);
+        QCOMPARE(TestSchool().Scores.BestSeconds(2, 3), 15);
 
         AppCalls::WriteScoreBytes(Record(8, 1, 40).ToBytes());
         AppCalls::LoadScoreRecords();
         QVERIFY(BestEverywhereElseEmpty({{1, 8}}));
-        QCOMPARE(App().Scores.SchoolBestSeconds[1], 40);
-        QCOMPARE(App().Scores.SchoolBestSeconds[2], 99999);
-        QCOMPARE(App().Scores.LoadedCount, 1);
+        QCOMPARE(TestSchool().Scores.SchoolBestSeconds[1], 40);
+        QCOMPARE(TestSchool().Scores.SchoolBestSeconds[2], 99999);
+        QCOMPARE(TestSchool().Scores.LoadedCount, 1);
     }
 
     void lostDataFolder_data()
@@ -365,7 +365,7 @@ private slots:
     void lostDataFolder()
     {
         QFETCH(int, operation);
-        App().DataFolder = Install->Root + QStringLiteral("gone/prog/");
+        TestSchool().DataFolder = Install->Root + QStringLiteral("gone/prog/");
         try {
             if (operation == 0)
                 AppCalls::LoadScoreRecords();
@@ -387,7 +387,7 @@ private slots:
         if (!readOnly.Error.isEmpty())
             QSKIP(qPrintable(readOnly.Error));
         AppCalls::LoadScoreRecords(); // readers still read
-        QCOMPARE(App().Scores.LoadedCount, 1);
+        QCOMPARE(TestSchool().Scores.LoadedCount, 1);
         try {
             AppCalls::File().AppendScoreRecord(Record(2, 2, 2));
             QFAIL("appended to a read-only file");
@@ -470,7 +470,7 @@ private slots:
         QCOMPARE(File().RecordCount(), left.size());
         const QString backup = QStringLiteral("成績累積データ_20261210-153012.bak");
         QCOMPARE(FolderFiles(), QStringList({QStringLiteral("成績累積データ.dat"), backup}));
-        QCOMPARE(Contents(App().DataFolder + backup), old);
+        QCOMPARE(Contents(TestSchool().DataFolder + backup), old);
         if (!left.isEmpty())
             QCOMPARE(File().ReadRecord(left.size()).Seconds, left.last());
     }
@@ -483,7 +483,7 @@ private slots:
         const QStringList others{QStringLiteral("成績累積データ_メモ.bak"), QStringLiteral("成績累積データ_20200101-000000.txt"),
                                  QStringLiteral("成績累積データ_2020.bak"), QStringLiteral("成績累積データtemp.dat")};
         for (const QString& name : others) {
-            QFile f(App().DataFolder + name);
+            QFile f(TestSchool().DataFolder + name);
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         AppCalls::WriteScoreBytes(Numbered(Range(1, 20)));
@@ -509,7 +509,7 @@ private slots:
         for (qsizetype k = deletes.size() - 4; k < deletes.size(); ++k) {
             const QString name = QStringLiteral("成績累積データ_%1.bak").arg(deletes[k].second);
             expected << name;
-            QCOMPARE(Contents(App().DataFolder + name), Numbered(Range(int(k) + 1, 20)));
+            QCOMPARE(Contents(TestSchool().DataFolder + name), Numbered(Range(int(k) + 1, 20)));
         }
         expected << QStringLiteral("成績累積データ_20261210-100000.bak");
         std::sort(expected.begin(), expected.end());
@@ -543,7 +543,7 @@ private slots:
         QFETCH(QList<int>, ages);
         QFETCH(QList<int>, megabytes);
         QFETCH(QList<int>, kept);
-        const QString folder = App().DataFolder;
+        const QString folder = TestSchool().DataFolder;
         const QDateTime now(QDate(2026, 12, 10), QTime(12, 0, 0));
         QStringList names;
         for (qsizetype k = 0; k < ages.size(); ++k) {
@@ -598,7 +598,7 @@ private slots:
         Clock.Set(QDateTime(QDate(2026, 12, 10), QTime(15, 30, 12)));
         Remove(4);
         QCOMPARE(FileBytes(), Numbered({1, 2, 3, 5}));
-        const QString backup = App().DataFolder + QStringLiteral("成績累積データ_20261210-153012.bak");
+        const QString backup = TestSchool().DataFolder + QStringLiteral("成績累積データ_20261210-153012.bak");
         QCOMPARE(FolderFiles(), QStringList({QStringLiteral("成績累積データ.dat"), QFileInfo(backup).fileName()}));
         QCOMPARE(Contents(backup), old);
         struct stat st {};
@@ -643,7 +643,7 @@ private slots:
     // goes, and the message says what failed and where.
     void fullDiskLeavesTheFileAsItWas()
     {
-        const QString folder = App().DataFolder;
+        const QString folder = TestSchool().DataFolder;
         SmallDisk disk(folder, 64);
         if (!disk.Mounted)
             QSKIP("cannot mount a tmpfs here (needs root)");
@@ -662,7 +662,7 @@ private slots:
             QVERIFY2(e.Message.startsWith(QStringLiteral("成績ファイルの控えを作れません（ディスクの空き領域が足りません）。"
                                                          "成績ファイルはそのままです。")),
                      qPrintable(e.Message));
-            QVERIFY2(e.Message.contains(QDir::toNativeSeparators(App().DataFolder + QStringLiteral("成績累積データ_"))),
+            QVERIFY2(e.Message.contains(QDir::toNativeSeparators(TestSchool().DataFolder + QStringLiteral("成績累積データ_"))),
                      qPrintable(e.Message));
         }
         QCOMPARE(FileBytes(), old);

@@ -2,7 +2,7 @@
 // workers: with ZOME2_SHARING_WORKER set, main() runs the worker instead of the tests.
 #include "support/AppCalls.h"
 #include "records/ScoreFile.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
@@ -39,17 +39,17 @@ int Fail(const QString& message)
 int RunWorker(const QString& role)
 {
     static ManualClock clock(Now);
-    App().TheClock = &clock;
-    App().DataFolder = QString::fromLocal8Bit(qgetenv(FolderVariable));
-    App().SchoolCode = QStringLiteral("12345");
-    App().Wait = [](int) { QThread::msleep(2); };
+    TestEnv().TheClock = &clock;
+    TestSchool().DataFolder = QString::fromLocal8Bit(qgetenv(FolderVariable));
+    TestSchool().SchoolCode = QStringLiteral("12345");
+    TestEnv().Wait = [](int) { QThread::msleep(2); };
     const QStringList parts = role.split(u':');
     try {
         if (parts[0] == QLatin1String("append")) {
-            App().CurrentPupil = qint16(parts[1].toInt());
+            TestSession().CurrentPupil = qint16(parts[1].toInt());
             for (qint32 sequence = 0; sequence < AppendsPerWriter; ++sequence) {
-                App().CurrentLevel = LevelOf(sequence);
-                App().RecordedSeconds = sequence;
+                TestSession().CurrentLevel = LevelOf(sequence);
+                TestSession().RecordedSeconds = sequence;
                 AppCalls::AppendScoreRecord();
             }
             return 0;
@@ -64,7 +64,7 @@ int RunWorker(const QString& role)
             for (;;) {
                 AppCalls::LoadScoreRecords();
                 ++loads;
-                const LoadedScores& s = App().Scores;
+                const LoadedScores& s = TestSchool().Scores;
                 if (s.LoadedCount < previous)
                     return Fail(QStringLiteral("the file shrank from %1 to %2").arg(previous).arg(s.LoadedCount));
                 previous = s.LoadedCount;
@@ -111,10 +111,10 @@ class TestScoreFileSharing : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Install = std::make_unique<TestInstallation>();
-        Install->ApplyToAppState();
-        App().TheClock = &Clock;
+        Install->ApplyTo(TestSchool());
+        TestEnv().TheClock = &Clock;
     }
 
     void manyWritersAndAReader()
@@ -124,7 +124,7 @@ private slots:
             auto process = std::make_unique<QProcess>();
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(RoleVariable, role);
-            env.insert(FolderVariable, App().DataFolder);
+            env.insert(FolderVariable, TestSchool().DataFolder);
             process->setProcessEnvironment(env);
             process->start(QCoreApplication::applicationFilePath(), {});
             QVERIFY(process->waitForStarted());
@@ -163,22 +163,22 @@ private slots:
         QProcess holder;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(RoleVariable, QStringLiteral("hold:600"));
-        env.insert(FolderVariable, App().DataFolder);
+        env.insert(FolderVariable, TestSchool().DataFolder);
         holder.setProcessEnvironment(env);
         holder.start(QCoreApplication::applicationFilePath(), {});
         QVERIFY(holder.waitForReadyRead(30000));
         QCOMPARE(holder.readLine().trimmed(), QByteArray("locked"));
 
         QList<int> waits;
-        App().Wait = [&waits, &holder](int ms) {
+        TestEnv().Wait = [&waits, &holder](int ms) {
             waits << ms;
             QThread::msleep(50);
             if (holder.state() != QProcess::NotRunning)
                 holder.waitForFinished(0);
         };
-        App().CurrentPupil = 1;
-        App().CurrentLevel = 1;
-        App().RecordedSeconds = 1;
+        TestSession().CurrentPupil = 1;
+        TestSession().CurrentLevel = 1;
+        TestSession().RecordedSeconds = 1;
         AppCalls::AppendScoreRecord();
         QVERIFY(holder.state() == QProcess::NotRunning || holder.waitForFinished(30000));
         QCOMPARE(holder.exitCode(), 0);
@@ -192,7 +192,7 @@ private slots:
         waits.clear();
         AppCalls::LoadScoreRecords();
         QVERIFY(!waits.isEmpty());
-        QCOMPARE(App().Scores.LoadedCount, 1);
+        QCOMPARE(TestSchool().Scores.LoadedCount, 1);
         QVERIFY(holder.state() == QProcess::NotRunning || holder.waitForFinished(30000));
     }
 

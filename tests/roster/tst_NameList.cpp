@@ -2,7 +2,7 @@
 #include "roster/NameList.h"
 #include "roster/RosterEntry.h"
 #include "roster/RosterFile.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
@@ -27,7 +27,7 @@ class TestNameList : public QObject {
 
     void SetTotals(int pupil, int level, float todayCount, int todayPoints, int allCount, int allPoints)
     {
-        ResultTables& t = App().Results;
+        ResultTables& t = TestSchool().Results;
         t.TodayCount(level, pupil) = todayCount;
         t.TodayPoints(level, pupil) = todayPoints;
         t.AttemptCount(level, pupil) = qint16(allCount);
@@ -37,10 +37,10 @@ class TestNameList : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
-        App().TheClock = &Clock;
+        ResetTestScopes();
+        TestEnv().TheClock = &Clock;
         Inst = std::make_unique<TestInstallation>();
-        Inst->ApplyToAppState();
+        Inst->ApplyTo(TestSchool());
     }
 
     void hiddenRow_data()
@@ -141,7 +141,7 @@ private slots:
         SetTotals(3, 2, 0, 0, 40, 4000);
 
         NameList list;
-        list.Build(App().Roster, App().Results, 1);
+        list.Build(TestSchool().Roster, TestSchool().Results, 1);
         const QStringList hidden = list.HiddenRows();
         QCOMPARE(hidden.size(), 5);
         QStringList sorted = hidden;
@@ -167,7 +167,7 @@ private slots:
         }
         QCOMPARE(numbers, (QList<int>{5, 3, 1, 6, 2}));
 
-        list.Build(App().Roster, App().Results, 0);
+        list.Build(TestSchool().Roster, TestSchool().Results, 0);
         list.Select(QStringLiteral("全学年"));
         QCOMPARE(list.VisibleRows()[3], "小5 いとう" + Fill(3) + "  3回/    5回");
     }
@@ -180,7 +180,7 @@ private slots:
                                          "4,2015,0,0,カトウ,0,,\n"));
         QVERIFY(AppCalls::LoadRoster());
         NameList list;
-        list.Build(App().Roster, App().Results, 1);
+        list.Build(TestSchool().Roster, TestSchool().Results, 1);
         QList<int> order;
         for (const QString& row : list.HiddenRows())
             order << NameList::PupilNumber(row);
@@ -207,7 +207,7 @@ private slots:
                                          "5,2019,0,0,E,0,,\n6,2010,0,0,F,0,,\n7,2020,0,0,G,0,,\n"));
         QVERIFY(AppCalls::LoadRoster());
         NameList list;
-        list.Build(App().Roster, App().Results, 1);
+        list.Build(TestSchool().Roster, TestSchool().Results, 1);
         list.Select(selector);
         QCOMPARE(list.VisibleRows().value(0), NameList::DashRow);
         QList<int> got;
@@ -221,7 +221,7 @@ private slots:
         Inst->WriteRoster(QStringLiteral("42,2015,0,0,星*子,0,,\n"));
         QVERIFY(AppCalls::LoadRoster());
         NameList list;
-        list.Build(App().Roster, App().Results, 1);
+        list.Build(TestSchool().Roster, TestSchool().Results, 1);
         list.Select(QStringLiteral("全学年"));
         QCOMPARE(NameList::PupilNumber(list.PupilRows().value(0)), 42);
         QCOMPARE(list.VisibleRows().value(1), "小5 星*子" + Fill(3) + "  " + F + "/       ");

@@ -1,6 +1,6 @@
 #include "support/AppCalls.h"
 #include "roster/RosterFile.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
@@ -14,7 +14,7 @@ class TestRosterFile : public QObject {
     QList<int> Listed() const
     {
         QList<int> numbers;
-        const RosterTables& r = App().Roster;
+        const RosterTables& r = TestSchool().Roster;
         for (int p = 1; p <= r.ListedCount; ++p) {
             numbers << r.ListedPupils[p];
             if (r.RosterTable[p].Number != r.ListedPupils[p])
@@ -26,11 +26,11 @@ class TestRosterFile : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Clock.Set(QDateTime(QDate(2026, 12, 10), QTime(10, 0)));
-        App().TheClock = &Clock;
+        TestEnv().TheClock = &Clock;
         Inst = std::make_unique<TestInstallation>();
-        Inst->ApplyToAppState();
+        Inst->ApplyTo(TestSchool());
     }
 
     void readsTable_data()
@@ -72,12 +72,12 @@ private slots:
         QFETCH(int, option);
         QFETCH(QList<int>, listed);
         QFETCH(QList<int>, skipped);
-        App().RosterOption = option;
+        TestSchool().RosterOption = option;
         Inst->WriteRoster(text);
         QVERIFY(AppCalls::LoadRoster());
         QCOMPARE(Listed(), listed);
-        QCOMPARE(QList<int>(App().Roster.SkippedLineNumbers.begin(), App().Roster.SkippedLineNumbers.end()), skipped);
-        const QString message = RosterFile::SkippedMessage(App().DataRoot, App().Roster);
+        QCOMPARE(QList<int>(TestSchool().Roster.SkippedLineNumbers.begin(), TestSchool().Roster.SkippedLineNumbers.end()), skipped);
+        const QString message = RosterFile::SkippedMessage(TestSchool().DataRoot, TestSchool().Roster);
         QCOMPARE(message.isEmpty(), skipped.isEmpty());
         for (int n : skipped)
             QVERIFY2(message.contains(QStringLiteral("\n%1行目：").arg(n)), qPrintable(message));
@@ -90,7 +90,7 @@ private slots:
         // Hidden pupils fill the per-number tables; the later of two equal numbers wins there.
         Inst->WriteRoster(QStringLiteral("5,2015,0,0,最初,0,,\n6,2017,0,0,隠れ,1,,\n5,2016,0,0,後,0,,\n"));
         QVERIFY(AppCalls::LoadRoster());
-        const RosterTables& r = App().Roster;
+        const RosterTables& r = TestSchool().Roster;
         QCOMPARE(r.ListedCount, 2);
         QCOMPARE(r.PupilName[5], RosterFile::Fixed20(QStringLiteral("後")));
         QCOMPARE(r.PupilRefYear[5], qint16(2016));
@@ -111,21 +111,21 @@ private slots:
     {
         Inst->WriteRoster(QStringLiteral("1,2015,3,4,\"あいうえおかきくけこさしすせそたちつてとなにぬ\",0,短い,  前の空白\n"));
         QVERIFY(AppCalls::LoadRoster());
-        const RosterEntry& e = App().Roster.RosterTable[1];
+        const RosterEntry& e = TestSchool().Roster.RosterTable[1];
         QCOMPARE(e.Name, QStringLiteral("あいうえおかきくけこさしすせそたちつてと"));
         QCOMPARE(e.SpareText7, QStringLiteral("短い") + QString(18, u' '));
         QCOMPARE(e.SpareText8, QStringLiteral("前の空白") + QString(16, u' '));
         QCOMPARE(e.Spare3, qint16(3));
         QCOMPARE(e.Spare4, qint16(4));
-        QCOMPARE(App().Roster.PupilName[1].size(), 20);
+        QCOMPARE(TestSchool().Roster.PupilName[1].size(), 20);
     }
 
     void missingFile()
     {
-        App().Roster.ListedCount = 3;
+        TestSchool().Roster.ListedCount = 3;
         QVERIFY(!AppCalls::LoadRoster());
-        QCOMPARE(App().Roster.ListedCount, 0);
-        const QString message = RosterFile::MissingMessage(App().DataRoot, App().Roster);
+        QCOMPARE(TestSchool().Roster.ListedCount, 0);
+        const QString message = RosterFile::MissingMessage(TestSchool().DataRoot, TestSchool().Roster);
         QVERIFY(message.contains(QDir::toNativeSeparators(Inst->DataRoot + QStringLiteral("新名簿.txt"))));
         QVERIFY(message.contains(QStringLiteral("見つかりません")));
     }
@@ -154,7 +154,7 @@ private slots:
         }
         QVERIFY(!AppCalls::LoadRoster());
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        const QString message = RosterFile::MissingMessage(App().DataRoot, App().Roster);
+        const QString message = RosterFile::MissingMessage(TestSchool().DataRoot, TestSchool().Roster);
         QFETCH(QString, words);
         QVERIFY2(message.contains(words), qPrintable(message));
         QVERIFY2(message.contains(QDir::toNativeSeparators(path)), qPrintable(message));
@@ -167,10 +167,10 @@ private slots:
             text += QStringLiteral("%1,2015,0,0,N%1,0,,\n").arg(n % 5001);
         Inst->WriteRoster(text);
         QVERIFY(AppCalls::LoadRoster());
-        QCOMPARE(App().Roster.ListedCount, 5000);
-        QCOMPARE(App().Roster.OverflowCount, 3);
-        QCOMPARE(App().Roster.ListedPupils[5000], qint16(4999));
-        QVERIFY(RosterFile::SkippedMessage(App().DataRoot, App().Roster).contains(QStringLiteral("5000人")));
+        QCOMPARE(TestSchool().Roster.ListedCount, 5000);
+        QCOMPARE(TestSchool().Roster.OverflowCount, 3);
+        QCOMPARE(TestSchool().Roster.ListedPupils[5000], qint16(4999));
+        QVERIFY(RosterFile::SkippedMessage(TestSchool().DataRoot, TestSchool().Roster).contains(QStringLiteral("5000人")));
     }
 
     void gradeIndex_data()
@@ -194,7 +194,7 @@ private slots:
         QFETCH(int, refYear);
         QFETCH(int, index);
         Clock.Set(QDateTime(today, QTime(12, 0)));
-        App().SchoolYearStartMonth = startMonth;
+        TestSchool().SchoolYearStartMonth = startMonth;
         QCOMPARE(RosterFile::GradeIndex(refYear, AppCalls::SchoolYear()), index);
     }
 
@@ -233,11 +233,11 @@ private slots:
         // School year 2026: 2009 → grade 11, 2008 → 12, 2007 → 13.
         Inst->WriteRoster(QStringLiteral("11,2009,0,0,A,0,,\n12,2008,0,0,B,0,,\n13,2007,0,0,C,0,,\n10,2010,0,0,D,0,,\n"));
         QVERIFY(AppCalls::LoadRoster());
-        QCOMPARE(App().Roster.ListedCount, 4);
-        QCOMPARE(App().Roster.PupilGradeLabel[11], QString());
-        QCOMPARE(App().Roster.PupilGradeLabel[12], QString());
-        QCOMPARE(App().Roster.PupilGradeLabel[13], QString());
-        QCOMPARE(App().Roster.PupilGradeLabel[10], QStringLiteral("高１"));
+        QCOMPARE(TestSchool().Roster.ListedCount, 4);
+        QCOMPARE(TestSchool().Roster.PupilGradeLabel[11], QString());
+        QCOMPARE(TestSchool().Roster.PupilGradeLabel[12], QString());
+        QCOMPARE(TestSchool().Roster.PupilGradeLabel[13], QString());
+        QCOMPARE(TestSchool().Roster.PupilGradeLabel[10], QStringLiteral("高１"));
     }
 
     void selector_data()

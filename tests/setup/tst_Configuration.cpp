@@ -1,5 +1,5 @@
 #include "support/AppCalls.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "setup/Configuration.h"
 #include "base/FatalError.h"
 #include "setup/StartupInfo.h"
@@ -31,11 +31,11 @@ QString TenItems(const QString& first) { return first + ",1,2,3,4,5,6,7,8,9\n"; 
 class TestConfiguration : public QObject {
     Q_OBJECT
 private slots:
-    void init() { ResetAppState(); }
+    void init() { ResetTestScopes(); }
     void cleanup()
     {
-        App().ProgramFolderOverride.clear();
-        ResetAppState();
+        TestSchool().ProgramFolderOverride.clear();
+        ResetTestScopes();
     }
 
     void loads_data()
@@ -82,33 +82,32 @@ private slots:
         TestInstallation::WriteText(inst.Root + QStringLiteral("パスデータ.txt"),
                                     QString(pathText).replace("{share}", share));
         TestInstallation::WriteText(inst.DataRoot + QStringLiteral("共通データ.txt"), commonText);
-        App().ProgramFolderOverride = inst.ProgramFolder;
+        TestSchool().ProgramFolderOverride = inst.ProgramFolder;
 
         AppCalls::LoadPathsAndConfiguration();
 
-        const AppState& s = App();
-        QCOMPARE(s.ProgramFolder, inst.ProgramFolder);
-        QCOMPARE(s.DataRoot, inst.DataRoot);
-        QCOMPARE(s.ProgramFolderName, QStringLiteral("prog"));
-        QCOMPARE(s.DataFolder, inst.Root + "share/prog/");
-        QCOMPARE(s.SoundFolder, inst.Root + QStringLiteral("share/音フォルダ/"));
-        QCOMPARE(s.SchoolCode, code);
-        QCOMPARE(s.SchoolName, name);
-        QCOMPARE(s.SchoolYearStartMonth, month);
-        QCOMPARE(s.RosterOption, rosterOption);
-        QCOMPARE(s.ProgramTitle, QStringLiteral("ゾメ２"));
-        QCOMPARE(s.MenuPrintAllowed, qint16(0));
-        QCOMPARE(s.AllLevelsOpen, qint16(1));
+        QCOMPARE(TestSchool().ProgramFolder, inst.ProgramFolder);
+        QCOMPARE(TestSchool().DataRoot, inst.DataRoot);
+        QCOMPARE(TestSchool().ProgramFolderName, QStringLiteral("prog"));
+        QCOMPARE(TestSchool().DataFolder, inst.Root + "share/prog/");
+        QCOMPARE(TestSchool().SoundFolder, inst.Root + QStringLiteral("share/音フォルダ/"));
+        QCOMPARE(TestSchool().SchoolCode, code);
+        QCOMPARE(TestSchool().SchoolName, name);
+        QCOMPARE(TestSchool().SchoolYearStartMonth, month);
+        QCOMPARE(TestSchool().RosterOption, rosterOption);
+        QCOMPARE(TestSchool().ProgramTitle, QStringLiteral("ゾメ２"));
+        QCOMPARE(TestSchool().MenuPrintAllowed, qint16(0));
+        QCOMPARE(TestSchool().AllLevelsOpen, qint16(1));
     }
 
     // A program folder given without its final separator, or through "..", means the same folder.
     void programFolderIsNormalised()
     {
         TestInstallation inst;
-        App().ProgramFolderOverride = inst.ProgramFolder + "../prog";
-        QCOMPARE(Configuration::ProgramFolderPath(App().ProgramFolderOverride), inst.ProgramFolder);
-        App().ProgramFolderOverride.clear();
-        QCOMPARE(Configuration::ProgramFolderPath(App().ProgramFolderOverride), QCoreApplication::applicationDirPath() + "/");
+        TestSchool().ProgramFolderOverride = inst.ProgramFolder + "../prog";
+        QCOMPARE(Configuration::ProgramFolderPath(TestSchool().ProgramFolderOverride), inst.ProgramFolder);
+        TestSchool().ProgramFolderOverride.clear();
+        QCOMPARE(Configuration::ProgramFolderPath(TestSchool().ProgramFolderOverride), QCoreApplication::applicationDirPath() + "/");
     }
 
     // A folder named with "〜" (U+301C) is found although CP932 gives the path file's "～" (U+FF5E).
@@ -119,10 +118,10 @@ private slots:
         const QString root = inst.Root + QStringLiteral("share〜x/");
         QVERIFY(QDir().rename(inst.DataRoot, root));
         TestInstallation::WriteText(inst.Root + QStringLiteral("パスデータ.txt"), TenItems(inst.Root + QStringLiteral("share～x/")));
-        App().ProgramFolderOverride = inst.ProgramFolder;
+        TestSchool().ProgramFolderOverride = inst.ProgramFolder;
         AppCalls::LoadPathsAndConfiguration();
-        QCOMPARE(App().DataRoot, root);
-        QCOMPARE(App().DataFolder, root + QStringLiteral("prog/"));
+        QCOMPARE(TestSchool().DataRoot, root);
+        QCOMPARE(TestSchool().DataFolder, root + QStringLiteral("prog/"));
     }
 
     // A relative data root is where the program is, wherever it was started from.
@@ -131,13 +130,13 @@ private slots:
         TestInstallation inst;
         inst.WriteAll();
         TestInstallation::WriteText(inst.Root + QStringLiteral("パスデータ.txt"), TenItems(QStringLiteral("../share/")));
-        App().ProgramFolderOverride = inst.ProgramFolder;
+        TestSchool().ProgramFolderOverride = inst.ProgramFolder;
         const QString before = QDir::currentPath();
         QDir::setCurrent(QDir::rootPath());
         AppCalls::LoadPathsAndConfiguration();
         QDir::setCurrent(before);
-        QCOMPARE(App().DataRoot, inst.DataRoot);
-        QCOMPARE(App().DataFolder, inst.DataFolder);
+        QCOMPARE(TestSchool().DataRoot, inst.DataRoot);
+        QCOMPARE(TestSchool().DataFolder, inst.DataFolder);
     }
 
     void failures_data()
@@ -198,7 +197,7 @@ private slots:
         case 12: TestInstallation::WriteText(pathFile, TenItems(inst.Root + QStringLiteral("share～x/"))); break;
         }
         const auto before = Snapshot(inst.Root);
-        App().ProgramFolderOverride = inst.ProgramFolder;
+        TestSchool().ProgramFolderOverride = inst.ProgramFolder;
 
         QString message;
         try {
@@ -210,8 +209,8 @@ private slots:
         QVERIFY2(message.contains(words), qPrintable(message));
         QCOMPARE(Snapshot(inst.Root), before);
         // Nothing half-read is left behind for a screen to use.
-        QCOMPARE(App().DataFolder, QString());
-        QCOMPARE(App().ProgramTitle, QString());
+        QCOMPARE(TestSchool().DataFolder, QString());
+        QCOMPARE(TestSchool().ProgramTitle, QString());
     }
 
     void developmentDataRoot()
@@ -229,9 +228,9 @@ private slots:
         QVERIFY(QDir().mkpath(share + "prog"));
         TestInstallation::WriteText(dir.path() + QStringLiteral("/KD0311/パスデータ.txt"), TenItems(share));
         TestInstallation::WriteText(share + QStringLiteral("共通データ.txt"), QStringLiteral("4,12345学校,0,0,0,0,0,0,0,0\n"));
-        App().ProgramFolderOverride = program;
-        App().DevelopmentLayout = StartupInfo::IsDevelopmentLayout(Configuration::ProgramFolderPath(App().ProgramFolderOverride));
-        QVERIFY(App().DevelopmentLayout);
+        TestSchool().ProgramFolderOverride = program;
+        TestSchool().DevelopmentLayout = StartupInfo::IsDevelopmentLayout(Configuration::ProgramFolderPath(TestSchool().ProgramFolderOverride));
+        QVERIFY(TestSchool().DevelopmentLayout);
         if (QFile::exists(QStringLiteral("/KD0311")))
             QSKIP("this machine has a development tree at /KD0311");
         try {
@@ -254,12 +253,12 @@ private slots:
         TestInstallation::WriteText(share + QStringLiteral("prog/タイム回数データ.txt"),
             QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\n"
                            "60,90,100,5,1,0,0,7,7,,,\n60,90,100,5,1,0,0,7,7,,,\n60,90,100,5,1,0,0,7,7,,,\n"));
-        App().ProgramFolderOverride = program;
-        App().DevelopmentLayout = StartupInfo::IsDevelopmentLayout(Configuration::ProgramFolderPath(App().ProgramFolderOverride));
-        QVERIFY(!App().DevelopmentLayout);
+        TestSchool().ProgramFolderOverride = program;
+        TestSchool().DevelopmentLayout = StartupInfo::IsDevelopmentLayout(Configuration::ProgramFolderPath(TestSchool().ProgramFolderOverride));
+        QVERIFY(!TestSchool().DevelopmentLayout);
         AppCalls::LoadPathsAndConfiguration();
-        QCOMPARE(App().DataRoot, share);
-        QCOMPARE(App().DataFolder, share + "prog/");
+        QCOMPARE(TestSchool().DataRoot, share);
+        QCOMPARE(TestSchool().DataFolder, share + "prog/");
     }
 };
 

@@ -1,4 +1,4 @@
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "setup/StartupInfo.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
@@ -99,15 +99,15 @@ private slots:
 
     void seedFromClock()
     {
-        ResetAppState();
+        ResetTestScopes();
         ManualClock clock(QDateTime(QDate(2026, 3, 2), QTime(9, 30, 15, 250)));
         ScriptedRandom random;
-        App().TheClock = &clock;
-        App().Random = &random;
-        StartupInfo::SeedRandomFromClock(*App().Random, *App().TheClock);
+        TestEnv().TheClock = &clock;
+        TestEnv().Random = &random;
+        StartupInfo::SeedRandomFromClock(*TestEnv().Random, *TestEnv().TheClock);
         QCOMPARE(random.SeedCount, 1);
         QCOMPARE(random.LastSeed, quint32((9 * 3600 + 30 * 60 + 15) * 1000 + 250));
-        ResetAppState();
+        ResetTestScopes();
     }
 };
 

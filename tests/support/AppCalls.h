@@ -1,19 +1,19 @@
 #pragma once
-// The program's routines called on the shared state, as the screens and the screen flow call them,
-// so that a test can set up App() and run one routine on it.
+// The program's routines called on the test's school, session and environment, as the screens and
+// the screen flow call them, so that a test can set them up and run one routine on them.
 #include "base/Clock.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
 #include "roster/RosterFile.h"
 #include "setup/Configuration.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "state/StateViews.h"
 #include <QFile>
 #include <QList>
 
 namespace AppCalls {
-inline ScoreFile File() { return StateViews::Scores(App()); }
+inline ScoreFile File() { return StateViews::Scores(TestSchool(), TestEnv()); }
 
 // Puts `bytes` in place of the score file: a test's starting point, not the program's way of writing.
 inline void WriteScoreBytes(const QByteArray& bytes)
@@ -31,15 +31,14 @@ inline void WriteScoreRecords(const QList<ScoreRecord>& records)
     WriteScoreBytes(bytes);
 }
 
-inline void LoadScoreRecords() { File().LoadScoreRecords(App().Scores); }
+inline void LoadScoreRecords() { File().LoadScoreRecords(TestSchool().Scores); }
 
-inline void ComputeResultTables() { StateViews::ComputeResultTables(App()); }
+inline void ComputeResultTables() { StateViews::ComputeResultTables(TestSchool(), TestSession(), TestEnv()); }
 
 // The record of the current pupil's attempt on the current level, ending now.
 inline ScoreRecord CurrentAttempt()
 {
-    const AppState& s = App();
-    return ScoreFile::AttemptRecord(s.TheClock->Now(), s.CurrentPupil, s.CurrentLevel, s.RecordedSeconds, s.SchoolCode);
+    return ScoreFile::AttemptRecord(TestEnv().TheClock->Now(), TestSession().CurrentPupil, TestSession().CurrentLevel, TestSession().RecordedSeconds, TestSchool().SchoolCode);
 }
 
 inline void AppendScoreRecord() { File().AppendScoreRecord(CurrentAttempt()); }
@@ -48,46 +47,43 @@ inline void AppendScoreRecord() { File().AppendScoreRecord(CurrentAttempt()); }
 // attempt does.
 inline void RecordAttempt(int level)
 {
-    AppState& s = App();
     ScoreRecord record = CurrentAttempt();
     record.Level = qint16(level);
-    const ResultEvaluation::Recorded r = ResultEvaluation::RecordAttempt(File(), record, s.Criteria, s.Results, s.Scores);
-    s.AlreadyPassed = r.AlreadyPassed;
-    s.NewPersonalBest = s.NewPersonalBest || r.NewPersonalBest;
-    s.NewSchoolBest = s.NewSchoolBest || r.NewSchoolBest;
+    const ResultEvaluation::Recorded r = ResultEvaluation::RecordAttempt(File(), record, TestSchool().Criteria, TestSchool().Results, TestSchool().Scores);
+    TestSession().AlreadyPassed = r.AlreadyPassed;
+    TestSession().NewPersonalBest = TestSession().NewPersonalBest || r.NewPersonalBest;
+    TestSession().NewSchoolBest = TestSession().NewSchoolBest || r.NewSchoolBest;
 }
 
-inline bool Passed(int level, int pupil) { return ResultEvaluation::Passed(App().Criteria, App().Results, level, pupil); }
+inline bool Passed(int level, int pupil) { return ResultEvaluation::Passed(TestSchool().Criteria, TestSchool().Results, level, pupil); }
 inline bool Overdoing(int level, int pupil)
 {
-    return ResultEvaluation::Overdoing(App().Criteria, App().Results, level, pupil);
+    return ResultEvaluation::Overdoing(TestSchool().Criteria, TestSchool().Results, level, pupil);
 }
 
-inline AttemptOutcome Evaluate() { return AttemptOutcome::Evaluate(StateViews::OutcomeFacts(App())); }
+inline AttemptOutcome Evaluate() { return AttemptOutcome::Evaluate(StateViews::OutcomeFacts(TestSchool(), TestSession())); }
 inline AttemptOutcome::AfterPause DecideAfterPause()
 {
-    return AttemptOutcome::DecideAfterPause(StateViews::OutcomeFacts(App()));
+    return AttemptOutcome::DecideAfterPause(StateViews::OutcomeFacts(TestSchool(), TestSession()));
 }
 
 // The criteria with a row for each of the `requiredLevels` first levels (the menu offers three).
 inline void LoadPassCriteria(int requiredLevels = 3)
 {
-    PassCriteriaFile::LoadPassCriteria(App().DataFolder, App().Criteria, requiredLevels);
+    PassCriteriaFile::LoadPassCriteria(TestSchool().DataFolder, TestSchool().Criteria, requiredLevels);
 }
 
-inline int SchoolYear() { return RosterFile::SchoolYear(App().TheClock->Today(), App().SchoolYearStartMonth); }
+inline int SchoolYear() { return RosterFile::SchoolYear(TestEnv().TheClock->Today(), TestSchool().SchoolYearStartMonth); }
 
 inline bool LoadRoster()
 {
-    AppState& s = App();
-    return RosterFile::LoadRoster(s.DataRoot, s.RosterOption, SchoolYear(), s.Roster);
+    return RosterFile::LoadRoster(TestSchool().DataRoot, TestSchool().RosterOption, SchoolYear(), TestSchool().Roster);
 }
 
 // The folders and settings of the configuration files, as start-up reads them.
 inline void LoadPathsAndConfiguration()
 {
-    AppState& s = App();
-    static_cast<Installation&>(s) = Configuration::LoadPathsAndConfiguration(
-        Configuration::ProgramFolderPath(s.ProgramFolderOverride), s.DevelopmentLayout);
+    static_cast<Installation&>(TestSchool()) = Configuration::LoadPathsAndConfiguration(
+        Configuration::ProgramFolderPath(TestSchool().ProgramFolderOverride), TestSchool().DevelopmentLayout);
 }
 } // namespace AppCalls

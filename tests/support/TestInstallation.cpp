@@ -1,6 +1,6 @@
 #include "support/TestInstallation.h"
 #include "setup/Configuration.h"
-#include "state/AppState.h"
+#include "state/School.h"
 #include "base/Cp932.h"
 #include <QDir>
 #include <QFile>
@@ -73,16 +73,15 @@ void TestInstallation::WriteAll()
     WriteRoster(QStringLiteral("1,2015,0,0,山田太郎,0,,\n"));
 }
 
-void TestInstallation::ApplyToAppState() const
+void TestInstallation::ApplyTo(School& school) const
 {
-    AppState& s = App();
-    s.ProgramFolder = ProgramFolder;
-    s.DataRoot = DataRoot;
-    s.ProgramFolderName = QStringLiteral("prog");
-    s.DataFolder = DataFolder;
-    s.SoundFolder = SoundFolder;
-    s.SchoolYearStartMonth = 4;
-    s.SchoolCode = QStringLiteral("12345");
-    s.SchoolName = QStringLiteral("テスト小学校");
-    Configuration::SetProgramIdentity(s);
+    school.ProgramFolder = ProgramFolder;
+    school.DataRoot = DataRoot;
+    school.ProgramFolderName = QStringLiteral("prog");
+    school.DataFolder = DataFolder;
+    school.SoundFolder = SoundFolder;
+    school.SchoolYearStartMonth = 4;
+    school.SchoolCode = QStringLiteral("12345");
+    school.SchoolName = QStringLiteral("テスト小学校");
+    Configuration::SetProgramIdentity(school);
 }

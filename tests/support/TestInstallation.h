@@ -2,6 +2,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+struct School;
+
 // A complete installation in a temporary folder:
 //   <root>/パスデータ.txt, <root>/prog/ (program folder),
 //   <root>/share/ (data root: 共通データ.txt, 新名簿.txt, 音フォルダ/), <root>/share/prog/ (data folder).
@@ -30,9 +32,9 @@ public:
     // Pupils 1 … `pupils`, named "生徒<number>", of seven different years.
     void WriteNumberedRoster(int pupils);
     void WriteAll();
-    // Sets the folders, settings and program identity of App() as the configuration loader would,
+    // Sets the folders, settings and program identity of `school` as the configuration loader would,
     // without reading files.
-    void ApplyToAppState() const;
+    void ApplyTo(School& school) const;
 
 private:
     QTemporaryDir Dir;

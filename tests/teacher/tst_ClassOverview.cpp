@@ -1,6 +1,6 @@
 #include "base/OleDate.h"
 #include "drill/LevelCatalogue.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
@@ -81,24 +81,23 @@ class TestClassOverview : public QObject {
     ClassOverview::Table Compute(ClassOverview::Period period, const QString& grades = QStringLiteral("小５"),
                                  int given = -1)
     {
-        AppState& s = App();
         AppCalls::ComputeResultTables();
-        RosterFile::LoadRoster(s.DataRoot, 0, 2026, s.Roster);
+        RosterFile::LoadRoster(TestSchool().DataRoot, 0, 2026, TestSchool().Roster);
         std::vector<ScoreRecord> records = AppCalls::File().ReadLastRecords(20000);
         if (given >= 0)
             records.erase(records.begin(), records.end() - std::min<std::ptrdiff_t>(given, std::ssize(records)));
-        return ClassOverview::Compute(records, StateViews::ListInputs(s, s.Roster, grades), period);
+        return ClassOverview::Compute(records, StateViews::ListInputs(TestSchool(), TestSession(), TestEnv(), TestSchool().Roster, grades), period);
     }
 
 private slots:
     void init()
     {
-        ResetAppState();
-        App().TheClock = &Clock;
+        ResetTestScopes();
+        TestEnv().TheClock = &Clock;
         Inst = std::make_unique<TestInstallation>();
         Inst->WriteAll();
-        Inst->ApplyToAppState();
-        App().Catalogue.Build();
+        Inst->ApplyTo(TestSchool());
+        TestSchool().Catalogue.Build();
         // Pass: 20 points and 2 attempts in 7 days; bar: 3 attempts in 7 days. 30 s earns 11
         // points on a 60 s target, 45 s 5, 50 s 5.
         Inst->WriteCriteria(QStringLiteral("60,90,20,2,1,3,0,7,7,,,\n60,90,20,2,1,3,0,7,7,,,\n60,90,20,2,1,3,0,7,7,,,\n"));
@@ -221,7 +220,7 @@ private slots:
         QStringList expected{QStringLiteral("番号"), QStringLiteral("名前")};
         const QStringList windows{QStringLiteral("7"), QStringLiteral("14"), QStringLiteral("30")};
         for (int l = 1; l <= 3; ++l) {
-            const QString level = App().Catalogue.LevelName[std::size_t(l)];
+            const QString level = TestSchool().Catalogue.LevelName[std::size_t(l)];
             expected << QStringLiteral("%1 回数（%2）").arg(level, chosen) << QStringLiteral("%1 最高（%2）").arg(level, chosen)
                      << level + QStringLiteral(" 点（今まで）")
                      << QStringLiteral("%1 合否（最近%2日）").arg(level, windows[l - 1]);
@@ -305,7 +304,7 @@ private slots:
         QFETCH(QString, marks);
         QFETCH(QString, classMarks);
         if (practiceLevel > 0)
-            App().Catalogue.LevelName[std::size_t(practiceLevel)] = QStringLiteral("レベル２練習");
+            TestSchool().Catalogue.LevelName[std::size_t(practiceLevel)] = QStringLiteral("レベル２練習");
         AppCalls::WriteScoreRecords(ClassRecords() + attempts);
         const ClassOverview::Table table = Compute(ClassOverview::Period::ThisWeek);
         QCOMPARE(Marks(table, 3), marks);

@@ -4,7 +4,9 @@
 #include "attempt_end/ui/FinalLevelPicture.h"
 #include "base/FatalError.h"
 #include "sound/SoundCues.h"
-#include "state/AppState.h"
+#include "state/School.h"
+#include "state/Session.h"
+#include "state/Environment.h"
 #include "state/StateViews.h"
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -31,8 +33,10 @@ void Bold(QWidget* widget)
 }
 } // namespace
 
-AttemptEndScreen::AttemptEndScreen(QWidget* parent) : ScaledForm(parent)
+AttemptEndScreen::AttemptEndScreen(School& school, Session& session, Environment& env, QWidget* parent)
+    : ScaledForm(parent), TheSchool(school), TheSession(session), Env(env)
 {
+    Windowed = env.Windowed;
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
 }
@@ -170,17 +174,16 @@ void AttemptEndScreen::ShowOutcome()
         }
     };
 
-    AppState& s = App();
     try {
-        StateViews::ComputeResultTables(s);
+        StateViews::ComputeResultTables(TheSchool, TheSession, Env);
     } catch (const FatalError& e) {
         emit FatalErrorRaised(e.Message);
         finish();
         return;
     }
-    const AttemptOutcome outcome = AttemptOutcome::Evaluate(StateViews::OutcomeFacts(s));
-    RecordingNote->setText(s.RecordingNote);
-    RecordingNote->setVisible(!s.RecordingNote.isEmpty());
+    const AttemptOutcome outcome = AttemptOutcome::Evaluate(StateViews::OutcomeFacts(TheSchool, TheSession));
+    RecordingNote->setText(TheSession.RecordingNote);
+    RecordingNote->setVisible(!TheSession.RecordingNote.isEmpty());
 
     if (outcome.Passed) {
         PassLine->setText(AttemptOutcome::PassText);
@@ -200,7 +203,7 @@ void AttemptEndScreen::ShowOutcome()
     TitleLine->setText(outcome.TitleText);
     LevelLine->setText(outcome.LevelText);
     TodayLevelLine->setText(outcome.TodayLevelText);
-    s.TodayTotal = outcome.TodayTotal;
+    TheSession.TodayTotal = outcome.TodayTotal;
     TodayTotalLine->setText(outcome.TodayTotalText);
 
     if (!processEvents())
@@ -208,9 +211,9 @@ void AttemptEndScreen::ShowOutcome()
     const QString message = AttemptOutcome::MessageText(outcome.Record);
     MessageLine->setText(message);
     MessageLine->setVisible(!message.isEmpty());
-    const auto play = [&s](AttemptOutcome::Cue cue) {
-        if (s.Cues)
-            AttemptOutcome::Play(cue, *s.Cues);
+    const auto play = [this](AttemptOutcome::Cue cue) {
+        if (Env.Cues)
+            AttemptOutcome::Play(cue, *Env.Cues);
     };
     if (outcome.Record == AttemptOutcome::Message::None) {
         play(outcome.RecordCue);
@@ -223,14 +226,14 @@ void AttemptEndScreen::ShowOutcome()
     }
 
     if (outcome.FinalLevel && outcome.Passed) {
-        if (outcome.PlayPassCue && s.Cues)
-            s.Cues->Pass();
+        if (outcome.PlayPassCue && Env.Cues)
+            Env.Cues->Pass();
     } else {
         FinalPicture->hide();
     }
 
-    s.NewPersonalBest = false;
-    s.NewSchoolBest = false;
+    TheSession.NewPersonalBest = false;
+    TheSession.NewSchoolBest = false;
     if (!processEvents())
         return finish();
     finish();
@@ -242,7 +245,7 @@ void AttemptEndScreen::OfferWaysOn()
     MenuButton->show();
     MenuButton->setFocus();
     HalfSecondTimer->stop();
-    switch (AttemptOutcome::DecideAfterPause(StateViews::OutcomeFacts(App()))) {
+    switch (AttemptOutcome::DecideAfterPause(StateViews::OutcomeFacts(TheSchool, TheSession))) {
     case AttemptOutcome::AfterPause::OfferRetry:
         RetryButton->show();
         break;

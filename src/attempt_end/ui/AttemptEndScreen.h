@@ -1,6 +1,10 @@
 #pragma once
 #include "base/ui/ScaledForm.h"
 
+struct Environment;
+struct School;
+struct Session;
+
 class AttemptEndBackground;
 class FinalLevelPicture;
 class QLabel;
@@ -13,7 +17,7 @@ class QTimer;
 class AttemptEndScreen : public ScaledForm {
     Q_OBJECT
 public:
-    explicit AttemptEndScreen(QWidget* parent = nullptr);
+    AttemptEndScreen(School& school, Session& session, Environment& env, QWidget* parent = nullptr);
 
     // Rebuilds the result tables and shows the outcome; runs when the screen is first shown and
     // whenever it becomes the active window again.
@@ -35,6 +39,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // What this screen works with, owned by whoever shows it.
+    School& TheSchool;
+    Session& TheSession;
+    Environment& Env;
+
     void BuildControls();
     // The pause is over: the ways on.
     void OfferWaysOn();

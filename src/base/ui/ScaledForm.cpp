@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 
-bool ScaledForm::Windowed = false;
 
 ScaledForm::ScaledForm(QWidget* parent) : QWidget(parent)
 {

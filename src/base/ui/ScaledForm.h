@@ -48,9 +48,9 @@ public:
     // Fills `widget`'s background with `colour` (an invalid colour changes nothing).
     static void SetBackColour(QWidget* widget, const QColor& colour);
 
-    // Full screen, or a 1024 × 768 window with --windowed.
+    // Full screen, or a 1024 × 768 window when Windowed (--windowed).
     void ShowScreen();
-    static bool Windowed;
+    bool Windowed = false;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

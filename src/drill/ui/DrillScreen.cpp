@@ -3,7 +3,9 @@
 #include "drill/ui/DrillBackground.h"
 #include "drill/ui/GuideLine.h"
 #include "setup/StartupInfo.h"
-#include "state/AppState.h"
+#include "state/School.h"
+#include "state/Session.h"
+#include "state/Environment.h"
 #include "state/StateViews.h"
 #include <QApplication>
 #include <QKeyEvent>
@@ -81,8 +83,10 @@ QFrame* NewBox(QWidget* parent, const QString& name, const QColor& colour)
 }
 } // namespace
 
-DrillScreen::DrillScreen(QWidget* parent) : ScaledForm(parent), Drill(App())
+DrillScreen::DrillScreen(School& school, Session& session, Environment& env, QWidget* parent)
+    : ScaledForm(parent), TheSchool(school), TheSession(session), Env(env), Drill(session)
 {
+    Windowed = env.Windowed;
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
     BuildControls();
@@ -100,7 +104,7 @@ DrillScreen::DrillScreen(QWidget* parent) : ScaledForm(parent), Drill(App())
 void DrillScreen::BuildControls()
 {
     setObjectName(QStringLiteral("MainFrm"));
-    setWindowTitle(App().ProgramTitle);
+    setWindowTitle(TheSchool.ProgramTitle);
 
     HeaderStrip = new QWidget(this);
     HeaderStrip->setObjectName(QStringLiteral("HeaderStrip"));
@@ -262,23 +266,22 @@ void DrillScreen::BuildControls()
 void DrillScreen::Prepare()
 {
     // A fresh seed for every attempt's problems.
-    StartupInfo::SeedRandomFromClock(*App().Random, *App().TheClock);
+    StartupInfo::SeedRandomFromClock(*Env.Random, *Env.TheClock);
     TenSecondTimer->start();
 }
 
 void DrillScreen::BeginAttempt()
 {
-    const AppState& s = App();
     // Once the attempt is ending, coming back to the front must not restart it.
-    if (s.EndingStarted || s.AttemptFinished || s.TimedOut)
+    if (TheSession.EndingStarted || TheSession.AttemptFinished || TheSession.TimedOut)
         return;
     Activated = true;
     WasInactive = false;
     emit AttemptStarted();
-    Drill.In = StateViews::DrillSetting(s);
-    Drill.TheClock = s.TheClock;
-    Drill.Random = s.Random;
-    Drill.Cues = s.Cues;
+    Drill.In = StateViews::DrillSetting(TheSchool, TheSession);
+    Drill.TheClock = Env.TheClock;
+    Drill.Random = Env.Random;
+    Drill.Cues = Env.Cues;
     Drill.SetUpAttempt();
     Drill.SetProblemCount();
     Drill.StartTiming();

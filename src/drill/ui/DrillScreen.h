@@ -3,6 +3,10 @@
 #include "drill/DrillModel.h"
 #include <array>
 
+struct Environment;
+struct School;
+struct Session;
+
 class GuideLine;
 class QFrame;
 class QLabel;
@@ -14,7 +18,7 @@ class QTimer;
 class DrillScreen : public ScaledForm {
     Q_OBJECT
 public:
-    explicit DrillScreen(QWidget* parent = nullptr);
+    DrillScreen(School& school, Session& session, Environment& env, QWidget* parent = nullptr);
 
     DrillModel& Model() { return Drill; }
 
@@ -50,6 +54,11 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // What this screen works with, owned by whoever shows it.
+    School& TheSchool;
+    Session& TheSession;
+    Environment& Env;
+
     void BuildControls();
     void Prepare();
     void Refresh();

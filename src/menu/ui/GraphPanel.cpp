@@ -6,7 +6,9 @@
 #include "menu/ui/GraphPainter.h"
 #include "menu/ui/GraphSurface.h"
 #include "roster/RosterFile.h"
-#include "state/AppState.h"
+#include "state/School.h"
+#include "state/Session.h"
+#include "state/Environment.h"
 #include "state/StateViews.h"
 #include <QLabel>
 #include <QListView>
@@ -24,7 +26,8 @@ constexpr int PupilRole = Qt::UserRole + 1;
 
 } // namespace
 
-GraphPanel::GraphPanel(ScaledForm* form, InputsSource inputs) : QWidget(form), Form(form), Inputs(std::move(inputs))
+GraphPanel::GraphPanel(School& school, Session& session, Environment& env, ScaledForm* form, InputsSource inputs)
+    : QWidget(form), TheSchool(school), TheSession(session), Env(env), Form(form), Inputs(std::move(inputs))
 {
     setObjectName(QStringLiteral("Picture11"));
     setAutoFillBackground(true);
@@ -112,8 +115,7 @@ void GraphPanel::SetPrintAllowed(bool allowed)
 
 void GraphPanel::Open()
 {
-    AppState& s = App();
-    s.GraphPupil = s.CurrentPupil;
+    TheSession.GraphPupil = TheSession.CurrentPupil;
     PupilList->hide();
     OtherPupilsButton->show();
     PupilList->clearSelection();
@@ -159,7 +161,7 @@ void GraphPanel::ShowOtherPupils()
 bool GraphPanel::ReadRecords()
 {
     try {
-        Records = StateViews::LastRecords(App(), TimeGraph::Window);
+        Records = StateViews::LastRecords(TheSchool, TheSession, Env, TimeGraph::Window);
         return true;
     } catch (const FatalError& e) {
         emit FatalErrorRaised(e.Message);
@@ -169,13 +171,12 @@ bool GraphPanel::ReadRecords()
 
 void GraphPanel::ShowChosenLevelsOfChosenPupils(int index)
 {
-    AppState& s = App();
     std::vector<int> pupils = ChosenPupils();
     if (pupils.empty())
-        pupils.push_back(s.GraphPupil);
+        pupils.push_back(TheSession.GraphPupil);
     std::vector<PrintOutcome> outcomes;
     for (const int pupil : pupils) {
-        s.GraphPupil = qint16(pupil);
+        TheSession.GraphPupil = qint16(pupil);
         if (index == 0) {
             ShowChosenLevels(0);
             continue;
@@ -210,7 +211,7 @@ void GraphPanel::DrawOnScreen()
         if (p.Page == plan.back().Page)
             Page.push_back(p);
     for (PageBand = 0; PageBand < Page.size(); ++PageBand) {
-        App().GraphLevel = qint16(Page[PageBand].Level);
+        TheSession.GraphLevel = qint16(Page[PageBand].Level);
         FindStanding(0);
         FindStanding(1);
         DrawBand();
@@ -233,7 +234,7 @@ void GraphPanel::RebuildScreen()
 void GraphPanel::FillRanking()
 {
     const TimeGraph::Inputs in = Inputs();
-    const int level = App().GraphLevel;
+    const int level = TheSession.GraphLevel;
     const int k = RankingIndex == 2 ? 2 : 1;
     Rankings[k] = k == 1 ? TimeGraph::TimeRanking(level, in) : TimeGraph::PointsRanking(level, in);
     RankingRows[std::size_t(k)]->setStringList(Rankings[k].Rows);
@@ -241,17 +242,16 @@ void GraphPanel::FillRanking()
 
 void GraphPanel::FindStanding(int index)
 {
-    const AppState& s = App();
-    const int level = s.GraphLevel;
+    const int level = TheSession.GraphLevel;
     if (!Limits::IsLevel(level))
         return;
     TimeGraph::Standing& standing = Standings[std::size_t(level)];
     RankingIndex = index == 1 ? 1 : 2;
     FillRanking();
     if (index == 1) {
-        standing.TimeRank = TimeGraph::StandingIn(Rankings[1], {}, level, s.GraphPupil, Inputs()).TimeRank;
+        standing.TimeRank = TimeGraph::StandingIn(Rankings[1], {}, level, TheSession.GraphPupil, Inputs()).TimeRank;
     } else {
-        const TimeGraph::Standing points = TimeGraph::StandingIn({}, Rankings[2], level, s.GraphPupil, Inputs());
+        const TimeGraph::Standing points = TimeGraph::StandingIn({}, Rankings[2], level, TheSession.GraphPupil, Inputs());
         standing.PointsRank = points.PointsRank;
         standing.AllTimePoints = points.AllTimePoints;
         standing.PupilsWithPoints = points.PupilsWithPoints;
@@ -261,20 +261,19 @@ void GraphPanel::FindStanding(int index)
 
 void GraphPanel::DrawBand()
 {
-    AppState& s = App();
-    s.ResultView = 3;
-    s.ListPeriodDays = 3650;
+    TheSession.ResultView = 3;
+    TheSession.ListPeriodDays = 3650;
     if (PageBand >= Page.size())
         return;
     const TimeGraph::Placement& where = Page[PageBand];
-    const int level = s.GraphLevel;
+    const int level = TheSession.GraphLevel;
     if (Target == TimeGraph::Surface::Screen) {
-        Surface->AddBand(TimeGraph::Band(Records, level, s.GraphPupil, Standings[std::size_t(level)], Inputs(),
+        Surface->AddBand(TimeGraph::Band(Records, level, TheSession.GraphPupil, Standings[std::size_t(level)], Inputs(),
                                          QSizeF(Surface->size()), where, TimeGraph::Surface::Screen));
         raise();
         show();
     } else if (PrintPainter) {
-        const GraphBand band = TimeGraph::Band(Records, level, s.GraphPupil, Standings[std::size_t(level)], Inputs(),
+        const GraphBand band = TimeGraph::Band(Records, level, TheSession.GraphPupil, Standings[std::size_t(level)], Inputs(),
                                                PaperSize, where, TimeGraph::Surface::Paper);
         GraphPainter::Paint(*PrintPainter, QRectF(QPointF(0, 0), PaperSize), band,
                             GraphPainter::PaperStyle(*PrintPainter->device()));
@@ -284,8 +283,7 @@ void GraphPanel::DrawBand()
 GraphPanel::PrintOutcome GraphPanel::Print()
 {
     PrintOutcome outcome;
-    AppState& s = App();
-    if (!s.Printer) {
+    if (!Env.Printer) {
         outcome.Error = QStringLiteral("この機械では印刷できません（印刷先が設定されていません）。");
         return outcome;
     }
@@ -298,13 +296,13 @@ GraphPanel::PrintOutcome GraphPanel::Print()
         outcome.Error = QStringLiteral("成績ファイルを読めないため、印刷できませんでした。");
         return outcome;
     }
-    const int pupil = s.GraphPupil;
+    const int pupil = TheSession.GraphPupil;
     SheetPrinter::Document doc;
-    doc.PupilName = Limits::IsPupilSlot(pupil) ? RosterFile::TrimBlanks(s.Roster.PupilName[std::size_t(pupil)]) : QString();
+    doc.PupilName = Limits::IsPupilSlot(pupil) ? RosterFile::TrimBlanks(TheSchool.Roster.PupilName[std::size_t(pupil)]) : QString();
     doc.Pupil = pupil;
-    doc.Day = s.TheClock->Today();
-    doc.Title = s.ProgramTitle + QStringLiteral(" ") + doc.PupilName;
-    QPagedPaintDevice* device = s.Printer->Begin(doc, &outcome.Error);
+    doc.Day = Env.TheClock->Today();
+    doc.Title = TheSchool.ProgramTitle + QStringLiteral(" ") + doc.PupilName;
+    QPagedPaintDevice* device = Env.Printer->Begin(doc, &outcome.Error);
     if (!device)
         return outcome;
 
@@ -320,7 +318,7 @@ GraphPanel::PrintOutcome GraphPanel::Print()
                 painted = false;
                 break;
             }
-            s.GraphLevel = qint16(Page[PageBand].Level);
+            TheSession.GraphLevel = qint16(Page[PageBand].Level);
             FindStanding(0);
             FindStanding(1);
             DrawBand();
@@ -330,7 +328,7 @@ GraphPanel::PrintOutcome GraphPanel::Print()
         Page.clear();
         painted = painter.end() && painted;
     }
-    outcome.Ok = s.Printer->Finish(painted, &outcome.Where, &outcome.Error);
+    outcome.Ok = Env.Printer->Finish(painted, &outcome.Where, &outcome.Error);
     if (!outcome.Ok && outcome.Error.isEmpty())
         outcome.Error = QStringLiteral("印刷できませんでした。");
     emit BandsDrawn();
@@ -345,8 +343,7 @@ void GraphPanel::ReportPrinting(const std::vector<PrintOutcome>& outcomes)
     for (const PrintOutcome& o : outcomes)
         if (o.Ok)
             done << o.Where;
-    const AppState& s = App();
-    const bool files = s.Printer && s.Printer->WritesFiles();
+    const bool files = Env.Printer && Env.Printer->WritesFiles();
     QString text;
     if (!done.isEmpty())
         text = files ? QStringLiteral("プリンターがないため、PDFファイルに保存しました。\n") + done.join(u'\n')
@@ -355,8 +352,8 @@ void GraphPanel::ReportPrinting(const std::vector<PrintOutcome>& outcomes)
         if (!text.isEmpty())
             text += QStringLiteral("\n\n");
         text += outcomes.back().Error;
-        QMessageBox::warning(this, s.ProgramTitle, text);
+        QMessageBox::warning(this, TheSchool.ProgramTitle, text);
         return;
     }
-    QMessageBox::information(this, s.ProgramTitle, text);
+    QMessageBox::information(this, TheSchool.ProgramTitle, text);
 }

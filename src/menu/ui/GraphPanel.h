@@ -6,6 +6,10 @@
 #include <functional>
 #include <vector>
 
+struct Environment;
+struct School;
+struct Session;
+
 class GraphSurface;
 class QLabel;
 class QListView;
@@ -24,7 +28,7 @@ public:
     // What the menu's lists read now: the grade selector and the points period may have changed.
     using InputsSource = std::function<TimeGraph::Inputs()>;
 
-    GraphPanel(ScaledForm* form, InputsSource inputs);
+    GraphPanel(School& school, Session& session, Environment& env, ScaledForm* form, InputsSource inputs);
 
     // The level list (1 … levelCount) and the pupil list (the pupils `roster` lists), made ready by
     // the pupil's time history.
@@ -46,6 +50,11 @@ signals:
     void FatalErrorRaised(const QString& message);
 
 private:
+    // What this screen works with, owned by whoever shows it.
+    School& TheSchool;
+    Session& TheSession;
+    Environment& Env;
+
     struct PrintOutcome {
         bool Ok = false;
         QString Where;

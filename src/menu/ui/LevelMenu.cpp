@@ -7,7 +7,9 @@
 #include "menu/ui/LevelColumn.h"
 #include "menu/ui/TeacherPanel.h"
 #include "roster/RosterFile.h"
-#include "state/AppState.h"
+#include "state/School.h"
+#include "state/Session.h"
+#include "state/Environment.h"
 #include "state/StateViews.h"
 #include <QComboBox>
 #include <QDir>
@@ -36,8 +38,10 @@ const QString WaitText = QStringLiteral("Just a moment, please.");
 
 } // namespace
 
-LevelMenu::LevelMenu(QWidget* parent) : ScaledForm(parent)
+LevelMenu::LevelMenu(School& school, Session& session, Environment& env, QWidget* parent)
+    : ScaledForm(parent), TheSchool(school), TheSession(session), Env(env)
 {
+    Windowed = env.Windowed;
     setAttribute(Qt::WA_DeleteOnClose);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &LevelMenu::NoteActiveWindow);
     BuildControls();
@@ -46,10 +50,9 @@ LevelMenu::LevelMenu(QWidget* parent) : ScaledForm(parent)
 
 void LevelMenu::BuildControls()
 {
-    const AppState& s = App();
     setObjectName(QStringLiteral("seisekitime1"));
-    setWindowTitle(s.ProgramTitle);
-    LevelCount = std::clamp<int>(s.Catalogue.LevelCount, 0, Limits::LastLevel);
+    setWindowTitle(TheSchool.ProgramTitle);
+    LevelCount = std::clamp<int>(TheSchool.Catalogue.LevelCount, 0, Limits::LastLevel);
 
     TitleLabel = NewLabel(this, QStringLiteral("Label11"));
     Place(TitleLabel, 240, 60, 3900, 720, 24);
@@ -134,17 +137,17 @@ void LevelMenu::BuildControls()
 
     ListWaitPanel = NewWaitPanel({"Picture6", "Label6", "ProgressBar2", QRect(4800, 4800, 5760, 1440),
                                   QRect(0, 0, 5760, 960), 16, QRect(240, 1020, 5280, 300)}, &ListProgress);
-    Graph = new GraphPanel(this, [this] {
+    Graph = new GraphPanel(TheSchool, TheSession, Env, this, [this] {
         TimeGraph::Inputs in;
         in.Lists = ListInputs();
         in.Period = ResultLists::PointsPeriod(PointsPeriod == 0 ? ResultLists::AllTimeLead : PointsPeriod);
-        in.ProgramTitle = App().ProgramTitle;
+        in.ProgramTitle = TheSchool.ProgramTitle;
         return in;
     });
     connect(Graph, &GraphPanel::BandsDrawn, this, [this] { OrderPanel->setEnabled(true); });
     connect(Graph, &GraphPanel::FatalErrorRaised, this, &LevelMenu::FatalErrorRaised);
 
-    Teacher = new TeacherPanel(this);
+    Teacher = new TeacherPanel(TheSchool, TheSession, Env, this);
     connect(Teacher, &TeacherPanel::RecordBrowserChosen, this, &LevelMenu::RecordBrowserChosen);
     connect(Teacher, &TeacherPanel::CriteriaEditorChosen, this, &LevelMenu::CriteriaEditorChosen);
     connect(Teacher, &TeacherPanel::ClassOverviewChosen, this,
@@ -160,14 +163,13 @@ void LevelMenu::BuildControls()
 
 void LevelMenu::Prepare()
 {
-    AppState& s = App();
-    SetBackColour(this, s.SeasonColour);
-    SetBackColour(WaitPanel, s.SeasonColour);
-    SetBackColour(ListWaitPanel, s.SeasonColour);
-    s.ListPeriod = 3;
+    SetBackColour(this, TheSchool.SeasonColour);
+    SetBackColour(WaitPanel, TheSchool.SeasonColour);
+    SetBackColour(ListWaitPanel, TheSchool.SeasonColour);
+    TheSession.ListPeriod = 3;
 
     GradeSelector->addItems(RosterFile::SelectorTexts());
-    GradeSelector->setEditText(s.GradeFilterText);
+    GradeSelector->setEditText(TheSession.GradeFilterText);
     PeriodSelector->addItems({QStringLiteral("　　　今週の全成績"), QStringLiteral("　　先週からの全成績"),
                               QStringLiteral("　　１ヶ月間の全成績"), QStringLiteral("　　１年間の全成績"),
                               QStringLiteral("　　今までの全成績\"")});
@@ -175,13 +177,13 @@ void LevelMenu::Prepare()
 
     for (int i = 1; i <= LevelCount; ++i) {
         LevelColumn& c = Columns[std::size_t(i)];
-        const QString name = s.Catalogue.LevelName[std::size_t(i)];
+        const QString name = TheSchool.Catalogue.LevelName[std::size_t(i)];
         c.Name->setText(name);
         c.Name->setToolTip(name);
-        if (s.Catalogue.LevelInUse[std::size_t(i)]) {
-            const PassCriteria& level = s.Criteria[std::size_t(i)];
-            c.JudgeWindow->setText(MenuTexts::JudgeWindow(level, s.Results.JudgeCount(i, s.CurrentPupil),
-                                                          s.Results.JudgePoints(i, s.CurrentPupil)));
+        if (TheSchool.Catalogue.LevelInUse[std::size_t(i)]) {
+            const PassCriteria& level = TheSchool.Criteria[std::size_t(i)];
+            c.JudgeWindow->setText(MenuTexts::JudgeWindow(level, TheSchool.Results.JudgeCount(i, TheSession.CurrentPupil),
+                                                          TheSchool.Results.JudgePoints(i, TheSession.CurrentPupil)));
             c.Targets->setText(MenuTexts::Targets(level));
         }
     }
@@ -216,7 +218,7 @@ QWidget* LevelMenu::NewWaitPanel(const WaitPanelPlace& place, QProgressBar** pro
 
 bool LevelMenu::IsPracticeLevel(int level) const
 {
-    return App().Catalogue.IsPractice(level);
+    return TheSchool.Catalogue.IsPractice(level);
 }
 
 void LevelMenu::PumpEvents()
@@ -266,13 +268,12 @@ void LevelMenu::Refresh()
         LevelMenu* Menu;
         ~Done() { Menu->Running = false; }
     } done{this};
-    AppState& s = App();
-    const int p = s.CurrentPupil;
+    const int p = TheSession.CurrentPupil;
 
-    PrintButton->setVisible(s.MenuPrintAllowed == 1 && s.CurrentPupilName.contains(QStringLiteral("先生")));
-    Graph->SetPrintAllowed(s.CurrentPupilName.contains(QStringLiteral("先生")));
-    TeacherButton->setVisible(RosterFile::TrimBlanks(s.CurrentPupilName) == QStringLiteral("先生"));
-    MinutesLabel->setText(MenuTexts::MinutesSinceSignIn(s.TheClock->SecondsSinceMidnight(), s.LoginTime));
+    PrintButton->setVisible(TheSchool.MenuPrintAllowed == 1 && TheSession.CurrentPupilName.contains(QStringLiteral("先生")));
+    Graph->SetPrintAllowed(TheSession.CurrentPupilName.contains(QStringLiteral("先生")));
+    TeacherButton->setVisible(RosterFile::TrimBlanks(TheSession.CurrentPupilName) == QStringLiteral("先生"));
+    MinutesLabel->setText(MenuTexts::MinutesSinceSignIn(Env.TheClock->SecondsSinceMidnight(), TheSession.LoginTime));
 
     MenuReady = false;
     WaitPanel->raise();
@@ -283,13 +284,13 @@ void LevelMenu::Refresh()
     OrderChoice[2]->setText(QStringLiteral("本日順"));
 
     try {
-        StateViews::ComputeResultTables(s);
+        StateViews::ComputeResultTables(TheSchool, TheSession, Env);
     } catch (const FatalError& e) {
         emit FatalErrorRaised(e.Message);
         return;
     }
-    s.TodayTotal = s.Results.TodayTotal(p);
-    TodayTotalLabel->setText(MenuTexts::TodayTotal(s.TodayTotal));
+    TheSession.TodayTotal = TheSchool.Results.TodayTotal(p);
+    TodayTotalLabel->setText(MenuTexts::TodayTotal(TheSession.TodayTotal));
     WaitProgress->setMaximum(std::max(1, LevelCount));
 
     // The opening view: every level's all-time points ranking.
@@ -305,18 +306,18 @@ void LevelMenu::Refresh()
     for (int i = 1; i <= LevelCount; ++i) {
         if (IsPracticeLevel(i)) {
             // Practice has no pass line to reach.
-            s.Criteria[std::size_t(i)].TargetTime = 600;
-            s.Criteria[std::size_t(i)].LowestTime = 600;
+            TheSchool.Criteria[std::size_t(i)].TargetTime = 600;
+            TheSchool.Criteria[std::size_t(i)].LowestTime = 600;
         } else {
             Columns[std::size_t(i)].List->show();
         }
     }
     ListWaitPanel->hide();
 
-    PupilLabel->setText(MenuTexts::PupilHeading(s.CurrentGradeLabel, s.CurrentPupilName));
-    SchoolLabel->setText(MenuTexts::SchoolHeading(s.SchoolName, p));
-    TitleLabel->setText(s.ProgramTitle);
-    SetPointSize(TitleLabel, s.ProgramTitle.size() > 9 ? 20 : 24);
+    PupilLabel->setText(MenuTexts::PupilHeading(TheSession.CurrentGradeLabel, TheSession.CurrentPupilName));
+    SchoolLabel->setText(MenuTexts::SchoolHeading(TheSchool.SchoolName, p));
+    TitleLabel->setText(TheSchool.ProgramTitle);
+    SetPointSize(TitleLabel, TheSchool.ProgramTitle.size() > 9 ? 20 : 24);
     PlaceColumns();
 
     PumpEvents();
@@ -326,8 +327,8 @@ void LevelMenu::Refresh()
         SetBackColour(c.JudgeWindow, LightGrey);
         if (IsPracticeLevel(i))
             c.HideResults();
-        c.AllTimeTotals->setText(MenuTexts::AllTimeTotals(s.Results.AttemptCount(i, p), s.Results.TotalPoints(i, p)));
-        c.TodayTotals->setText(MenuTexts::TodayTotals(s.Results.TodayCount(i, p), s.Results.TodayPoints(i, p)));
+        c.AllTimeTotals->setText(MenuTexts::AllTimeTotals(TheSchool.Results.AttemptCount(i, p), TheSchool.Results.TotalPoints(i, p)));
+        c.TodayTotals->setText(MenuTexts::TodayTotals(TheSchool.Results.TodayCount(i, p), TheSchool.Results.TodayPoints(i, p)));
     }
     DecideLevelStarts();
 
@@ -366,8 +367,7 @@ void LevelMenu::ClearListSelection(int level)
 
 ResultLists::Inputs LevelMenu::ListInputs() const
 {
-    const AppState& s = App();
-    ResultLists::Inputs in = StateViews::ListInputs(s, s.Roster, GradeSelector->currentText());
+    ResultLists::Inputs in = StateViews::ListInputs(TheSchool, TheSession, Env, TheSchool.Roster, GradeSelector->currentText());
     in.LevelCount = LevelCount;
     return in;
 }
@@ -375,7 +375,7 @@ ResultLists::Inputs LevelMenu::ListInputs() const
 bool LevelMenu::ReadRecords(int count, std::vector<ScoreRecord>* records)
 {
     try {
-        *records = StateViews::LastRecords(App(), count);
+        *records = StateViews::LastRecords(TheSchool, TheSession, Env, count);
         return true;
     } catch (const FatalError& e) {
         emit FatalErrorRaised(e.Message);
@@ -404,9 +404,8 @@ void LevelMenu::RunListProgress(int records)
 
 void LevelMenu::ShowTodaysAttempts()
 {
-    AppState& s = App();
     ViewHeader->setText(QStringLiteral("本日の成績"));
-    s.ResultView = 2;
+    TheSession.ResultView = 2;
     ResetLevelLists();
     std::vector<ScoreRecord> records;
     if (!ReadRecords(ResultLists::TodayWindow, &records))
@@ -419,13 +418,12 @@ void LevelMenu::ShowTodaysAttempts()
 
 void LevelMenu::ShowPeriodAttempts()
 {
-    AppState& s = App();
-    s.ResultView = 3;
+    TheSession.ResultView = 3;
     ResetLevelLists();
-    const int days = ResultLists::PeriodDays(s.ListPeriod, s.TheClock->Today(), s.ListPeriodDays);
-    if (s.ListPeriod >= 1 && s.ListPeriod <= 5)
+    const int days = ResultLists::PeriodDays(TheSession.ListPeriod, Env.TheClock->Today(), TheSession.ListPeriodDays);
+    if (TheSession.ListPeriod >= 1 && TheSession.ListPeriod <= 5)
         ViewHeader->clear();
-    s.ListPeriodDays = days;
+    TheSession.ListPeriodDays = days;
     std::vector<ScoreRecord> records;
     if (!ReadRecords(ResultLists::PeriodWindow, &records))
         return;
@@ -457,9 +455,8 @@ void LevelMenu::ShowLevelRanking(int level)
 
 void LevelMenu::ShowBestTimeRankings()
 {
-    AppState& s = App();
     ViewHeader->setText(QStringLiteral("ベスト成績"));
-    s.ResultView = 1;
+    TheSession.ResultView = 1;
     ResetLevelLists();
     ListProgress->setValue(0);
     ListProgress->setMaximum(std::max(1, LevelCount));
@@ -478,22 +475,21 @@ void LevelMenu::ShowBestTimeRankings()
 
 void LevelMenu::ShowTimeHistory()
 {
-    AppState& s = App();
     // The roster as it is now: a pupil added or renamed since sign-in shows in the graph's pupil
     // list and labels. The name screen's list of pupils stays as it was.
     RosterTables fresh;
-    const int schoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
-    if (RosterFile::LoadRoster(s.DataRoot, s.RosterOption, schoolYear, fresh)) {
-        RosterFile::TakePupilTables(fresh, s.Roster);
+    const int schoolYear = RosterFile::SchoolYear(Env.TheClock->Today(), TheSchool.SchoolYearStartMonth);
+    if (RosterFile::LoadRoster(TheSchool.DataRoot, TheSchool.RosterOption, schoolYear, fresh)) {
+        RosterFile::TakePupilTables(fresh, TheSchool.Roster);
         Graph->Prepare(LevelCount, fresh);
     } else {
-        Graph->Prepare(LevelCount, s.Roster);
+        Graph->Prepare(LevelCount, TheSchool.Roster);
     }
-    s.GraphLevel = 1;
-    s.GraphPupil = s.CurrentPupil;
-    s.ResultView = 3;
+    TheSession.GraphLevel = 1;
+    TheSession.GraphPupil = TheSession.CurrentPupil;
+    TheSession.ResultView = 3;
     ResetLevelLists();
-    s.ListPeriodDays = 3650;
+    TheSession.ListPeriodDays = 3650;
     ViewHeader->setText(QStringLiteral("個人別ﾀｲﾑ"));
     std::vector<ScoreRecord> records;
     if (!ReadRecords(ResultLists::PeriodWindow, &records))
@@ -508,10 +504,9 @@ void LevelMenu::ShowTimeHistory()
 
 void LevelMenu::DecideLevelStarts()
 {
-    AppState& s = App();
-    const LevelUnlock::Decision d = LevelUnlock::Decide(s.Catalogue, LevelCount, s.AllLevelsOpen == 1, s.Criteria,
-                                                        s.Results, s.CurrentPupil);
-    s.FinalLevelCleared = d.FinalLevelCleared ? 1 : 0;
+    const LevelUnlock::Decision d = LevelUnlock::Decide(TheSchool.Catalogue, LevelCount, TheSchool.AllLevelsOpen == 1, TheSchool.Criteria,
+                                                        TheSchool.Results, TheSession.CurrentPupil);
+    TheSession.FinalLevelCleared = d.FinalLevelCleared ? 1 : 0;
     for (int i = 1; i <= LevelCount; ++i) {
         LevelColumn& c = Columns[std::size_t(i)];
         c.Start->setEnabled(d.Enabled[std::size_t(i)]);
@@ -602,7 +597,6 @@ void LevelMenu::OnDisplayChosen(int index)
 
 void LevelMenu::OnOrderChosen(int index)
 {
-    AppState& s = App();
     BeginBuilding();
     PeriodSelector->hide();
     OrderPanel->setEnabled(false);
@@ -611,17 +605,17 @@ void LevelMenu::OnOrderChosen(int index)
         DisplayMode = ResultLists::TimeDisplay;
     if (DisplayMode == ResultLists::TimeDisplay) {
         if (index == 1) {
-            s.ResultView = 1;
+            TheSession.ResultView = 1;
             ShowBestTimeRankings();
         } else if (index == 2) {
-            s.ResultView = 2;
+            TheSession.ResultView = 2;
             ShowTodaysAttempts();
         } else if (index == 3) {
-            s.ResultView = 2;
+            TheSession.ResultView = 2;
             ShowPeriodAttempts();
         }
     } else if (DisplayMode == ResultLists::PointsDisplay) {
-        s.ResultView = 1;
+        TheSession.ResultView = 1;
         if (PointsPeriod == 0)
             PointsPeriod = ResultLists::AllTimeLead;
         if (index == 1) {
@@ -645,7 +639,7 @@ void LevelMenu::OnOrderChosen(int index)
                 ShowLevelRanking(i);
             }
         } else if (index == 3) {
-            s.ResultView = 2;
+            TheSession.ResultView = 2;
             ShowPeriodAttempts();
         }
         OrderPanel->setEnabled(true);
@@ -675,7 +669,7 @@ void LevelMenu::OnPeriodChosen()
 {
     if (!OrderChoice[3]->isChecked())
         return;
-    App().ListPeriod = qint16(PeriodSelector->currentIndex() + 1);
+    TheSession.ListPeriod = qint16(PeriodSelector->currentIndex() + 1);
     OnOrderChosen(3);
 }
 

@@ -5,6 +5,10 @@
 #include "menu/ui/LevelColumn.h"
 #include <array>
 
+struct Environment;
+struct School;
+struct Session;
+
 class GraphPanel;
 class TeacherPanel;
 class QComboBox;
@@ -24,7 +28,7 @@ class QWindow;
 class LevelMenu : public ScaledForm {
     Q_OBJECT
 public:
-    explicit LevelMenu(QWidget* parent = nullptr);
+    LevelMenu(School& school, Session& session, Environment& env, QWidget* parent = nullptr);
 
     // Runs every time the menu becomes the active screen: rebuilds the tables and the opening view.
     void Refresh();
@@ -68,6 +72,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What this screen works with, owned by whoever shows it.
+    School& TheSchool;
+    Session& TheSession;
+    Environment& Env;
+
     void BuildControls();
     // The list wait panel's bar over the records a list is built from: from 0, to their count.
     void RunListProgress(int records);

@@ -3,7 +3,9 @@
 #include "base/FatalError.h"
 #include "base/ui/ScaledForm.h"
 #include "records/ResultExport.h"
-#include "state/AppState.h"
+#include "state/School.h"
+#include "state/Session.h"
+#include "state/Environment.h"
 #include "state/StateViews.h"
 #include <QDir>
 #include <QFileDialog>
@@ -11,7 +13,8 @@
 #include <QPushButton>
 #include <QStandardPaths>
 
-TeacherPanel::TeacherPanel(ScaledForm* form) : QWidget(form)
+TeacherPanel::TeacherPanel(School& school, Session& session, Environment& env, ScaledForm* form)
+    : QWidget(form), TheSchool(school), TheSession(session), Env(env)
 {
     setObjectName(QStringLiteral("Picture7"));
     setAutoFillBackground(true);
@@ -47,24 +50,23 @@ void TeacherPanel::Open()
 
 void TeacherPanel::SaveResultsForSpreadsheet()
 {
-    AppState& s = App();
     const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                  .filePath(QStringLiteral("成績_%1.csv").arg(s.TheClock->Today().toString(QStringLiteral("yyyyMMdd"))));
+                                  .filePath(QStringLiteral("成績_%1.csv").arg(Env.TheClock->Today().toString(QStringLiteral("yyyyMMdd"))));
     const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("成績をCSVファイルに保存"), suggested,
                                                       QStringLiteral("CSVファイル (*.csv)"));
     if (file.isEmpty())
         return;
     try {
-        StateViews::ComputeResultTables(s);
+        StateViews::ComputeResultTables(TheSchool, TheSession, Env);
     } catch (const FatalError& e) {
-        QMessageBox::warning(this, s.ProgramTitle, e.Message);
+        QMessageBox::warning(this, TheSchool.ProgramTitle, e.Message);
         return;
     }
     const QString error = ResultExport::Save(
-        file, ResultExport::Build(s.Scores, s.Results, s.Criteria, s.Roster.PupilName, s.Roster.PupilGradeLabel));
+        file, ResultExport::Build(TheSchool.Scores, TheSchool.Results, TheSchool.Criteria, TheSchool.Roster.PupilName, TheSchool.Roster.PupilGradeLabel));
     if (!error.isEmpty()) {
-        QMessageBox::warning(this, s.ProgramTitle, error);
+        QMessageBox::warning(this, TheSchool.ProgramTitle, error);
         return;
     }
-    QMessageBox::information(this, s.ProgramTitle, QStringLiteral("成績を保存しました。\n") + QDir::toNativeSeparators(file));
+    QMessageBox::information(this, TheSchool.ProgramTitle, QStringLiteral("成績を保存しました。\n") + QDir::toNativeSeparators(file));
 }

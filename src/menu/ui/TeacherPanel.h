@@ -1,6 +1,10 @@
 #pragma once
 #include <QWidget>
 
+struct Environment;
+struct School;
+struct Session;
+
 class ScaledForm;
 
 // The teacher's panel on the level menu ("データ処理"): the two maintenance screens, the class
@@ -9,7 +13,7 @@ class TeacherPanel : public QWidget {
     Q_OBJECT
 public:
     // Made hidden, in its place on `form`.
-    explicit TeacherPanel(ScaledForm* form);
+    TeacherPanel(School& school, Session& session, Environment& env, ScaledForm* form);
     void Open();
 
 signals:
@@ -18,6 +22,11 @@ signals:
     void ClassOverviewChosen();
 
 private:
+    // What this screen works with, owned by whoever shows it.
+    School& TheSchool;
+    Session& TheSession;
+    Environment& Env;
+
     // Saves the result tables for a spreadsheet to a file the teacher chooses.
     void SaveResultsForSpreadsheet();
 };

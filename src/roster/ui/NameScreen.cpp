@@ -4,7 +4,9 @@
 #include "roster/RosterFile.h"
 #include "setup/StartupInfo.h"
 #include "sound/SoundCues.h"
-#include "state/AppState.h"
+#include "state/School.h"
+#include "state/Session.h"
+#include "state/Environment.h"
 #include "state/StateViews.h"
 #include <QApplication>
 #include <QComboBox>
@@ -25,8 +27,10 @@ namespace {
 constexpr double ListPointSize = 14.25;
 } // namespace
 
-NameScreen::NameScreen(QWidget* parent) : ScaledForm(parent)
+NameScreen::NameScreen(School& school, Session& session, Environment& env, QWidget* parent)
+    : ScaledForm(parent), TheSchool(school), TheSession(session), Env(env)
 {
+    Windowed = env.Windowed;
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
     Prepare();
@@ -37,7 +41,7 @@ NameScreen::NameScreen(QWidget* parent) : ScaledForm(parent)
 void NameScreen::BuildControls()
 {
     setObjectName(QStringLiteral("namesel"));
-    setWindowTitle(App().ProgramTitle);
+    setWindowTitle(TheSchool.ProgramTitle);
 
     TitleLabel = new QLabel(this);
     TitleLabel->setObjectName(QStringLiteral("Label4"));
@@ -119,29 +123,28 @@ void NameScreen::BuildControls()
 
 void NameScreen::Prepare()
 {
-    AppState& s = App();
-    SetBackColour(this, s.SeasonColour);
-    SetBackColour(WaitPanel, s.SeasonColour);
+    SetBackColour(this, TheSchool.SeasonColour);
+    SetBackColour(WaitPanel, TheSchool.SeasonColour);
     WaitPanel->raise();
     WaitPanel->show();
     // The drill's problems depend on this seed.
-    StartupInfo::SeedRandomFromClock(*s.Random, *s.TheClock);
+    StartupInfo::SeedRandomFromClock(*Env.Random, *Env.TheClock);
     ShowScreen();
     // The list itself is built on activation, in the mode the screen opens with.
-    TitleLabel->setText(s.ProgramTitle);
+    TitleLabel->setText(TheSchool.ProgramTitle);
     SetPointSize(TitleLabel, 48);
     NameListBox->setCurrentRow(0);
 }
 
 void NameScreen::Refresh()
 {
-    DevelopmentMark->setVisible(App().DevelopmentLayout);
+    DevelopmentMark->setVisible(TheSchool.DevelopmentLayout);
     GradeSelector->blockSignals(true);
     GradeSelector->clear();
     GradeSelector->addItems(RosterFile::SelectorTexts());
     GradeSelector->setCurrentIndex(0);
     GradeSelector->blockSignals(false);
-    App().GradeFilterText = QStringLiteral("全学年");
+    TheSession.GradeFilterText = QStringLiteral("全学年");
 
     TotalsChoice[1]->blockSignals(true);
     TotalsChoice[1]->setChecked(true);
@@ -171,16 +174,15 @@ void NameScreen::changeEvent(QEvent* event)
 
 void NameScreen::ShowNames()
 {
-    AppState& s = App();
-    s.Roster.SchoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
+    TheSchool.Roster.SchoolYear = RosterFile::SchoolYear(Env.TheClock->Today(), TheSchool.SchoolYearStartMonth);
     try {
-        StateViews::ComputeResultTables(s);
+        StateViews::ComputeResultTables(TheSchool, TheSession, Env);
     } catch (const FatalError& e) {
         emit FatalErrorRaised(e.Message);
         return;
     }
-    const bool found = RosterFile::LoadRoster(s.DataRoot, s.RosterOption, s.Roster.SchoolYear, s.Roster);
-    Rows.Build(s.Roster, s.Results, NameListMode);
+    const bool found = RosterFile::LoadRoster(TheSchool.DataRoot, TheSchool.RosterOption, TheSchool.Roster.SchoolYear, TheSchool.Roster);
+    Rows.Build(TheSchool.Roster, TheSchool.Results, NameListMode);
     Rows.Select(GradeSelector->currentText());
 
     NameListBox->setUpdatesEnabled(false);
@@ -193,12 +195,12 @@ void NameScreen::ShowNames()
     if (!found) {
         if (!MissingReported) {
             MissingReported = true;
-            ShowMessage(RosterFile::MissingMessage(s.DataRoot, s.Roster));
+            ShowMessage(RosterFile::MissingMessage(TheSchool.DataRoot, TheSchool.Roster));
         }
-    } else if (!s.Roster.SkippedLinesReported) {
-        const QString skipped = RosterFile::SkippedMessage(s.DataRoot, s.Roster);
+    } else if (!TheSchool.Roster.SkippedLinesReported) {
+        const QString skipped = RosterFile::SkippedMessage(TheSchool.DataRoot, TheSchool.Roster);
         if (!skipped.isEmpty()) {
-            s.Roster.SkippedLinesReported = true;
+            TheSchool.Roster.SkippedLinesReported = true;
             ShowMessage(skipped);
         }
     }
@@ -212,7 +214,7 @@ void NameScreen::OnTotalsChosen(int mode)
 
 void NameScreen::OnGradeChosen()
 {
-    App().GradeFilterText = GradeSelector->currentText();
+    TheSession.GradeFilterText = GradeSelector->currentText();
     ShowNames();
     NameListBox->setFocus();
 }
@@ -244,17 +246,16 @@ void NameScreen::OnRowDoubleClicked()
 
 void NameScreen::ConfirmSignIn()
 {
-    AppState& s = App();
-    const std::optional<SignIn::Pupil> pupil = Choice.Confirm(s.Roster, s.TheClock->SecondsSinceMidnight());
+    const std::optional<SignIn::Pupil> pupil = Choice.Confirm(TheSchool.Roster, Env.TheClock->SecondsSinceMidnight());
     if (!pupil) {
-        if (s.Cues)
-            s.Cues->Wrong();
+        if (Env.Cues)
+            Env.Cues->Wrong();
         return;
     }
-    s.LoginTime = pupil->LoginTime;
-    s.CurrentPupil = pupil->Number;
-    s.CurrentPupilName = pupil->Name;
-    s.CurrentGradeLabel = pupil->GradeLabel;
+    TheSession.LoginTime = pupil->LoginTime;
+    TheSession.CurrentPupil = pupil->Number;
+    TheSession.CurrentPupilName = pupil->Name;
+    TheSession.CurrentGradeLabel = pupil->GradeLabel;
 
     OkButton->hide();
     WaitPanel->raise();
@@ -271,16 +272,16 @@ void NameScreen::ConfirmSignIn()
     }
 }
 
-QString NameScreen::ProgramMenuPath()
+QString NameScreen::ProgramMenuPath() const
 {
-    if (App().DevelopmentLayout)
-        return App().ProgramFolder + QStringLiteral("../../起動/起動/プログラムメニュー.exe");
-    return App().ProgramFolder + QStringLiteral("../起動/プログラムメニューc.exe");
+    if (TheSchool.DevelopmentLayout)
+        return TheSchool.ProgramFolder + QStringLiteral("../../起動/起動/プログラムメニュー.exe");
+    return TheSchool.ProgramFolder + QStringLiteral("../起動/プログラムメニューc.exe");
 }
 
-QStringList NameScreen::ProgramMenuArguments()
+QStringList NameScreen::ProgramMenuArguments() const
 {
-    if (App().DevelopmentLayout)
+    if (TheSchool.DevelopmentLayout)
         return {};
     return {QStringLiteral("001")};
 }
@@ -297,7 +298,7 @@ void NameScreen::LeaveForProgramMenu()
 
 void NameScreen::ShowMessage(const QString& message)
 {
-    QMessageBox::warning(this, App().ProgramTitle, message);
+    QMessageBox::warning(this, TheSchool.ProgramTitle, message);
 }
 
 void NameScreen::ShowPendingAttempts(int count)

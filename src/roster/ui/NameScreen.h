@@ -4,6 +4,10 @@
 #include "roster/SignIn.h"
 #include <QStringList>
 
+struct Environment;
+struct School;
+struct Session;
+
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -15,7 +19,7 @@ class QRadioButton;
 class NameScreen : public ScaledForm {
     Q_OBJECT
 public:
-    explicit NameScreen(QWidget* parent = nullptr);
+    NameScreen(School& school, Session& session, Environment& env, QWidget* parent = nullptr);
 
     // Rebuilds the result tables, the roster tables and the lists.
     void ShowNames();
@@ -28,8 +32,8 @@ public:
     void ShowPendingAttempts(int count);
 
     // The program menu started on leaving, and its arguments.
-    static QString ProgramMenuPath();
-    static QStringList ProgramMenuArguments();
+    QString ProgramMenuPath() const;
+    QStringList ProgramMenuArguments() const;
 
     int NameListMode = 0;
     // For list row r ≥ 1, at r − 1: the row's text through "*" and the pupil number.
@@ -51,6 +55,11 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // What this screen works with, owned by whoever shows it.
+    School& TheSchool;
+    Session& TheSession;
+    Environment& Env;
+
     void BuildControls();
     void Prepare();
     void Refresh();

@@ -3,13 +3,16 @@
 #include "setup/Configuration.h"
 #include "setup/StartupInfo.h"
 #include "setup/ui/SplashPicture.h"
-#include "state/AppState.h"
+#include "state/School.h"
+#include "state/Environment.h"
 #include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
 
-SplashScreen::SplashScreen(QWidget* parent) : ScaledForm(parent)
+SplashScreen::SplashScreen(School& school, Environment& env, QWidget* parent)
+    : ScaledForm(parent), TheSchool(school), Env(env)
 {
+    Windowed = env.Windowed;
     setObjectName(QStringLiteral("Firstfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ゾメ２"));
@@ -41,11 +44,10 @@ void SplashScreen::Start()
     ShowScreen();
     QCoreApplication::processEvents();
 
-    AppState& s = App();
-    StartupInfo::SeedRandomFromClock(*s.Random, *s.TheClock);
-    const QDate today = s.TheClock->Today();
+    StartupInfo::SeedRandomFromClock(*Env.Random, *Env.TheClock);
+    const QDate today = Env.TheClock->Today();
     DateLabel->setText(StartupInfo::EraDateText(today));
-    s.SeasonColour = StartupInfo::SeasonColour(today.month());
-    s.DevelopmentLayout = StartupInfo::IsDevelopmentLayout(Configuration::ProgramFolderPath(s.ProgramFolderOverride));
+    TheSchool.SeasonColour = StartupInfo::SeasonColour(today.month());
+    TheSchool.DevelopmentLayout = StartupInfo::IsDevelopmentLayout(Configuration::ProgramFolderPath(TheSchool.ProgramFolderOverride));
     HundredMsTimer->start();
 }

@@ -1,6 +1,9 @@
 #pragma once
 #include "base/ui/ScaledForm.h"
 
+struct Environment;
+struct School;
+
 class QLabel;
 class QTimer;
 class SplashPicture;
@@ -10,7 +13,7 @@ class SplashPicture;
 class SplashScreen : public ScaledForm {
     Q_OBJECT
 public:
-    explicit SplashScreen(QWidget* parent = nullptr);
+    SplashScreen(School& school, Environment& env, QWidget* parent = nullptr);
     // Shows the screen and runs the start-up steps; the hand-over follows 100 ms later.
     void Start();
 
@@ -19,6 +22,10 @@ signals:
     void HandOver();
 
 private:
+    // What this screen works with, owned by whoever shows it.
+    School& TheSchool;
+    Environment& Env;
+
     SplashPicture* Picture;
     QLabel* WaitLabel;
     QLabel* DateLabel;

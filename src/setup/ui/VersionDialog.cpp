@@ -1,5 +1,5 @@
 #include "setup/ui/VersionDialog.h"
-#include "state/AppState.h"
+#include "state/School.h"
 #include "setup/StartupInfo.h"
 #include "base/ui/ScaledForm.h"
 #include <QCoreApplication>
@@ -7,7 +7,8 @@
 #include <QPushButton>
 #include <cmath>
 
-VersionDialog::VersionDialog(QWidget* parent) : QDialog(parent)
+VersionDialog::VersionDialog(School& school, QWidget* parent)
+    : QDialog(parent), TheSchool(school)
 {
     setObjectName(QStringLiteral("frmver"));
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -53,6 +54,6 @@ void VersionDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    TitleLabel->setText(App().ProgramTitle);
+    TitleLabel->setText(TheSchool.ProgramTitle);
     VersionLabel->setText(StartupInfo::VersionText());
 }

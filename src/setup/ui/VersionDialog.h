@@ -1,6 +1,8 @@
 #pragma once
 #include <QDialog>
 
+struct School;
+
 class QLabel;
 class QPushButton;
 
@@ -8,12 +10,15 @@ class QPushButton;
 class VersionDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit VersionDialog(QWidget* parent = nullptr);
+    VersionDialog(School& school, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // What this screen works with, owned by whoever shows it.
+    School& TheSchool;
+
     QLabel* TitleLabel;
     QLabel* VersionLabel;
     QLabel* PurposeLabel;

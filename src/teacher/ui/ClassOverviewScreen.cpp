@@ -6,7 +6,9 @@
 #include "records/ResultExport.h"
 #include "roster/RosterFile.h"
 #include "roster/RosterTables.h"
-#include "state/AppState.h"
+#include "state/School.h"
+#include "state/Session.h"
+#include "state/Environment.h"
 #include "state/StateViews.h"
 #include "teacher/ClassOverviewModel.h"
 #include "teacher/ui/ClassOverviewSheet.h"
@@ -22,9 +24,10 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-ClassOverviewScreen::ClassOverviewScreen(const QString& gradeFilter, QWidget* parent)
-    : ScaledForm(parent), Roster(std::make_unique<RosterTables>())
+ClassOverviewScreen::ClassOverviewScreen(School& school, Session& session, Environment& env, const QString& gradeFilter, QWidget* parent)
+    : ScaledForm(parent), TheSchool(school), TheSession(session), Env(env), Roster(std::make_unique<RosterTables>())
 {
+    Windowed = env.Windowed;
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
     const int grade = GradeSelector->findText(gradeFilter);
@@ -35,12 +38,11 @@ ClassOverviewScreen::~ClassOverviewScreen() = default;
 
 void ClassOverviewScreen::BuildControls()
 {
-    const AppState& s = App();
     setObjectName(QStringLiteral("ClassOverview"));
-    setWindowTitle(s.ProgramTitle + QStringLiteral(" 学級一覧"));
-    SetBackColour(this, s.SeasonColour);
+    setWindowTitle(TheSchool.ProgramTitle + QStringLiteral(" 学級一覧"));
+    SetBackColour(this, TheSchool.SeasonColour);
 
-    HeadingLabel = NewLabel(this, QStringLiteral("HeadingLabel"), QStringLiteral("学級一覧　") + s.SchoolName);
+    HeadingLabel = NewLabel(this, QStringLiteral("HeadingLabel"), QStringLiteral("学級一覧　") + TheSchool.SchoolName);
     Place(HeadingLabel, 240, 120, 6600, 450, 14);
 
     QLabel* periodCaption = NewLabel(this, QStringLiteral("PeriodCaption"), QStringLiteral("期間"));
@@ -109,21 +111,20 @@ bool ClassOverviewScreen::Rebuild()
 {
     if (Closing)
         return false;
-    AppState& s = App();
-    Roster->SchoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
-    if (!RosterFile::LoadRoster(s.DataRoot, s.RosterOption, Roster->SchoolYear, *Roster)) {
-        CloseWith(RosterFile::MissingMessage(s.DataRoot, *Roster));
+    Roster->SchoolYear = RosterFile::SchoolYear(Env.TheClock->Today(), TheSchool.SchoolYearStartMonth);
+    if (!RosterFile::LoadRoster(TheSchool.DataRoot, TheSchool.RosterOption, Roster->SchoolYear, *Roster)) {
+        CloseWith(RosterFile::MissingMessage(TheSchool.DataRoot, *Roster));
         return false;
     }
     std::vector<ScoreRecord> records;
     try {
-        StateViews::ComputeResultTables(s);
-        records = StateViews::LastRecords(s, ResultLists::PeriodWindow);
+        StateViews::ComputeResultTables(TheSchool, TheSession, Env);
+        records = StateViews::LastRecords(TheSchool, TheSession, Env, ResultLists::PeriodWindow);
     } catch (const FatalError& e) {
         CloseWith(e.Message);
         return false;
     }
-    const ResultLists::Inputs in = StateViews::ListInputs(s, *Roster, GradeSelector->currentText());
+    const ResultLists::Inputs in = StateViews::ListInputs(TheSchool, TheSession, Env, *Roster, GradeSelector->currentText());
     Table->SetTable(ClassOverview::Compute(records, in, ChosenPeriod()));
     const QHeaderView* header = View->horizontalHeader();
     Table->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
@@ -143,24 +144,23 @@ bool ClassOverviewScreen::Rebuild()
 
 void ClassOverviewScreen::Print()
 {
-    AppState& s = App();
-    if (!s.Printer) {
-        QMessageBox::warning(this, s.ProgramTitle, QStringLiteral("この機械では印刷できません（印刷先が設定されていません）。"));
+    if (!Env.Printer) {
+        QMessageBox::warning(this, TheSchool.ProgramTitle, QStringLiteral("この機械では印刷できません（印刷先が設定されていません）。"));
         return;
     }
     SheetPrinter::Document doc;
-    doc.Title = s.ProgramTitle + QStringLiteral(" 学級一覧");
-    doc.Day = s.TheClock->Today();
+    doc.Title = TheSchool.ProgramTitle + QStringLiteral(" 学級一覧");
+    doc.Day = Env.TheClock->Today();
     doc.PupilName = QStringLiteral("学級一覧");
     doc.Landscape = true;
     QString error;
-    QPagedPaintDevice* device = s.Printer->Begin(doc, &error);
+    QPagedPaintDevice* device = Env.Printer->Begin(doc, &error);
     if (!device) {
-        QMessageBox::warning(this, s.ProgramTitle, error);
+        QMessageBox::warning(this, TheSchool.ProgramTitle, error);
         return;
     }
     ClassOverviewSheet::Heading heading;
-    heading.SchoolName = s.SchoolName;
+    heading.SchoolName = TheSchool.SchoolName;
     heading.Period = ClassOverview::PeriodText(ChosenPeriod());
     heading.GradeFilter = GradeSelector->currentText();
     heading.Date = doc.Day.toString(QStringLiteral("yyyy/MM/dd"));
@@ -171,31 +171,30 @@ void ClassOverviewScreen::Print()
     if (painter.isActive() && !painter.end())
         painted = false;
     QString where;
-    if (!s.Printer->Finish(painted, &where, &error)) {
-        QMessageBox::warning(this, s.ProgramTitle, error.isEmpty() ? QStringLiteral("印刷できませんでした。") : error);
+    if (!Env.Printer->Finish(painted, &where, &error)) {
+        QMessageBox::warning(this, TheSchool.ProgramTitle, error.isEmpty() ? QStringLiteral("印刷できませんでした。") : error);
         return;
     }
-    QMessageBox::information(this, s.ProgramTitle,
-                             s.Printer->WritesFiles()
+    QMessageBox::information(this, TheSchool.ProgramTitle,
+                             Env.Printer->WritesFiles()
                                  ? QStringLiteral("プリンターがないため、学級一覧をPDFファイルに保存しました。\n%1").arg(where)
                                  : QStringLiteral("学級一覧を「%1」に印刷しました。").arg(where));
 }
 
 void ClassOverviewScreen::SaveCsv()
 {
-    const AppState& s = App();
     const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                  .filePath(QStringLiteral("学級一覧_%1.csv").arg(s.TheClock->Today().toString(QStringLiteral("yyyyMMdd"))));
+                                  .filePath(QStringLiteral("学級一覧_%1.csv").arg(Env.TheClock->Today().toString(QStringLiteral("yyyyMMdd"))));
     const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("学級一覧をCSVファイルに保存"), suggested,
                                                       QStringLiteral("CSVファイル (*.csv)"));
     if (file.isEmpty())
         return;
     const QString error = ResultExport::Save(file, ClassOverview::Csv(Shown()));
     if (!error.isEmpty()) {
-        QMessageBox::warning(this, s.ProgramTitle, error);
+        QMessageBox::warning(this, TheSchool.ProgramTitle, error);
         return;
     }
-    QMessageBox::information(this, s.ProgramTitle, QStringLiteral("学級一覧を保存しました。\n") + QDir::toNativeSeparators(file));
+    QMessageBox::information(this, TheSchool.ProgramTitle, QStringLiteral("学級一覧を保存しました。\n") + QDir::toNativeSeparators(file));
 }
 
 void ClassOverviewScreen::CloseWith(const QString& message)
@@ -204,7 +203,7 @@ void ClassOverviewScreen::CloseWith(const QString& message)
         return;
     Closing = true;
     QTimer::singleShot(0, this, [this, message] {
-        QMessageBox::warning(this, App().ProgramTitle, message + QStringLiteral("\nメニューに戻ります。"));
+        QMessageBox::warning(this, TheSchool.ProgramTitle, message + QStringLiteral("\nメニューに戻ります。"));
         emit BackChosen();
     });
 }

@@ -3,6 +3,10 @@
 #include "teacher/ClassOverview.h"
 #include <memory>
 
+struct Environment;
+struct School;
+struct Session;
+
 class ClassOverviewModel;
 class FrozenColumnsTable;
 class QComboBox;
@@ -17,7 +21,7 @@ class ClassOverviewScreen : public ScaledForm {
     Q_OBJECT
 public:
     // `gradeFilter`: the level menu's grade selector when the teacher opened the overview.
-    explicit ClassOverviewScreen(const QString& gradeFilter, QWidget* parent = nullptr);
+    ClassOverviewScreen(School& school, Session& session, Environment& env, const QString& gradeFilter, QWidget* parent = nullptr);
     ~ClassOverviewScreen() override;
 
     // Reads the roster, the result tables and the last records, and shows the table for the
@@ -35,6 +39,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // What this screen works with, owned by whoever shows it.
+    School& TheSchool;
+    Session& TheSession;
+    Environment& Env;
+
     void BuildControls();
     ClassOverview::Period ChosenPeriod() const;
     void Print();

@@ -1,7 +1,8 @@
 #include "teacher/ui/CriteriaEditor.h"
 #include "base/FatalError.h"
 #include "drill/LevelCatalogue.h"
-#include "state/AppState.h"
+#include "state/School.h"
+#include "state/Environment.h"
 #include "state/StateViews.h"
 #include "teacher/CriteriaGrid.h"
 #include <QCoreApplication>
@@ -57,8 +58,10 @@ CriteriaGrid::EditKey KeyOf(const QKeyEvent* event)
 }
 } // namespace
 
-CriteriaEditor::CriteriaEditor(QWidget* parent) : ScaledForm(parent)
+CriteriaEditor::CriteriaEditor(School& school, Environment& env, QWidget* parent)
+    : ScaledForm(parent), TheSchool(school), Env(env)
 {
+    Windowed = env.Windowed;
     setAttribute(Qt::WA_DeleteOnClose);
     Grid = new CriteriaGrid(this);
     BuildControls();
@@ -68,10 +71,9 @@ CriteriaEditor::~CriteriaEditor() = default;
 
 void CriteriaEditor::BuildControls()
 {
-    const AppState& s = App();
     setObjectName(QStringLiteral("FrmTimeData"));
-    setWindowTitle(s.ProgramTitle);
-    SetBackColour(this, s.SeasonColour);
+    setWindowTitle(TheSchool.ProgramTitle);
+    SetBackColour(this, TheSchool.SeasonColour);
 
     HeadingLabel = NewLabel(this, QStringLiteral("Label1"),
                             QStringLiteral("成績の基準となるデータを変更できます。\nプログラムを選んでください。"));
@@ -148,19 +150,19 @@ void CriteriaEditor::BuildControls()
 
     WaitPanel = new QWidget(this);
     WaitPanel->setObjectName(QStringLiteral("Picture2"));
-    SetBackColour(WaitPanel, s.SeasonColour.isValid() ? s.SeasonColour : palette().window().color());
+    SetBackColour(WaitPanel, TheSchool.SeasonColour.isValid() ? TheSchool.SeasonColour : palette().window().color());
     Place(WaitPanel, 0, 0, DesignWidth, DesignHeight);
     QLabel* waitLabel = NewLabel(WaitPanel, QStringLiteral("Label4"), WaitText, Qt::AlignCenter);
     Place(waitLabel, 1680, 4860, 12000, 1200, 24);
     WaitPanel->hide();
 }
 
-int CriteriaEditor::RequiredLevels()
+int CriteriaEditor::RequiredLevels() const
 {
     // Every level the menu offers at start-up needs its row, or no machine could start.
     LevelCatalogue offered;
     offered.Build();
-    return std::max<int>(offered.LevelCount, App().Catalogue.LevelCount);
+    return std::max<int>(offered.LevelCount, TheSchool.Catalogue.LevelCount);
 }
 
 void CriteriaEditor::showEvent(QShowEvent* event)
@@ -183,7 +185,7 @@ void CriteriaEditor::resizeEvent(QResizeEvent* event)
 void CriteriaEditor::OpenScreen()
 {
     try {
-        Grid->LoadGrid(App().DataFolder, RequiredLevels());
+        Grid->LoadGrid(TheSchool.DataFolder, RequiredLevels());
     } catch (const FatalError& e) {
         CannotOpen(e.Message);
         return;
@@ -200,7 +202,7 @@ void CriteriaEditor::OpenScreen()
 
 void CriteriaEditor::CannotOpen(const QString& message)
 {
-    QMessageBox::warning(this, App().ProgramTitle, message + QStringLiteral("\n\nメニューに戻ります。"));
+    QMessageBox::warning(this, TheSchool.ProgramTitle, message + QStringLiteral("\n\nメニューに戻ります。"));
     Leaving = true;
     emit BackChosen();
 }
@@ -301,7 +303,7 @@ void CriteriaEditor::OnCellPressed(const QModelIndex& index)
 std::optional<QString> CriteriaEditor::UpdateDistribution()
 {
     try {
-        const TimeDistribution::Tables& tables = Distribution.For(StateViews::Scores(App()));
+        const TimeDistribution::Tables& tables = Distribution.For(StateViews::Scores(TheSchool, Env));
         TimeDistribution::Lists lists = TimeDistribution::ListsOf(tables, Grid->Row());
         // Set only when they differ, so that a keystroke in the same row keeps where the lists stand.
         if (AllAttempts->stringList() != lists.AllAttempts)
@@ -321,7 +323,7 @@ std::optional<QString> CriteriaEditor::UpdateDistribution()
 void CriteriaEditor::ShowDistribution()
 {
     if (const std::optional<QString> failure = UpdateDistribution())
-        QMessageBox::warning(this, App().ProgramTitle, *failure);
+        QMessageBox::warning(this, TheSchool.ProgramTitle, *failure);
 }
 
 void CriteriaEditor::RefreshDistribution()
@@ -334,9 +336,9 @@ void CriteriaEditor::RefreshDistribution()
 void CriteriaEditor::LoadGrid()
 {
     try {
-        Grid->LoadGrid(App().DataFolder, RequiredLevels());
+        Grid->LoadGrid(TheSchool.DataFolder, RequiredLevels());
     } catch (const FatalError& e) {
-        QMessageBox::warning(this, App().ProgramTitle, e.Message);
+        QMessageBox::warning(this, TheSchool.ProgramTitle, e.Message);
         return;
     }
     ShowCellEditor();
@@ -356,10 +358,10 @@ void CriteriaEditor::ShowWaitPanel(bool shown)
 bool CriteriaEditor::SaveGrid()
 {
     ShowWaitPanel(true);
-    const std::optional<QString> failure = Grid->SaveGrid(App().DataFolder, RequiredLevels(), App().Criteria);
+    const std::optional<QString> failure = Grid->SaveGrid(TheSchool.DataFolder, RequiredLevels(), TheSchool.Criteria);
     ShowWaitPanel(false);
     if (failure) {
-        QMessageBox::warning(this, App().ProgramTitle, *failure);
+        QMessageBox::warning(this, TheSchool.ProgramTitle, *failure);
         // A refused cell has been made current.
         ShowCellEditor();
         GridToText();

@@ -3,6 +3,9 @@
 #include "teacher/TimeDistribution.h"
 #include <optional>
 
+struct Environment;
+struct School;
+
 class CriteriaGrid;
 class QKeyEvent;
 class QLabel;
@@ -20,7 +23,7 @@ class QTableView;
 class CriteriaEditor : public ScaledForm {
     Q_OBJECT
 public:
-    explicit CriteriaEditor(QWidget* parent = nullptr);
+    CriteriaEditor(School& school, Environment& env, QWidget* parent = nullptr);
     ~CriteriaEditor() override;
 
     // True once the grid and the spread are shown and the edit box takes keys.
@@ -44,6 +47,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What this screen works with, owned by whoever shows it.
+    School& TheSchool;
+    Environment& Env;
+
     void BuildControls();
     // Loads the grid and the spread when the screen is first shown.
     void OpenScreen();
@@ -63,7 +70,7 @@ private:
     // After a key: the spread again unless the score file has just failed to be read.
     void RefreshDistribution();
     void ShowWaitPanel(bool shown);
-    static int RequiredLevels();
+    int RequiredLevels() const;
 
     CriteriaGrid* Grid = nullptr;
     TimeDistribution Distribution;

@@ -6,7 +6,8 @@
 #include "base/ui/DialogPrinter.h"
 #include "roster/RosterFile.h"
 #include "roster/RosterTables.h"
-#include "state/AppState.h"
+#include "state/School.h"
+#include "state/Environment.h"
 #include "state/StateViews.h"
 #include "teacher/RecordListModel.h"
 #include "teacher/ui/BackupChooser.h"
@@ -77,8 +78,10 @@ bool PaintLines(QPagedPaintDevice* device, const QString& heading, int count, Li
 }
 } // namespace
 
-RecordBrowser::RecordBrowser(QWidget* parent) : ScaledForm(parent), Roster(std::make_unique<RosterTables>())
+RecordBrowser::RecordBrowser(School& school, Environment& env, QWidget* parent)
+    : ScaledForm(parent), TheSchool(school), Env(env), Roster(std::make_unique<RosterTables>())
 {
+    Windowed = env.Windowed;
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
 }
@@ -89,9 +92,8 @@ void RecordBrowser::SetPrinter(SheetPrinter* printer) { Printer = printer; }
 
 void RecordBrowser::BuildControls()
 {
-    const AppState& s = App();
     setObjectName(QStringLiteral("FrmData"));
-    setWindowTitle(s.ProgramTitle);
+    setWindowTitle(TheSchool.ProgramTitle);
 
     CountLabel = NewLabel(this, QStringLiteral("CountLabel"), RecordLines::CountText(0));
     Place(CountLabel, 240, 120, 4680, 450, 12);
@@ -197,20 +199,18 @@ bool RecordBrowser::Prepare()
     DateFilter->setCurrentIndex(DateFilter->findText(AllRecords));
     if (!BuildRecordList())
         return false;
-    const AppState& s = App();
-    if (const QString skipped = RosterFile::SkippedMessage(s.DataRoot, *Roster); !skipped.isEmpty()) {
+    if (const QString skipped = RosterFile::SkippedMessage(TheSchool.DataRoot, *Roster); !skipped.isEmpty()) {
         // Said once the screen stands; the lines of those pupils show no name.
-        QTimer::singleShot(0, this, [this, skipped] { QMessageBox::warning(this, App().ProgramTitle, skipped); });
+        QTimer::singleShot(0, this, [this, skipped] { QMessageBox::warning(this, TheSchool.ProgramTitle, skipped); });
     }
     return true;
 }
 
 bool RecordBrowser::ReadRoster()
 {
-    const AppState& s = App();
-    const int schoolYear = RosterFile::SchoolYear(s.TheClock->Today(), s.SchoolYearStartMonth);
-    if (!RosterFile::LoadRoster(s.DataRoot, s.RosterOption, schoolYear, *Roster)) {
-        CloseWith(RecordLines::RosterUnreadable(s.DataRoot, *Roster));
+    const int schoolYear = RosterFile::SchoolYear(Env.TheClock->Today(), TheSchool.SchoolYearStartMonth);
+    if (!RosterFile::LoadRoster(TheSchool.DataRoot, TheSchool.RosterOption, schoolYear, *Roster)) {
+        CloseWith(RecordLines::RosterUnreadable(TheSchool.DataRoot, *Roster));
         return false;
     }
     // The chooser is filled anew; what stands in it for the record being edited stays.
@@ -222,7 +222,7 @@ bool RecordBrowser::ReadRoster()
         PupilChooser->addItem(choice.Text, int(choice.Number));
     PupilChooser->setCurrentIndex(chosen < 0 ? -1 : PupilChooser->findText(shown));
     PupilChooser->setEditText(shown);
-    Records->SetTables(RecordLines::MakeTables(*Roster, s.SchoolCode, s.SchoolName));
+    Records->SetTables(RecordLines::MakeTables(*Roster, TheSchool.SchoolCode, TheSchool.SchoolName));
     return true;
 }
 
@@ -234,7 +234,7 @@ bool RecordBrowser::BuildRecordList()
     if (!ReadRoster())
         return false;
     try {
-        Records->Load(StateViews::Scores(App()));
+        Records->Load(StateViews::Scores(TheSchool, Env));
     } catch (const FatalError& e) {
         CloseWith(e.Message);
         return false;
@@ -252,7 +252,7 @@ void RecordBrowser::LoadRecord(int row)
     const qint32 number = listed.Number;
     ScoreRecord record;
     try {
-        record = StateViews::Scores(App()).ReadRecord(number);
+        record = StateViews::Scores(TheSchool, Env).ReadRecord(number);
     } catch (const FatalError& e) {
         EndEditing();
         ReportFailure(e.Message);
@@ -319,7 +319,7 @@ void RecordBrowser::SaveRecord()
     const RecordLines::Checked checked =
         RecordLines::CheckEdit(SecondsText->text(), PupilChooser->currentText(), EditedRecord.Pupil, *Roster);
     if (!checked.Ok) {
-        QMessageBox::warning(this, App().ProgramTitle, checked.Problem + QStringLiteral("\n記録は変えていません。"));
+        QMessageBox::warning(this, TheSchool.ProgramTitle, checked.Problem + QStringLiteral("\n記録は変えていません。"));
         return;
     }
     ScoreRecord changed = EditedRecord;
@@ -327,7 +327,7 @@ void RecordBrowser::SaveRecord()
     changed.Seconds = checked.Seconds;
     try {
         // Compared with what the teacher chose under the lock that writes it.
-        StateViews::Scores(App()).WriteRecord(EditedNumber, changed, EditedRecord);
+        StateViews::Scores(TheSchool, Env).WriteRecord(EditedNumber, changed, EditedRecord);
     } catch (const ScoreFile::Changed&) {
         const qint32 number = EditedNumber;
         EndEditing();
@@ -360,7 +360,7 @@ void RecordBrowser::DeleteRecord()
     // Whatever happens, the number no longer names the record that was loaded.
     EndEditing();
     try {
-        StateViews::Scores(App()).RemoveRecord(number, chosen);
+        StateViews::Scores(TheSchool, Env).RemoveRecord(number, chosen);
     } catch (const ScoreFile::Changed&) {
         ReportFailure(RecordLines::RecordChanged(number));
         return;
@@ -377,8 +377,7 @@ void RecordBrowser::RestoreBackup()
 {
     if (Closing)
         return;
-    const AppState& s = App();
-    const ScoreFile file = StateViews::Scores(s);
+    const ScoreFile file = StateViews::Scores(TheSchool, Env);
     std::vector<ScoreFile::BackupInfo> backups;
     try {
         backups = file.DescribeBackups();
@@ -387,7 +386,7 @@ void RecordBrowser::RestoreBackup()
         return;
     }
     if (backups.empty()) {
-        QMessageBox::information(this, s.ProgramTitle,
+        QMessageBox::information(this, TheSchool.ProgramTitle,
                                  QStringLiteral("元に戻せる控えがありません。記録を削除すると、その前の内容が控えとして残ります。"));
         return;
     }
@@ -396,9 +395,9 @@ void RecordBrowser::RestoreBackup()
         return;
     const ScoreFile::BackupInfo& chosen = backups[std::size_t(chooser.Chosen())];
     if (!chosen.Damage.isEmpty()) {
-        QMessageBox::warning(this, s.ProgramTitle,
+        QMessageBox::warning(this, TheSchool.ProgramTitle,
                              QStringLiteral("この控えには戻せません（%1）。成績ファイルはそのままです。\n%2")
-                                 .arg(chosen.Damage, QDir::toNativeSeparators(s.DataFolder + chosen.Name)));
+                                 .arg(chosen.Damage, QDir::toNativeSeparators(TheSchool.DataFolder + chosen.Name)));
         return;
     }
     QString question = QStringLiteral("このバックアップに戻しますか。今の成績ファイルもバックアップとして残ります。");
@@ -420,7 +419,7 @@ void RecordBrowser::RestoreBackup()
     }
     if (!BuildRecordList())
         return;
-    QMessageBox::information(this, s.ProgramTitle,
+    QMessageBox::information(this, TheSchool.ProgramTitle,
                              QStringLiteral("成績ファイルを %1 の控えの内容に戻しました。")
                                  .arg(chosen.Made.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))));
 }
@@ -429,7 +428,6 @@ void RecordBrowser::PrintList()
 {
     if (Closing)
         return;
-    const AppState& s = App();
     std::vector<int> rows;
     for (const QModelIndex& index : RecordList->selectionModel()->selectedRows())
         rows.push_back(index.row());
@@ -440,7 +438,7 @@ void RecordBrowser::PrintList()
             rows[i] = int(i);
     }
     if (rows.empty()) {
-        QMessageBox::information(this, s.ProgramTitle, QStringLiteral("印刷する記録がありません。"));
+        QMessageBox::information(this, TheSchool.ProgramTitle, QStringLiteral("印刷する記録がありません。"));
         return;
     }
     if (!Printer) {
@@ -448,14 +446,14 @@ void RecordBrowser::PrintList()
         Printer = OwnPrinter.get();
     }
     SheetPrinter::Document doc;
-    doc.Title = s.ProgramTitle + QStringLiteral(" 成績データ");
-    doc.Day = s.TheClock->Today();
+    doc.Title = TheSchool.ProgramTitle + QStringLiteral(" 成績データ");
+    doc.Day = Env.TheClock->Today();
     doc.PupilName = QStringLiteral("成績データ");
     QString error;
     QPagedPaintDevice* device = Printer->Begin(doc, &error);
     if (!device) {
         if (!error.isEmpty()) // empty: the teacher cancelled the dialog
-            QMessageBox::warning(this, s.ProgramTitle, error);
+            QMessageBox::warning(this, TheSchool.ProgramTitle, error);
         return;
     }
     const QString heading = doc.Title + QStringLiteral("　") + doc.Day.toString(QStringLiteral("yyyy/MM/dd"))
@@ -464,13 +462,13 @@ void RecordBrowser::PrintList()
                                     [this, &rows](int i) { return Records->Line(rows[std::size_t(i)]); });
     QString where;
     if (!Printer->Finish(painted, &where, &error)) {
-        QMessageBox::warning(this, s.ProgramTitle,
+        QMessageBox::warning(this, TheSchool.ProgramTitle,
                              error.isEmpty() ? QStringLiteral("印刷できませんでした。") : error);
         return;
     }
     const QString lines = QStringLiteral("%1行").arg(rows.size());
     QMessageBox::information(
-        this, s.ProgramTitle,
+        this, TheSchool.ProgramTitle,
         Printer->WritesFiles()
             ? QStringLiteral("プリンターがないため、%1をPDFファイルに保存しました。\n%2").arg(lines, where)
             : QStringLiteral("%1を「%2」に印刷しました。").arg(lines, where));
@@ -504,7 +502,7 @@ void RecordBrowser::ReportFailure(const QString& message)
 {
     const QModelIndex current = RecordList->currentIndex();
     const qint32 number = current.isValid() ? Records->RecordNumber(current.row()) : 0;
-    QMessageBox::warning(this, App().ProgramTitle, message);
+    QMessageBox::warning(this, TheSchool.ProgramTitle, message);
     if (BuildRecordList() && number > 0)
         SelectRow(Records->RowOf(number));
 }
@@ -517,7 +515,7 @@ void RecordBrowser::CloseWith(const QString& message)
     EndEditing();
     // After the event that failed, so that a failure while the screen opens is said over it.
     QTimer::singleShot(0, this, [this, message] {
-        QMessageBox::warning(this, App().ProgramTitle, message + QStringLiteral("\nメニューに戻ります。"));
+        QMessageBox::warning(this, TheSchool.ProgramTitle, message + QStringLiteral("\nメニューに戻ります。"));
         emit BackChosen();
     });
 }

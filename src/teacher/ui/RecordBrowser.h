@@ -3,6 +3,9 @@
 #include "records/ScoreRecord.h"
 #include <memory>
 
+struct Environment;
+struct School;
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -19,7 +22,7 @@ struct RosterTables;
 class RecordBrowser : public ScaledForm {
     Q_OBJECT
 public:
-    explicit RecordBrowser(QWidget* parent = nullptr);
+    RecordBrowser(School& school, Environment& env, QWidget* parent = nullptr);
     ~RecordBrowser() override;
 
     // Where "印刷" sends the lines (not owned). Without one, the system's print dialog chooses the
@@ -48,6 +51,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // What this screen works with, owned by whoever shows it.
+    School& TheSchool;
+    Environment& Env;
+
     void BuildControls();
     // Loads the record of list row `row` into the edit fields (double-click).
     void LoadRecord(int row);

@@ -4,7 +4,7 @@
 #include "records/PassCriteriaFile.h"
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "base/OleDate.h"
 #include "setup/ui/WaitScreen.h"
 #include "menu/ui/LevelMenu.h"
@@ -62,10 +62,10 @@ class TestAttemptEndScreen : public QObject {
     // The attempt just ended, recorded as the drill does before this screen opens.
     void Attempt(int level, qint32 seconds, bool timedOut = false)
     {
-        App().CurrentLevel = qint16(level);
+        TestSession().CurrentLevel = qint16(level);
         AppCalls::ComputeResultTables();
-        App().RecordedSeconds = seconds;
-        App().TimedOut = timedOut;
+        TestSession().RecordedSeconds = seconds;
+        TestSession().TimedOut = timedOut;
         AppCalls::RecordAttempt(level);
     }
     // The screen as the flow opens it after the one-second wait (here no wait).
@@ -94,7 +94,7 @@ class TestAttemptEndScreen : public QObject {
     {
         QStringList paths;
         for (const QString& n : names)
-            paths << App().SoundFolder + n;
+            paths << TestSchool().SoundFolder + n;
         return paths;
     }
     // Waits for the pause to end: the buttons appear.
@@ -103,30 +103,30 @@ class TestAttemptEndScreen : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Clock.Set(Now);
         Random = ScriptedRandom();
         Player = RecordingPlayer();
-        App().TheClock = &Clock;
-        App().Random = &Random;
-        App().Player = &Player;
-        App().Wait = [](int) {};
-        ScaledForm::Windowed = true;
+        TestEnv().TheClock = &Clock;
+        TestEnv().Random = &Random;
+        TestEnv().Player = &Player;
+        TestEnv().Wait = [](int) {};
+        TestEnv().Windowed = true;
         Inst = std::make_unique<TestInstallation>();
-        Inst->ApplyToAppState();
+        Inst->ApplyTo(TestSchool());
         Inst->WriteCriteria(Criteria);
         AppCalls::LoadPassCriteria();
         TestInstallation::WriteText(Inst->SoundFolder + QStringLiteral("新音ファイル.txt"),
                                     QStringLiteral("自己最高音2,jiko2,*\n不合格音1,fu1,*\n"));
-        Flow = std::make_unique<ScreenFlow>();
-        Flow->Cues().Table = SoundCues::LoadSoundTable(App().SoundFolder);
-        Flow->Cues().Folder = App().SoundFolder;
+        Flow = std::make_unique<ScreenFlow>(TestSchool(), TestSession(), TestEnv());
+        Flow->Cues().Table = SoundCues::LoadSoundTable(TestSchool().SoundFolder);
+        Flow->Cues().Folder = TestSchool().SoundFolder;
         Flow->Cues().Player = &Player;
         Flow->Cues().Random = &Random;
-        App().ProgramTitle = QStringLiteral("ゾメ２");
-        App().Catalogue.Build();
-        App().CurrentPupil = Pupil;
-        App().CurrentPupilName = QStringLiteral(" 山田太郎  ");
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+        TestSchool().Catalogue.Build();
+        TestSession().CurrentPupil = Pupil;
+        TestSession().CurrentPupilName = QStringLiteral(" 山田太郎  ");
         Fatals.clear();
         DrillStarts = 0;
         WaitScreenAtDrillStart = false;
@@ -137,7 +137,7 @@ private slots:
         qApp->removeEventFilter(this);
         DeleteAllScreens();
         Flow.reset();
-        ScaledForm::Windowed = false;
+        TestEnv().Windowed = false;
     }
 
     void lines_data()
@@ -180,7 +180,7 @@ private slots:
         Attempt(level, seconds, timedOut);
         Open();
         QCOMPARE(Line("TitleLine")->text(), QStringLiteral("ゾメ２"));
-        QCOMPARE(Line("LevelLine")->text(), App().Catalogue.LevelName[level]);
+        QCOMPARE(Line("LevelLine")->text(), TestSchool().Catalogue.LevelName[level]);
         QCOMPARE(Line("PupilLine")->text(), QStringLiteral("山田太郎"));
         QTEST(Line("TimeLine")->text(), "time");
         QTEST(Line("PointsLine")->text(), "points");
@@ -189,9 +189,9 @@ private slots:
         QCOMPARE(Player.Played, Files(played));
         QTEST(Line("TodayTotalLine")->text(), "todayTotal");
         QTEST(Line("TodayLevelLine")->text(), "todayLevel");
-        QCOMPARE(QString::number(App().TodayTotal), Line("TodayTotalLine")->text().mid(1).section(u'回', 0, 0));
-        QVERIFY(!App().NewPersonalBest);
-        QVERIFY(!App().NewSchoolBest);
+        QCOMPARE(QString::number(TestSession().TodayTotal), Line("TodayTotalLine")->text().mid(1).section(u'回', 0, 0));
+        QVERIFY(!TestSession().NewPersonalBest);
+        QVERIFY(!TestSession().NewSchoolBest);
         QVERIFY(Line("PassLine")->isHidden());
         QVERIFY(Screen->findChild<QWidget*>("FinalLevelPicture")->isHidden());
         QVERIFY(Fatals.isEmpty());
@@ -207,8 +207,8 @@ private slots:
         Attempt(4, 1200);
         Open();
         QCOMPARE(Line("PointsLine")->text(), QStringLiteral("獲得ポイント：5点×1→5点"));
-        QCOMPARE(App().Results.TodayPoints(4, Pupil), 43);
-        QCOMPARE(App().Results.TodayCount(4, Pupil), 1.0f);
+        QCOMPARE(TestSchool().Results.TodayPoints(4, Pupil), 43);
+        QCOMPARE(TestSchool().Results.TodayCount(4, Pupil), 1.0f);
     }
 
     void finalLevel_data()
@@ -231,11 +231,11 @@ private slots:
         QFETCH(bool, picture);
         QFETCH(bool, passCue);
         if (courseWithoutEnd)
-            App().Criteria[20].ClearCount = 9999;
+            TestSchool().Criteria[20].ClearCount = 9999;
         for (int i = 0; i < earlier; ++i)
             AddScore(Pupil, 3, 30);
         Attempt(3, 30); // equal to the earlier ones: no new best after them
-        QCOMPARE(App().AlreadyPassed, earlier >= 2);
+        QCOMPARE(TestSession().AlreadyPassed, earlier >= 2);
         Open();
         auto* finalPicture = Screen->findChild<QWidget*>("FinalLevelPicture");
         auto* timer = Screen->findChild<QTimer*>("Timer1");
@@ -282,10 +282,10 @@ private slots:
         QFETCH(int, finalCleared);
         QFETCH(QString, passText);
         QFETCH(bool, retry);
-        App().Criteria[level].BanCount = CriteriaValue::FromNumber(3);
+        TestSchool().Criteria[level].BanCount = CriteriaValue::FromNumber(3);
         for (int i = 0; i < earlier; ++i)
             AddScore(Pupil, qint16(level), 30);
-        App().FinalLevelCleared = qint16(finalCleared);
+        TestSession().FinalLevelCleared = qint16(finalCleared);
         Attempt(level, 30);
         Open();
         WaitForButtons();
@@ -350,7 +350,7 @@ private slots:
         QVERIFY(WaitScreenAtDrillStart);
         QVERIFY(Visible<LevelMenu>().isEmpty());
         QTRY_VERIFY(Screen.isNull());
-        QCOMPARE(App().CurrentLevel, qint16(1));
+        QCOMPARE(TestSession().CurrentLevel, qint16(1));
     }
 
     // Coming back to the screen runs the evaluation again; the record flags were cleared the first time.
@@ -406,11 +406,11 @@ private slots:
     void layoutHoldsTheLongestTexts()
     {
         QFETCH(QSize, size);
-        App().CurrentPupilName = QString(10, QChar(0x9F8D));
-        App().Catalogue.LevelName[1] = QStringLiteral("レベル４－２");
-        App().Criteria[1].PointRate = 1.25f;
+        TestSession().CurrentPupilName = QString(10, QChar(0x9F8D));
+        TestSchool().Catalogue.LevelName[1] = QStringLiteral("レベル４－２");
+        TestSchool().Criteria[1].PointRate = 1.25f;
         Attempt(1, 0);
-        App().NewSchoolBest = true;
+        TestSession().NewSchoolBest = true;
         Open();
         Screen->resize(size);
         QCoreApplication::processEvents();

@@ -66,11 +66,10 @@ private slots:
 
     void windowedShowsTheDesignSize()
     {
-        ScaledForm::Windowed = true;
         ScaledForm form;
+        form.Windowed = true;
         form.resize(300, 200);
         form.ShowScreen();
-        ScaledForm::Windowed = false;
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.size(), QSize(1024, 768));
         QVERIFY(!form.isFullScreen());

@@ -1,7 +1,7 @@
 #include "drill/DrillScript.h"
 #include "drill/ui/DrillScreen.h"
 #include "sound/SoundCues.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/ManualClock.h"
 #include "support/RecordingPlayer.h"
 #include "support/ScriptedRandom.h"
@@ -23,9 +23,9 @@ class TestDrillScreen : public QObject {
 
     DrillScreen* Open(int level, QList<double> script)
     {
-        App().CurrentLevel = qint16(level);
+        TestSession().CurrentLevel = qint16(level);
         Random.Values = std::move(script);
-        Screen = new DrillScreen;
+        Screen = new DrillScreen(TestSchool(), TestSession(), TestEnv());
         connect(Screen.data(), &DrillScreen::AttemptEnded, this, [this] { ++EndCalls; });
         connect(Screen.data(), &DrillScreen::AttemptStarted, this, [this] { ++StartCalls; });
         Screen->resize(1024, 768);
@@ -51,30 +51,29 @@ class TestDrillScreen : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
+        ResetTestScopes();
         Clock = ManualClock();
         Random = ScriptedRandom();
         Player = RecordingPlayer();
-        AppState& s = App();
-        s.TheClock = &Clock;
-        s.Random = &Random;
-        s.Player = &Player;
-        s.SoundFolder = QStringLiteral("/sounds/");
+        TestEnv().TheClock = &Clock;
+        TestEnv().Random = &Random;
+        TestEnv().Player = &Player;
+        TestSchool().SoundFolder = QStringLiteral("/sounds/");
         Cues = SoundCues();
-        Cues.Folder = s.SoundFolder;
+        Cues.Folder = TestSchool().SoundFolder;
         Cues.Player = &Player;
         Cues.Random = &Random;
-        s.Cues = &Cues;
-        s.ProgramTitle = QStringLiteral("ゾメ２");
-        s.Catalogue.Build();
+        TestEnv().Cues = &Cues;
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+        TestSchool().Catalogue.Build();
         for (int level = 1; level <= 3; ++level) {
-            s.Criteria[std::size_t(level)].TargetTime = 60;
-            s.Criteria[std::size_t(level)].LowestTime = 90;
+            TestSchool().Criteria[std::size_t(level)].TargetTime = 60;
+            TestSchool().Criteria[std::size_t(level)].LowestTime = 90;
         }
-        s.CurrentPupil = 12;
-        s.CurrentPupilName = QStringLiteral("佐藤花子 ");
-        s.SchoolName = QStringLiteral("ひまわり塾");
-        s.LoginTime = 10 * 3600 - 300;
+        TestSession().CurrentPupil = 12;
+        TestSession().CurrentPupilName = QStringLiteral("佐藤花子 ");
+        TestSchool().SchoolName = QStringLiteral("ひまわり塾");
+        TestSession().LoginTime = 10 * 3600 - 300;
         EndCalls = 0;
         StartCalls = 0;
     }
@@ -148,7 +147,7 @@ private slots:
         QCOMPARE(Cell(8)->text(), QStringLiteral("30"));
         QCOMPARE(Cell(10)->text(), QStringLiteral("30"));
         QTest::keyClick(Screen, Qt::Key_Space);
-        QCOMPARE(App().SolvedCount, 1);
+        QCOMPARE(TestSession().SolvedCount, 1);
         QCOMPARE(Label("RemainingLabel")->text(), QStringLiteral("残り9問"));
         QCOMPARE(Cell(1)->text(), QStringLiteral("8"));
         QCOMPARE(Cell(3)->text(), QStringLiteral("12"));
@@ -185,7 +184,7 @@ private slots:
         QCOMPARE(Colour(8), QColor(128, 255, 128));
         QCOMPARE(Colour(5), QColor(0, 192, 0));
         QVERIFY(Label("HintLabel")->isVisible());
-        QCOMPARE(App().SolvedCount, 0);
+        QCOMPARE(TestSession().SolvedCount, 0);
     }
 
     void levelThreeHidesTheSteps()
@@ -269,8 +268,8 @@ private slots:
 
         // The screen's own clock ticks at the limit.
         Clock.AdvanceMs(395 * 1000);
-        QTRY_VERIFY_WITH_TIMEOUT(App().TimedOut, 3000);
-        QCOMPARE(App().ElapsedSeconds, 450);
+        QTRY_VERIFY_WITH_TIMEOUT(TestSession().TimedOut, 3000);
+        QCOMPARE(TestSession().ElapsedSeconds, 450);
         QCOMPARE(EndCalls, 1);
         QVERIFY(!Timer("OneSecondTimer")->isActive());
         QCOMPARE(Child("ElapsedBar")->width(), Child("TimeTrack")->width());
@@ -295,18 +294,18 @@ private slots:
     void reactivationRestartsTheClock()
     {
         Open(2, Example() + Second());
-        App().SolvedCount = 4;
+        TestSession().SolvedCount = 4;
         Clock.AdvanceMs(30 * 1000);
         Screen->OneSecondTick();
         QCOMPARE(Label("SecondsLabel")->text(), QStringLiteral("30"));
         Screen->BeginAttempt();
         QCOMPARE(Label("SecondsLabel")->text(), QStringLiteral("0"));
         QCOMPARE(Cell(1)->text(), QStringLiteral("8"));
-        QCOMPARE(App().SolvedCount, 4);
+        QCOMPARE(TestSession().SolvedCount, 4);
         QCOMPARE(Label("RemainingLabel")->text(), QStringLiteral("残り6問"));
         Clock.AdvanceMs(2000);
         Screen->OneSecondTick();
-        QCOMPARE(App().ElapsedSeconds, 2);
+        QCOMPARE(TestSession().ElapsedSeconds, 2);
     }
 
     void closingStopsTheClocks()

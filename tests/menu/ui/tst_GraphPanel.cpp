@@ -7,7 +7,7 @@
 #include "base/ui/SystemSheetPrinter.h"
 #include "menu/ui/LevelMenu.h"
 #include "records/ScoreRecord.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/MessageWatch.h"
@@ -57,7 +57,7 @@ class TestGraphPanel : public QObject {
     void OpenGraph()
     {
         AppCalls::ComputeResultTables();
-        Menu = new LevelMenu;
+        Menu = new LevelMenu(TestSchool(), TestSession(), TestEnv());
         Menu->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Menu));
         QTRY_VERIFY(Menu->IsReady());
@@ -112,7 +112,7 @@ private slots:
         QTRY_VERIFY(Menu->isActiveWindow());
         QTest::qWait(100);
         QVERIFY(Panel()->isVisible());
-        QCOMPARE(App().ResultView, qint16(3));
+        QCOMPARE(TestSession().ResultView, qint16(3));
 
         // Another screen of the program comes and goes: the opening view is built again.
         ScaledForm other;
@@ -129,42 +129,41 @@ private slots:
 
     void init()
     {
-        ResetAppState();
-        AppState& s = App();
-        s.TheClock = &Clock;
-        s.Random = &Random;
-        s.Wait = [](int) {};
+        ResetTestScopes();
+        TestEnv().TheClock = &Clock;
+        TestEnv().Random = &Random;
+        TestEnv().Wait = [](int) {};
         Inst = std::make_unique<TestInstallation>();
         Inst->WriteAll();
-        Inst->ApplyToAppState();
+        Inst->ApplyTo(TestSchool());
         Inst->WriteUniformCriteria(Levels);
         Inst->WriteRoster(QStringLiteral("1,2015,0,0,山田太郎,0,,\n2,2015,0,0,佐藤花子,0,,\n3,2014,0,0,鈴木一郎,0,,\n"
                                          "4,1980,0,0,先生,0,,\n"));
-        s.ProgramTitle = QStringLiteral("ゾメ２");
-        s.Catalogue.Build();
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+        TestSchool().Catalogue.Build();
         // A menu of seven levels, so that printing them all takes three pages.
         for (int l = 4; l <= Levels; ++l) {
-            s.Catalogue.LevelName[l] = QStringLiteral("レベル%1").arg(l);
-            s.Catalogue.LevelInUse[l] = true;
+            TestSchool().Catalogue.LevelName[l] = QStringLiteral("レベル%1").arg(l);
+            TestSchool().Catalogue.LevelInUse[l] = true;
         }
-        s.Catalogue.LevelCount = Levels;
-        s.Catalogue.FinalLevel = Levels;
+        TestSchool().Catalogue.LevelCount = Levels;
+        TestSchool().Catalogue.FinalLevel = Levels;
         AppCalls::LoadPassCriteria(Levels);
         QVERIFY(AppCalls::LoadRoster());
-        s.CurrentPupil = 1;
-        s.CurrentPupilName = QStringLiteral("山田太郎");
-        s.CurrentGradeLabel = QStringLiteral("小５");
-        s.GradeFilterText = QStringLiteral("全学年");
-        s.SchoolName = QStringLiteral("テスト小学校");
-        ScaledForm::Windowed = true;
+        TestSession().CurrentPupil = 1;
+        TestSession().CurrentPupilName = QStringLiteral("山田太郎");
+        TestSession().CurrentGradeLabel = QStringLiteral("小５");
+        TestSession().GradeFilterText = QStringLiteral("全学年");
+        TestSchool().SchoolName = QStringLiteral("テスト小学校");
+        TestEnv().Windowed = true;
         AppCalls::WriteScoreRecords({Record(1, 1, 50, 3), Record(2, 1, 40, 3), Record(1, 1, 45, 2), Record(1, 1, 48, 1),
                      Record(1, 2, 70, 2), Record(2, 2, 30, 1), Record(3, 5, 20, 1)});
     }
     void cleanup()
     {
         DeleteAllScreens();
-        ScaledForm::Windowed = false;
-        ResetAppState();
+        TestEnv().Windowed = false;
+        ResetTestScopes();
     }
 
     void opensOnTheFirstThreeLevels()
@@ -179,7 +178,7 @@ private slots:
         QVERIFY(Button("Command25")->isVisible());
         QVERIFY(!Button("Command24_1")->isVisible());
         QVERIFY(!Button("Command21_0")->isVisible());
-        QCOMPARE(App().ResultView, qint16(3));
+        QCOMPARE(TestSession().ResultView, qint16(3));
         // What the bands say is there for a screen reader.
         const QString description = Surface()->accessibleDescription();
         QVERIFY2(description.contains(QStringLiteral("回数　　　　　　　  3回")), qPrintable(description));
@@ -220,7 +219,7 @@ private slots:
         QVERIFY2(Surface()->accessibleDescription().contains(QStringLiteral("佐藤春子")),
                  qPrintable(Surface()->accessibleDescription()));
         // The name screen's list of pupils is the one of sign-in.
-        QCOMPARE(App().Roster.ListedCount, 4);
+        QCOMPARE(TestSchool().Roster.ListedCount, 4);
     }
 
     void anotherPupilsGraph()
@@ -235,7 +234,7 @@ private slots:
         QTest::mouseClick(pupils->viewport(), Qt::LeftButton, {}, pupils->visualRect(sato).center());
         QCOMPARE(Surface()->Bands().front().Pupil, 2);
         QCOMPARE(int(Surface()->Bands().front().Dots.size()), 1);
-        QCOMPARE(App().GraphPupil, qint16(2));
+        QCOMPARE(TestSession().GraphPupil, qint16(2));
     }
 
     void theBandAsPainted()
@@ -264,9 +263,9 @@ private slots:
         QTemporaryDir pdfs;
         SystemSheetPrinter printer(SystemSheetPrinter::Output::PdfFiles);
         printer.SetPdfFolder(pdfs.path());
-        App().Printer = &printer;
-        App().CurrentPupil = 4;
-        App().CurrentPupilName = QStringLiteral("先生");
+        TestEnv().Printer = &printer;
+        TestSession().CurrentPupil = 4;
+        TestSession().CurrentPupilName = QStringLiteral("先生");
         OpenGraph();
         QVERIFY(Button("Command24_1")->isVisible());
         Button("Command25")->click();
@@ -294,7 +293,7 @@ private slots:
                 for (int level = 1; level <= Levels; ++level) {
                     const bool here = (level - 1) / 3 == p;
                     const QString title = SheetPages::Squeezed(
-                        QStringLiteral("ゾメ２ ") + App().Catalogue.LevelName[std::size_t(level)]);
+                        QStringLiteral("ゾメ２ ") + TestSchool().Catalogue.LevelName[std::size_t(level)]);
                     QVERIFY2(page.contains(title) == here, qPrintable(QStringLiteral("level %1 on page %2:\n%3")
                                                                          .arg(level).arg(p + 1).arg(pages[p])));
                 }
@@ -311,8 +310,8 @@ private slots:
         blocker.close();
         SystemSheetPrinter printer(SystemSheetPrinter::Output::PdfFiles);
         printer.SetPdfFolder(dir.filePath(QStringLiteral("file.txt/sub")));
-        App().Printer = &printer;
-        App().CurrentPupilName = QStringLiteral("先生");
+        TestEnv().Printer = &printer;
+        TestSession().CurrentPupilName = QStringLiteral("先生");
         OpenGraph();
         MessageWatch watch;
         Button("Command24_1")->click();

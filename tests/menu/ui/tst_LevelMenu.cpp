@@ -2,7 +2,7 @@
 #include "base/OleDate.h"
 #include "menu/ui/LevelMenu.h"
 #include "records/ScoreRecord.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/MessageWatch.h"
@@ -50,7 +50,7 @@ class TestLevelMenu : public QObject {
     void Open()
     {
         AppCalls::ComputeResultTables();
-        Menu = new LevelMenu;
+        Menu = new LevelMenu(TestSchool(), TestSession(), TestEnv());
         Menu->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Menu));
         QTRY_VERIFY(Menu->IsReady());
@@ -72,34 +72,33 @@ class TestLevelMenu : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
-        AppState& s = App();
-        s.TheClock = &Clock;
-        s.Random = &Random;
-        s.Wait = [](int) {};
+        ResetTestScopes();
+        TestEnv().TheClock = &Clock;
+        TestEnv().Random = &Random;
+        TestEnv().Wait = [](int) {};
         Inst = std::make_unique<TestInstallation>();
         Inst->WriteAll();
-        Inst->ApplyToAppState();
+        Inst->ApplyTo(TestSchool());
         // Level 1: target 60 s, 2 attempts and 20 points to pass, barred at 3 attempts in 7 days.
         Inst->WriteCriteria(QStringLiteral("60,90,20,2,1,3,0,7,7,,,\n60,90,9999,5,1.5,0,0,7,7,,,\n60,90,100,5,1,0,0,7,7,,,\n"));
         Inst->WriteRoster(QStringLiteral("1,2015,0,0,山田太郎,0,,\n2,2015,0,0,佐藤花子,0,,\n3,2014,0,0,鈴木一郎,0,,\n"));
         AppCalls::LoadPassCriteria();
         QVERIFY(AppCalls::LoadRoster());
-        s.ProgramTitle = QStringLiteral("ゾメ２");
-        s.Catalogue.Build();
-        s.CurrentPupil = 1;
-        s.CurrentPupilName = QStringLiteral("山田太郎            ");
-        s.CurrentGradeLabel = QStringLiteral("小５");
-        s.GradeFilterText = QStringLiteral("全学年");
-        s.SchoolName = QStringLiteral("テスト小学校");
-        s.LoginTime = 10 * 3600 - 20 * 60;
-        ScaledForm::Windowed = true;
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+        TestSchool().Catalogue.Build();
+        TestSession().CurrentPupil = 1;
+        TestSession().CurrentPupilName = QStringLiteral("山田太郎            ");
+        TestSession().CurrentGradeLabel = QStringLiteral("小５");
+        TestSession().GradeFilterText = QStringLiteral("全学年");
+        TestSchool().SchoolName = QStringLiteral("テスト小学校");
+        TestSession().LoginTime = 10 * 3600 - 20 * 60;
+        TestEnv().Windowed = true;
     }
     void cleanup()
     {
         DeleteAllScreens();
-        ScaledForm::Windowed = false;
-        ResetAppState();
+        TestEnv().Windowed = false;
+        ResetTestScopes();
     }
 
     void opensOnTheAllTimePointsRanking()
@@ -231,16 +230,16 @@ private slots:
         QVERIFY(Rows(1)[1].startsWith(QStringLiteral("　　× ")));
 
         QTest::mouseClick(Option("Option1_3"), Qt::LeftButton); // a period: thirty days at first
-        QCOMPARE(App().ListPeriod, qint16(3));
-        QCOMPARE(App().ListPeriodDays, 30);
+        QCOMPARE(TestSession().ListPeriod, qint16(3));
+        QCOMPARE(TestSession().ListPeriodDays, 30);
         QCOMPARE(Rows(1).size(), 3);
         QVERIFY(ranFromZero());
         auto* period = Menu->findChild<QComboBox*>("Combo2");
         QVERIFY(period->isVisible());
         period->setCurrentIndex(0); // this week: Monday to today, Thursday
         emit period->activated(0);
-        QCOMPARE(App().ListPeriod, qint16(1));
-        QCOMPARE(App().ListPeriodDays, 4);
+        QCOMPARE(TestSession().ListPeriod, qint16(1));
+        QCOMPARE(TestSession().ListPeriodDays, 4);
         QCOMPARE(Rows(1).size(), 2);
 
         QTest::mouseClick(Option("Option2_2"), Qt::LeftButton); // the pupil's own times
@@ -251,7 +250,7 @@ private slots:
 
         // Another grade gives way to the points display; the option buttons stay as they are, and
         // the name screen's grade stays the program's.
-        const QString programGrade = App().GradeFilterText;
+        const QString programGrade = TestSession().GradeFilterText;
         auto* grade = Menu->findChild<QComboBox*>("Combo1");
         grade->setCurrentText(QStringLiteral("小６"));
         emit grade->textActivated(QStringLiteral("小６"));
@@ -260,7 +259,7 @@ private slots:
         QVERIFY(!Option("Option2_1")->isChecked());
         QVERIFY(!Button("Command17")->isVisible());
         QCOMPARE(Rows(1).size(), 1); // only the sixth-grader
-        QCOMPARE(App().GradeFilterText, programGrade);
+        QCOMPARE(TestSession().GradeFilterText, programGrade);
     }
     void gradeChosenGivesTheFocusToAStart_data()
     {
@@ -309,7 +308,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, teacher);
-        App().CurrentPupilName = name;
+        TestSession().CurrentPupilName = name;
         AppCalls::WriteScoreRecords({});
         Open();
         QCOMPARE(Button("Command8")->isVisible(), teacher);
@@ -342,8 +341,8 @@ private slots:
     // "CSV" saves the result export where the teacher chooses in the save dialog.
     void resultsForASpreadsheet()
     {
-        App().CurrentPupil = 1;
-        App().CurrentPupilName = QStringLiteral("先生");
+        TestSession().CurrentPupil = 1;
+        TestSession().CurrentPupilName = QStringLiteral("先生");
         AppCalls::WriteScoreRecords({Record(1, 1, 30, 1), Record(2, 1, 60)});
         Open();
         Button("Command8")->click();

@@ -1,7 +1,7 @@
 #include "roster/NameList.h"
 #include "roster/RosterFile.h"
 #include "roster/ui/NameScreen.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/ManualClock.h"
 #include "support/MessageWatch.h"
 #include "support/ScriptedRandom.h"
@@ -40,7 +40,7 @@ class TestNameScreen : public QObject {
 
     NameScreen* Open()
     {
-        Screen = new NameScreen;
+        Screen = new NameScreen(TestSchool(), TestSession(), TestEnv());
         // The screen flow's part: the level menu (here a stand-in) takes over from the name screen.
         connect(Screen, &NameScreen::PupilSignedIn, this, [this] {
             ++LevelCalls;
@@ -98,16 +98,16 @@ class TestNameScreen : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
-        App().TheClock = &Clock;
-        App().Random = &Random;
+        ResetTestScopes();
+        TestEnv().TheClock = &Clock;
+        TestEnv().Random = &Random;
         Random = ScriptedRandom();
         Inst = std::make_unique<TestInstallation>();
-        Inst->ApplyToAppState();
+        Inst->ApplyTo(TestSchool());
         Inst->WriteRoster(Roster);
-        App().ProgramTitle = QStringLiteral("ゾメ２");
-        App().SeasonColour = QColor(0, 192, 192);
-        ResultTables& t = App().Results;
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
+        TestSchool().SeasonColour = QColor(0, 192, 192);
+        ResultTables& t = TestSchool().Results;
         t.TodayCount(1, 1) = 12;
         t.AttemptCount(1, 1) = 300;
         t.AttemptCount(2, 1) = 45;
@@ -148,7 +148,7 @@ private slots:
             items << combo->itemText(i);
         QCOMPARE(items, RosterFile::SelectorTexts());
         QCOMPARE(combo->currentText(), QStringLiteral("全学年"));
-        QCOMPARE(App().GradeFilterText, QStringLiteral("全学年"));
+        QCOMPARE(TestSession().GradeFilterText, QStringLiteral("全学年"));
         QCOMPARE(Label("Label1")->text(), QStringLiteral("名前を選びなさい"));
         QCOMPARE(Label("Label4")->text(), QStringLiteral("ゾメ２"));
         QVERIFY(Label("Picture5")->isHidden());
@@ -163,7 +163,7 @@ private slots:
 
     void developmentLayoutShowsItsMark()
     {
-        App().DevelopmentLayout = true;
+        TestSchool().DevelopmentLayout = true;
         Open();
         QVERIFY(!Label("Picture8")->isHidden());
         QCOMPARE(Label("Picture8")->text(), QStringLiteral("開発中"));
@@ -201,7 +201,7 @@ private slots:
         QTRY_VERIFY(view->isVisible());
         const QModelIndex index = view->model()->index(1, 0);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-        QCOMPARE(App().GradeFilterText, QStringLiteral("中学生全体"));
+        QCOMPARE(TestSession().GradeFilterText, QStringLiteral("中学生全体"));
         QCOMPARE(Rows(), (QStringList{NameList::DashRow, "中1 鈴木一郎" + Fill(2) + "  " + F + "/       ",
                                       "中2 佐藤花子" + Fill(2) + "  " + F + "/      7"}));
         QCOMPARE(Screen->PupilRowTexts.size(), 2);
@@ -210,7 +210,7 @@ private slots:
         // Typed text outside the vocabulary lists nobody.
         combo->lineEdit()->setText(QStringLiteral("高"));
         QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
-        QCOMPARE(App().GradeFilterText, QStringLiteral("高"));
+        QCOMPARE(TestSession().GradeFilterText, QStringLiteral("高"));
         QCOMPARE(Rows(), QStringList{NameList::DashRow});
     }
 
@@ -248,11 +248,11 @@ private slots:
                 QTest::mouseClick(Button("Command14"), Qt::LeftButton);
         }
         QCOMPARE(LevelCalls, 1);
-        QCOMPARE(App().CurrentPupil, qint16(pupil));
-        QCOMPARE(App().CurrentPupilName, App().Roster.PupilName[pupil]);
-        QCOMPARE(App().CurrentPupilName.size(), 20);
-        QCOMPARE(App().CurrentGradeLabel, App().Roster.PupilGradeLabel[pupil]);
-        QCOMPARE(App().LoginTime, 36001); // 10:00:00.6 rounded
+        QCOMPARE(TestSession().CurrentPupil, qint16(pupil));
+        QCOMPARE(TestSession().CurrentPupilName, TestSchool().Roster.PupilName[pupil]);
+        QCOMPARE(TestSession().CurrentPupilName.size(), 20);
+        QCOMPARE(TestSession().CurrentGradeLabel, TestSchool().Roster.PupilGradeLabel[pupil]);
+        QCOMPARE(TestSession().LoginTime, 36001); // 10:00:00.6 rounded
         // The level menu took over: the name screen is gone.
         QTRY_VERIFY(Screen.isNull());
     }
@@ -264,7 +264,7 @@ private slots:
         const int row = RowOf(1);
         DoubleClickRow(row);
         QCOMPARE(Label("Label1")->text(), "小5 山田太郎" + Fill(2) + "  42");
-        QCOMPARE(App().CurrentPupil, qint16(1));
+        QCOMPARE(TestSession().CurrentPupil, qint16(1));
         // Nothing opened: the screen stays usable.
         QVERIFY(!Screen.isNull());
         QVERIFY(!Button("Command14")->isHidden());
@@ -293,8 +293,8 @@ private slots:
         else
             QTest::mouseClick(Button("Command14"), Qt::LeftButton);
         QCOMPARE(LevelCalls, 0);
-        QCOMPARE(App().CurrentPupil, qint16(0));
-        QCOMPARE(App().LoginTime, 0);
+        QCOMPARE(TestSession().CurrentPupil, qint16(0));
+        QCOMPARE(TestSession().LoginTime, 0);
         QCOMPARE(Label("Label1")->text(), QStringLiteral("名前を選びなさい"));
         QVERIFY(!Button("Command14")->isHidden());
         QVERIFY(!Screen.isNull());
@@ -314,9 +314,9 @@ private slots:
         const QString argsFile = Inst->Root + "args.txt";
         if (development) {
             // The development layout sits two folders below the menu's folder.
-            App().DevelopmentLayout = true;
-            App().ProgramFolder = Inst->Root + "KD0311/prog/";
-            QDir().mkpath(App().ProgramFolder);
+            TestSchool().DevelopmentLayout = true;
+            TestSchool().ProgramFolder = Inst->Root + "KD0311/prog/";
+            QDir().mkpath(TestSchool().ProgramFolder);
             WriteMenu(Inst->Root + QStringLiteral("起動/起動/プログラムメニュー.exe"), argsFile);
         } else {
             WriteMenu(Inst->Root + QStringLiteral("起動/プログラムメニューc.exe"), argsFile);

@@ -1,4 +1,4 @@
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "setup/StartupInfo.h"
 #include "base/ui/ScaledForm.h"
 #include "setup/ui/VersionDialog.h"
@@ -10,14 +10,14 @@
 class TestVersionDialog : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { ResetAppState(); }
+    void cleanup() { ResetTestScopes(); }
 
     void showsTitleVersionAndCredits()
     {
-        App().ProgramTitle = QStringLiteral("ゾメ２");
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
         ScaledForm owner;
         owner.show();
-        VersionDialog dialog(&owner);
+        VersionDialog dialog(TestSchool(), &owner);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.objectName(), QStringLiteral("frmver"));
@@ -39,7 +39,7 @@ private slots:
     {
         ScaledForm owner;
         owner.show();
-        VersionDialog dialog(&owner);
+        VersionDialog dialog(TestSchool(), &owner);
         QTimer::singleShot(50, &dialog, [&dialog] {
             QTest::mouseClick(dialog.findChild<QPushButton*>("Command1"), Qt::LeftButton);
         });
@@ -50,7 +50,7 @@ private slots:
     // The hidden button does nothing even when pressed.
     void hiddenButtonHasNoAction()
     {
-        VersionDialog dialog;
+        VersionDialog dialog(TestSchool());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         dialog.findChild<QPushButton*>("Command2")->click();

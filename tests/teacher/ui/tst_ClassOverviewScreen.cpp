@@ -4,7 +4,7 @@
 #include "base/OleDate.h"
 #include "base/ui/FrozenColumnsTable.h"
 #include "base/ui/SystemSheetPrinter.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/MessageWatch.h"
@@ -46,7 +46,7 @@ class TestClassOverviewScreen : public QObject {
 
     void Open()
     {
-        Screen = new ClassOverviewScreen(QStringLiteral("全学年"));
+        Screen = new ClassOverviewScreen(TestSchool(), TestSession(), TestEnv(), QStringLiteral("全学年"));
         Screen->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Screen));
     }
@@ -54,19 +54,18 @@ class TestClassOverviewScreen : public QObject {
     QString HeaderText(int column) const { return Screen->Model()->headerData(column, Qt::Horizontal).toString(); }
 
 private slots:
-    void initTestCase() { ScaledForm::Windowed = true; }
+    void initTestCase() { TestEnv().Windowed = true; }
     void init()
     {
-        ResetAppState();
-        AppState& s = App();
-        s.TheClock = &Clock;
-        s.Wait = [](int) {};
-        s.ProgramTitle = QStringLiteral("ゾメ２");
+        ResetTestScopes();
+        TestEnv().TheClock = &Clock;
+        TestEnv().Wait = [](int) {};
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
         Inst = std::make_unique<TestInstallation>();
         Inst->WriteAll();
-        Inst->ApplyToAppState();
-        s.SchoolName = QStringLiteral("テスト小学校");
-        s.Catalogue.Build();
+        Inst->ApplyTo(TestSchool());
+        TestSchool().SchoolName = QStringLiteral("テスト小学校");
+        TestSchool().Catalogue.Build();
         AppCalls::LoadPassCriteria();
         Inst->WriteNumberedRoster(Pupils);
         // Pupil p did p % 7 attempts on level 1 this week, each of 40 + p seconds.
@@ -85,12 +84,12 @@ private slots:
         PdfDir = std::make_unique<QTemporaryDir>();
         Pdf = std::make_unique<SystemSheetPrinter>(SystemSheetPrinter::Output::PdfFiles);
         Pdf->SetPdfFolder(PdfDir->path());
-        s.Printer = Pdf.get();
+        TestEnv().Printer = Pdf.get();
     }
     void cleanup()
     {
         DeleteAllScreens();
-        ResetAppState();
+        ResetTestScopes();
     }
 
     // Every pupil a row, the class's row last; the number and name stay in view; a click on a

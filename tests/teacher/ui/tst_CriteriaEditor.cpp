@@ -4,7 +4,7 @@
 #include "teacher/ui/CriteriaEditor.h"
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreRecord.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/AppCalls.h"
 #include "support/Screens.h"
 #include "support/TestInstallation.h"
@@ -106,7 +106,7 @@ class TestCriteriaEditor : public QObject {
     QString CriteriaPath() const { return PassCriteriaFile::Path(Inst->DataFolder); }
     void Create()
     {
-        Screen = new CriteriaEditor;
+        Screen = new CriteriaEditor(TestSchool(), TestEnv());
         connect(Screen, &CriteriaEditor::BackChosen, this, [this] { ++Backs; });
         Screen->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Screen));
@@ -168,13 +168,12 @@ class TestCriteriaEditor : public QObject {
 private slots:
     void init()
     {
-        ResetAppState();
-        AppState& s = App();
-        s.Wait = [](int) {};
-        s.ProgramTitle = QStringLiteral("ゾメ２");
+        ResetTestScopes();
+        TestEnv().Wait = [](int) {};
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
         Inst = std::make_unique<TestInstallation>();
         Inst->WriteAll();
-        Inst->ApplyToAppState();
+        Inst->ApplyTo(TestSchool());
         Inst->WriteCriteria(Levels);
         AppCalls::LoadPassCriteria();
         QByteArray scores;
@@ -183,14 +182,14 @@ private slots:
         QFile f(AppCalls::File().Path());
         QVERIFY(f.open(QIODevice::WriteOnly));
         QCOMPARE(f.write(scores), scores.size());
-        ScaledForm::Windowed = true;
+        TestEnv().Windowed = true;
         Backs = 0;
     }
     void cleanup()
     {
         DeleteAllScreens();
-        ScaledForm::Windowed = false;
-        ResetAppState();
+        TestEnv().Windowed = false;
+        ResetTestScopes();
     }
 
     void opensOnLevelOne()
@@ -315,10 +314,10 @@ private slots:
         ShowCounter waitPanel;
         Find<QWidget>("Picture2")->installEventFilter(&waitPanel);
         const QByteArray before = ReadBytes(CriteriaPath());
-        App().Criteria[1].TargetTime = 7777;
+        TestSchool().Criteria[1].TargetTime = 7777;
         Find<QPushButton>("Command3")->click();
         QCOMPARE(ReadBytes(CriteriaPath()), before);
-        QCOMPARE(App().Criteria[1].TargetTime, 150);
+        QCOMPARE(TestSchool().Criteria[1].TargetTime, 150);
         QCOMPARE(waitPanel.Shown, 1);
         QVERIFY(!Find<QWidget>("Picture2")->isVisible());
 
@@ -327,7 +326,7 @@ private slots:
         QString expected = Levels;
         expected.replace(QStringLiteral("120,200,"), QStringLiteral("120,45,"));
         QCOMPARE(ReadBytes(CriteriaPath()), Crlf(Header + expected));
-        QCOMPARE(App().Criteria[2].LowestTime, 45);
+        QCOMPARE(TestSchool().Criteria[2].LowestTime, 45);
         QCOMPARE(Cell(2, 2).data(Qt::BackgroundRole).value<QColor>(), Yellow);
         QVERIFY(boxes.Texts.isEmpty());
         QCOMPARE(QDir(Inst->DataFolder).entryList({QStringLiteral("タイム回数データ*")}, QDir::Files),
@@ -349,13 +348,13 @@ private slots:
         Keys(QStringLiteral("_1x"));
         Keys(QStringLiteral("v>"));
         const QByteArray before = ReadBytes(CriteriaPath());
-        App().Criteria[2].ClearCount = 77;
+        TestSchool().Criteria[2].ClearCount = 77;
         Find<QPushButton>("Command3")->click();
         QCOMPARE(boxes.Texts.size(), 1);
         const QString message = boxes.Texts[0];
         QVERIFY2(message.contains(QStringLiteral("レベル2の「ｸﾘｱ回数」の「1x」")), qPrintable(message));
         QCOMPARE(ReadBytes(CriteriaPath()), before);
-        QCOMPARE(App().Criteria[2].ClearCount, qint16(77));
+        QCOMPARE(TestSchool().Criteria[2].ClearCount, qint16(77));
         EditBoxOver(2, 4);
         QVERIFY(!Find<QWidget>("Picture2")->isVisible());
     }

@@ -5,7 +5,7 @@
 #include "support/SheetPages.h"
 #include "base/ui/SystemSheetPrinter.h"
 #include "records/ScoreRecord.h"
-#include "state/AppState.h"
+#include "support/TestScopes.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/ReadOnlyFile.h"
@@ -108,7 +108,7 @@ class TestRecordBrowser : public QObject {
 
     void Open()
     {
-        Screen = new RecordBrowser;
+        Screen = new RecordBrowser(TestSchool(), TestEnv());
         Screen->SetPrinter(Pdf.get());
         Screen->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Screen));
@@ -169,18 +169,17 @@ class TestRecordBrowser : public QObject {
     }
 
 private slots:
-    void initTestCase() { ScaledForm::Windowed = true; }
+    void initTestCase() { TestEnv().Windowed = true; }
     void init()
     {
-        ResetAppState();
-        AppState& s = App();
-        s.TheClock = &Clock;
-        s.Wait = [](int) {};
-        s.ProgramTitle = QStringLiteral("ゾメ２");
+        ResetTestScopes();
+        TestEnv().TheClock = &Clock;
+        TestEnv().Wait = [](int) {};
+        TestSchool().ProgramTitle = QStringLiteral("ゾメ２");
         Inst = std::make_unique<TestInstallation>();
         Inst->WriteAll();
-        Inst->ApplyToAppState();
-        s.SchoolName = QStringLiteral("テスト小学校");
+        Inst->ApplyTo(TestSchool());
+        TestSchool().SchoolName = QStringLiteral("テスト小学校");
         // Pupil 3 is hidden: named in the lines, not offered in the chooser.
         Inst->WriteRoster(QStringLiteral("1,2015,0,0,山田太郎,0,,\n2,2014,0,0,佐藤花子,0,,\n3,2015,0,0,鈴木一郎,1,,\n"));
         PdfDir = std::make_unique<QTemporaryDir>();
@@ -191,7 +190,7 @@ private slots:
     {
         DeleteAllScreens();
         Pdf.reset();
-        ResetAppState();
+        ResetTestScopes();
     }
 
     // A file of another installation's records: one line each, marked as another school's; nothing
@@ -308,8 +307,8 @@ private slots:
         }
         QCOMPARE(Lines().size(), 2);
         if (noteLost)
-            for (const QString& note : QDir(App().DataFolder).entryList({QStringLiteral("*.bak.tails")}))
-                QVERIFY(QFile::remove(App().DataFolder + note));
+            for (const QString& note : QDir(TestSchool().DataFolder).entryList({QStringLiteral("*.bak.tails")}))
+                QVERIFY(QFile::remove(TestSchool().DataFolder + note));
         QStringList offered;
         QTimer pick;
         connect(&pick, &QTimer::timeout, this, [&offered] {
@@ -498,7 +497,7 @@ private slots:
         if (!roster)
             QVERIFY(QFile::remove(rosterPath));
         Teacher teacher;
-        Screen = new RecordBrowser;
+        Screen = new RecordBrowser(TestSchool(), TestEnv());
         QSignalSpy back(Screen.data(), &RecordBrowser::BackChosen);
         Screen->ShowScreen();
         QTRY_COMPARE(back.size(), 1);
@@ -612,7 +611,7 @@ private slots:
         qputenv("HOME", QFile::encodeName(home.path()));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
         AppCalls::WriteScoreBytes(Bytes(Numbered(2)));
-        Screen = new RecordBrowser;
+        Screen = new RecordBrowser(TestSchool(), TestEnv());
         Screen->ShowScreen();
         QVERIFY(QTest::qWaitForWindowExposed(Screen));
         Teacher teacher;
