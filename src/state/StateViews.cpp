@@ -1,6 +1,7 @@
 #include "state/StateViews.h"
 #include "base/Clock.h"
 #include "records/ResultEvaluation.h"
+#include "records/ScoreRecordCodec.h"
 #include "state/AppState.h"
 
 ScoreFile StateViews::Scores(const AppState& s)
@@ -105,7 +106,7 @@ std::vector<ScoreRecord> StateViews::LastRecords(AppState& s, qint64 count)
             throw;
         const std::vector<char>& window = s.Scores.ReadBuffer;
         for (qint64 i = 0; i < s.Scores.WindowRecords; ++i)
-            records.push_back(ScoreRecord::FromBytes(window.data() + i * ScoreRecord::Size));
+            records.push_back(ScoreRecordCodec::Decode(window.data() + i * ScoreRecordCodec::Size));
     }
     records.insert(records.end(), pending.begin(), pending.end());
     if (qint64(records.size()) > count)

@@ -5,6 +5,7 @@
 #include "support/SheetPages.h"
 #include "base/ui/SystemSheetPrinter.h"
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include "state/AppState.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
@@ -57,7 +58,7 @@ QByteArray Bytes(const std::vector<ScoreRecord>& records)
 {
     QByteArray bytes;
     for (const ScoreRecord& r : records)
-        bytes += r.ToBytes();
+        bytes += ScoreRecordCodec::Encode(r);
     return bytes;
 }
 
