@@ -7,6 +7,7 @@
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreRecord.h"
 #include "support/TestScopes.h"
+#include "records/ScoreRecordCodec.h"
 #include "base/OleDate.h"
 #include "app/ScreenFlow.h"
 #include "support/ManualClock.h"
@@ -74,7 +75,7 @@ int main(int argc, char** argv)
             r.Pupil = qint16(1 + i % 600);
             r.Level = qint16(1 + i % 3);
             r.Seconds = 40 + i % 200;
-            bytes += r.ToBytes();
+            bytes += ScoreRecordCodec::Encode(r);
         }
         QFile f(inst.DataFolder + QStringLiteral("成績累積データ.dat"));
         f.open(QIODevice::WriteOnly);

@@ -6,6 +6,7 @@
 #include "base/OleDate.h"
 #include "records/ScoreRecord.h"
 #include "support/TestScopes.h"
+#include "records/ScoreRecordCodec.h"
 #include "state/StateViews.h"
 #include "support/AppCalls.h"
 #include "support/Screens.h"
@@ -32,7 +33,7 @@ constexpr int Pupils = 2000;
 void WriteScores()
 {
     QByteArray bytes;
-    bytes.reserve(qsizetype(Records) * ScoreRecord::Size);
+    bytes.reserve(qsizetype(Records) * ScoreRecordCodec::Size);
     const double today = OleDate::FromDate(QDate(2026, 12, 10));
     for (int i = 0; i < Records; ++i) {
         ScoreRecord r;
@@ -41,7 +42,7 @@ void WriteScores()
         r.Pupil = qint16(1 + (i * 7) % Pupils);
         r.Level = qint16(1 + i % 9);
         r.Seconds = i % 97 == 0 ? 99999 : 30 + (i * 13) % 400;
-        bytes += r.ToBytes();
+        bytes += ScoreRecordCodec::Encode(r);
     }
     AppCalls::WriteScoreBytes(bytes);
 }

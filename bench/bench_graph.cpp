@@ -10,6 +10,7 @@
 #include "menu/ui/LevelMenu.h"
 #include "records/ScoreRecord.h"
 #include "support/TestScopes.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
@@ -51,7 +52,7 @@ void WriteScores()
         r.Pupil = qint16(i % 40 == 0 ? Pupil : 1 + (i * 7) % Pupils);
         r.Level = qint16(i % 40 == 0 ? 1 : 1 + i % Levels);
         r.Seconds = i % 97 == 0 ? 99999 : 40 + (i * 13) % 300;
-        bytes += r.ToBytes();
+        bytes += ScoreRecordCodec::Encode(r);
     }
     AppCalls::WriteScoreBytes(bytes);
 }

@@ -7,6 +7,7 @@
 #include "menu/ui/LevelMenu.h"
 #include "records/ScoreRecord.h"
 #include "support/TestScopes.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRandom.h"
@@ -54,7 +55,7 @@ void RunSchool(int pupils)
             r.Pupil = qint16(1 + (i * 7) % pupils);
             r.Level = qint16(1 + i % 3);
             r.Seconds = i % 97 == 0 ? 99999 : 40 + i % 200;
-            bytes += r.ToBytes();
+            bytes += ScoreRecordCodec::Encode(r);
         }
         AppCalls::WriteScoreBytes(bytes);
     }

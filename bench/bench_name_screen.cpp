@@ -3,6 +3,7 @@
 #include "support/AppCalls.h"
 #include "records/ScoreFile.h"
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include "roster/ui/NameScreen.h"
 #include "support/TestScopes.h"
 #include "base/Clock.h"
@@ -56,7 +57,7 @@ int main(int argc, char** argv)
         r.Level = qint16(1 + i % 3);
         r.Seconds = 40 + i % 200;
         r.SchoolCode = QByteArray("12345");
-        scores.write(r.ToBytes());
+        scores.write(ScoreRecordCodec::Encode(r));
     }
     scores.close();
 

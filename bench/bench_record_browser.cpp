@@ -6,6 +6,7 @@
 #include "base/OleDate.h"
 #include "records/ScoreRecord.h"
 #include "support/TestScopes.h"
+#include "records/ScoreRecordCodec.h"
 #include "state/StateViews.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
@@ -55,7 +56,7 @@ void PrintMemory(const char* when)
 void WriteScores()
 {
     QByteArray bytes;
-    bytes.reserve(Records * ScoreRecord::Size);
+    bytes.reserve(Records * ScoreRecordCodec::Size);
     const double today = OleDate::FromDate(Now.date());
     for (int i = 0; i < Records; ++i) {
         ScoreRecord r;
@@ -65,7 +66,7 @@ void WriteScores()
         r.Level = qint16(i % 250 == 0 ? 0 : 1 + i % 20);
         r.Seconds = i % 97 == 0 ? 99999 : 40 + (i * 13) % 300;
         r.SchoolCode = i % 5 == 0 ? QByteArray("99999") : QByteArray("12345");
-        bytes += r.ToBytes();
+        bytes += ScoreRecordCodec::Encode(r);
     }
     AppCalls::WriteScoreBytes(bytes);
 }

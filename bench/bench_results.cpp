@@ -4,6 +4,7 @@
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
 #include "support/TestScopes.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QCoreApplication>
@@ -52,7 +53,7 @@ void WriteScoreFile(qint64 records, int pupils, bool spread)
         r.Pupil = qint16(spread ? 1 + next(5000) : 1 + next(quint32(pupils)));
         r.Level = qint16(spread ? 1 + next(35) : 1 + next(3));
         r.Seconds = next(50) == 0 ? 99999 : qint32(15 + next(300));
-        chunk += r.ToBytes();
+        chunk += ScoreRecordCodec::Encode(r);
         if (chunk.size() > (1 << 20)) {
             f.write(chunk);
             chunk.clear();

@@ -9,6 +9,7 @@
 #include "records/ScoreFile.h"
 #include "records/ScoreJournal.h"
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QCoreApplication>
@@ -45,9 +46,9 @@ int main(int argc, char** argv)
     file.DateBackupsBy(clock);
 
     QByteArray full;
-    full.reserve(qint64(Records) * ScoreRecord::Size);
+    full.reserve(qint64(Records) * ScoreRecordCodec::Size);
     for (qint32 n = 1; n <= Records; ++n)
-        full += Numbered(n).ToBytes();
+        full += ScoreRecordCodec::Encode(Numbered(n));
     const auto writeFull = [&] {
         QFile f(file.Path());
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(full) != full.size())
@@ -68,8 +69,8 @@ int main(int argc, char** argv)
         journal.Backup = backup;
         journal.BackupSize = full.size();
         journal.Record = 1;
-        journal.Removed = Numbered(1).ToBytes();
-        journal.NoteStart(full.mid(ScoreRecord::Size), full);
+        journal.Removed = ScoreRecordCodec::Encode(Numbered(1));
+        journal.NoteStart(full.mid(ScoreRecordCodec::Size), full);
         QFile f(inst.DataFolder + ScoreJournal::FileName());
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(journal.Encode()) <= 0)
             qFatal("cannot write the journal");

@@ -6,6 +6,7 @@
 #include "app/DataRootCheckCommand.h"
 #include "app/ScreenFlow.h"
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include "setup/ShareSafety.h"
 #include "support/TestScopes.h"
 #include "support/AppCalls.h"
@@ -36,7 +37,7 @@ void WriteRecords(const QString& path, int count)
         r.Pupil = qint16(1 + i % 1000);
         r.Level = qint16(1 + i % 3);
         r.Seconds = 40 + i % 200;
-        chunk += r.ToBytes();
+        chunk += ScoreRecordCodec::Encode(r);
         if (chunk.size() > (1 << 20) || i + 1 == count) {
             if (f.write(chunk) != chunk.size())
                 qFatal("cannot write %s", qPrintable(path));

@@ -5,6 +5,7 @@
 #include "records/ResultEvaluation.h"
 #include "records/ResultTables.h"
 #include "records/ScoreFile.h"
+#include "records/ScoreRecordCodec.h"
 #include <memory>
 
 namespace {
@@ -30,10 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         file.LoadScoreRecords(*scores);
         if (scores->LoadedCount < 0 || scores->LoadedCount > LoadedScores::Window
-            || scores->LoadedCount > qint64(size / ScoreRecord::Size))
+            || scores->LoadedCount > qint64(size / ScoreRecordCodec::Size))
             __builtin_trap();
         const auto records = file.ReadLastRecords(1000);
-        if (records.size() > size / ScoreRecord::Size || records.size() > 1000)
+        if (records.size() > size / ScoreRecordCodec::Size || records.size() > 1000)
             __builtin_trap();
         ResultEvaluation::ComputeResultTables(file, criteria, now, *scores, *results);
     } catch (const FatalError&) {

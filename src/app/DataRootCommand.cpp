@@ -3,7 +3,7 @@
 #include "records/PassCriteriaFile.h"
 #include "setup/Configuration.h"
 #include "setup/InstallationWriter.h"
-#include "teacher/FileReplacement.h"
+#include "setup/SettingsFile.h"
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
@@ -45,7 +45,7 @@ int DataRootCommand::Run(const QString& programFolderOverride, const QString& fo
     const QFileInfo info(pathFile);
     const QString target = info.isSymLink() ? info.symLinkTarget() : pathFile;
     try {
-        FileReplacement::Replace(target, InstallationWriter::EncodeText(InstallationWriter::PathFileText(dataRoot)));
+        SettingsFile::Replace(target, InstallationWriter::EncodeText(InstallationWriter::PathFileText(dataRoot)));
     } catch (const FatalError& e) {
         const QString folderOfTarget = QFileInfo(target).absolutePath();
         if (::access(QFile::encodeName(folderOfTarget).constData(), W_OK) != 0 && errno == EACCES)

@@ -1,7 +1,7 @@
 #pragma once
 #include <QDateTime>
 
-// Where the program reads the time. Screens and rules take it from AppState, so tests can set it.
+// Where the program reads the time. Screens and rules take it from the environment, so tests can set it.
 class Clock {
 public:
     virtual ~Clock() = default;

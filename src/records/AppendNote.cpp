@@ -1,5 +1,5 @@
 #include "records/AppendNote.h"
-#include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include <QCryptographicHash>
 #include <QList>
 
@@ -33,7 +33,7 @@ std::optional<AppendNote> AppendNote::Decode(const QByteArray& bytes)
             note.Records = QByteArray::fromHex(line.mid(8));
         }
     }
-    if (!at || note.At < 0 || note.Records.size() % ScoreRecord::Size != 0 || note.NewestBackup.contains(u'/'))
+    if (!at || note.At < 0 || note.Records.size() % ScoreRecordCodec::Size != 0 || note.NewestBackup.contains(u'/'))
         return std::nullopt;
     return note;
 }

@@ -1,12 +1,11 @@
 #include "records/BackupComparison.h"
 #include "base/Limits.h"
-#include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include <QHash>
-#include <QtEndian>
 #include <cmath>
 
 namespace {
-constexpr qint64 R = ScoreRecord::Size;
+constexpr qint64 R = ScoreRecordCodec::Size;
 
 QHash<QByteArray, int> Counted(const QByteArray& bytes)
 {
@@ -25,10 +24,8 @@ QString BackupComparison::Damage(const QByteArray& backup)
         return QStringLiteral("長さ（%1バイト）が記録%2バイトの倍数ではありません。途中で切れた写しです").arg(backup.size()).arg(R);
     for (qint64 at = 0; at + R <= backup.size(); at += R) {
         const char* p = backup.constData() + at;
-        const double date = qFromLittleEndian<double>(p);
-        const qint16 pupil = qFromLittleEndian<qint16>(p + 16);
-        const qint16 level = qFromLittleEndian<qint16>(p + 18);
-        if (!std::isfinite(date) || !Limits::IsPupilSlot(pupil) || !Limits::IsLevelSlot(level))
+        if (!std::isfinite(ScoreRecordCodec::Date(p)) || !Limits::IsPupilSlot(ScoreRecordCodec::Pupil(p))
+            || !Limits::IsLevelSlot(ScoreRecordCodec::Level(p)))
             return QStringLiteral("%1番目の記録が成績の記録になっていません").arg(at / R + 1);
     }
     return QString();
@@ -60,7 +57,7 @@ QByteArray BackupComparison::AppendedAfter(const QByteArray& current, const QByt
     for (auto it = inBackup.cbegin(); it != inBackup.cend(); ++it) {
         const int gone = it.value() - inCurrent.value(it.key());
         if (gone > 0)
-            changed[AttemptOf(it.key())] += gone;
+            changed[ScoreRecordCodec::AttemptOf(it.key())] += gone;
     }
     QByteArray appended;
     for (qint64 at = 0; at + R <= current.size(); at += R) {
@@ -69,7 +66,7 @@ QByteArray BackupComparison::AppendedAfter(const QByteArray& current, const QByt
             --it.value();
             continue;
         }
-        if (auto it = changed.find(AttemptOf(record)); it != changed.end() && it.value() > 0) {
+        if (auto it = changed.find(ScoreRecordCodec::AttemptOf(record)); it != changed.end() && it.value() > 0) {
             --it.value();
             continue;
         }
@@ -91,5 +88,3 @@ QByteArray BackupComparison::Without(const QByteArray& records, const QByteArray
     }
     return left;
 }
-
-QByteArray BackupComparison::AttemptOf(const QByteArray& record) { return record.left(16) + record.mid(18, 2); }

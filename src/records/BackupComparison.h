@@ -16,9 +16,6 @@ public:
     // does not hold, leaving out a record a teacher changed since (its attempt, the same date,
     // time of day and level, stands in the backup with another pupil or time).
     static QByteArray AppendedAfter(const QByteArray& current, const QByteArray& backup);
-    // Date, time of day and level of a 44-byte record: what a teacher's correction of the pupil or
-    // the time leaves as it was, and so what tells one attempt from another.
-    static QByteArray AttemptOf(const QByteArray& record);
     // The whole records of `records` without the first of each record `taken` holds (once for each
     // time it holds it).
     static QByteArray Without(const QByteArray& records, const QByteArray& taken);

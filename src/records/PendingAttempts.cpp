@@ -1,11 +1,13 @@
 #include "records/PendingAttempts.h"
 #include "base/FatalError.h"
+#include "base/FileReplacement.h"
 #include "base/Limits.h"
 #include "base/PosixFile.h"
 #include "base/SystemError.h"
 #include "records/AppendNote.h"
 #include "records/BackupComparison.h"
 #include "records/ScoreFile.h"
+#include "records/ScoreRecordCodec.h"
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -17,7 +19,7 @@
 #include <unistd.h>
 
 namespace {
-constexpr qint64 R = ScoreRecord::Size;
+constexpr qint64 R = ScoreRecordCodec::Size;
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -94,7 +96,7 @@ QByteArray GoodRecords(const QByteArray& bytes, QByteArray* damaged = nullptr)
     const qint64 whole = bytes.size() / R * R;
     for (qint64 at = 0; at < whole; at += R) {
         const QByteArray r = bytes.mid(at, R);
-        if (Plausible(ScoreRecord::FromBytes(r.constData())))
+        if (Plausible(ScoreRecordCodec::Decode(r.constData())))
             good += r;
         else if (damaged)
             *damaged += r;
@@ -104,27 +106,10 @@ QByteArray GoodRecords(const QByteArray& bytes, QByteArray* damaged = nullptr)
     return good;
 }
 
-// Writes `bytes` to `path` whole: beside it, synced, renamed over it, the folder synced. 0 or errno.
-int ReplaceWhole(const QString& folder, const QString& path, const QByteArray& bytes)
+// Puts `bytes` in place of `path` whole, readable by this account only. 0 or errno.
+int ReplaceWhole(const QString& path, const QByteArray& bytes)
 {
-    QByteArray passing = QFile::encodeName(path + QStringLiteral(".new-")) + "XXXXXX";
-    PosixFile file(::mkostemp(passing.data(), O_CLOEXEC));
-    int err = file.IsOpen() ? 0 : errno;
-    if (err == 0 && ::fchmod(file.Get(), 0600) != 0)
-        err = errno;
-    if (err == 0)
-        err = file.WriteAt(bytes, 0);
-    if (err == 0)
-        err = file.Sync();
-    if (err == 0)
-        err = file.Close();
-    if (err == 0 && ::rename(passing.constData(), QFile::encodeName(path).constData()) != 0)
-        err = errno;
-    if (err != 0) {
-        ::unlink(passing.constData());
-        return err;
-    }
-    return PosixFile::SyncFolder(folder);
+    return FileReplacement::Replace(path, bytes, {.Mode = 0600}).Error;
 }
 
 // Removes `path` and makes that durable. 0 or errno; a file already gone is no error.
@@ -174,7 +159,7 @@ std::vector<ScoreRecord> PendingAttempts::Load(QString* problem, const QDateTime
     QByteArray damaged;
     const QByteArray good = GoodRecords(bytes, &damaged);
     for (qint64 at = 0; at < good.size(); at += R)
-        records.push_back(ScoreRecord::FromBytes(good.constData() + at));
+        records.push_back(ScoreRecordCodec::Decode(good.constData() + at));
     if (readErr != 0) {
         if (problem)
             *problem = QStringLiteral("このパソコンに一時保存した成績のファイルを読めません（%1）。\n%2")
@@ -187,9 +172,9 @@ std::vector<ScoreRecord> PendingAttempts::Load(QString* problem, const QDateTime
     const QString aside = Folder + QStringLiteral("/未記録の成績_壊れたもの_%1.dat").arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss")));
     QByteArray kept;
     PosixFile::ReadFile(aside, kept); // a second damage in the same second joins the first
-    int err = ReplaceWhole(Folder, aside, kept + damaged);
+    int err = ReplaceWhole(aside, kept + damaged);
     if (err == 0)
-        err = good.isEmpty() ? RemoveDurably(Folder, File) : ReplaceWhole(Folder, File, good);
+        err = good.isEmpty() ? RemoveDurably(Folder, File) : ReplaceWhole(File, good);
     if (problem)
         *problem = err == 0
             ? QStringLiteral("このパソコンに一時保存した成績のファイルの一部（%1バイト）が壊れていたため、その部分だけを別の名前で残しました。"
@@ -216,7 +201,7 @@ void PendingAttempts::Add(const ScoreRecord& record) const
         fail(int(-size));
     // Over a torn record at the end: what a power cut tore was never said to be saved.
     const qint64 at = size / R * R;
-    int err = file.WriteAt(record.ToBytes(), at);
+    int err = file.WriteAt(ScoreRecordCodec::Encode(record), at);
     if (err == 0)
         err = file.Sync();
     if (err == 0 && queue.WasCreated())
@@ -244,7 +229,7 @@ int PendingAttempts::Flush(const ScoreFile& scoreFile, const ScoreRecord* next) 
     steps.Note = [this](const AppendNote& note) {
         if (!MakeFolders(Folder))
             throw FatalError(Native(Folder));
-        if (const int err = ReplaceWhole(Folder, NotePath(), note.Encode()))
+        if (const int err = ReplaceWhole(NotePath(), note.Encode()))
             throw FatalError(SystemError::Describe(err));
     };
     steps.Done = [this](const QByteArray& queued) {
@@ -258,7 +243,7 @@ int PendingAttempts::Flush(const ScoreFile& scoreFile, const ScoreRecord* next) 
                 if (rest.isEmpty())
                     err = RemoveDurably(Folder, File);
                 else if (rest.size() != bytes.size())
-                    err = ReplaceWhole(Folder, File, rest);
+                    err = ReplaceWhole(File, rest);
             }
         }
         // While the queue still holds them, the note tells the next flush that they are written.

@@ -1,15 +1,11 @@
 #include "records/ResultExport.h"
+#include "base/FileReplacement.h"
 #include "base/Limits.h"
 #include "records/LoadedScores.h"
 #include "records/ResultEvaluation.h"
 #include "records/ResultTables.h"
 #include <QDir>
-#include <QFile>
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 QString CsvField(const QString& text)
@@ -65,36 +61,13 @@ QByteArray ResultExport::Build(const LoadedScores& scores, const ResultTables& r
 
 QString ResultExport::Save(const QString& file, const QByteArray& bytes)
 {
-    // Written beside the target and renamed over it only once every byte is on the disk, so that a
-    // full disk or a lost share leaves the previous file as it was.
-    const QString shown = QDir::toNativeSeparators(file);
-    const auto failed = [&shown](int err) {
-        return QStringLiteral("成績の書き出しができません: %1（%2）").arg(shown, QString::fromLocal8Bit(std::strerror(err)));
-    };
-    QByteArray temp = QFile::encodeName(file) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return failed(errno);
-    int err = 0;
-    qint64 done = 0;
-    while (err == 0 && done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0 && errno != EINTR)
-            err = errno;
-        else if (put > 0)
-            done += put;
-    }
-    if (err == 0 && ::fchmod(fd, 0644) != 0)
-        err = errno;
-    if (err == 0 && ::fsync(fd) != 0)
-        err = errno;
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
-    if (err == 0 && ::rename(temp.constData(), QFile::encodeName(file).constData()) != 0)
-        err = errno;
-    if (err != 0) {
-        ::unlink(temp.constData());
-        return failed(err);
-    }
-    return QString();
+    // Replaced in one step, so that a full disk or a lost share leaves the previous file as it was.
+    FileReplacement::Options options;
+    options.PassingMark = ".";
+    options.Mode = 0644;
+    const FileReplacement::Result result = FileReplacement::Replace(file, bytes, options);
+    if (result.Done())
+        return QString();
+    return QStringLiteral("成績の書き出しができません: %1（%2）")
+        .arg(QDir::toNativeSeparators(file), QString::fromLocal8Bit(std::strerror(result.Error)));
 }

@@ -15,6 +15,7 @@ public:
     // The file's bytes; `names` and `gradeLabels` are indexed by pupil number (0–5000).
     static QByteArray Build(const LoadedScores& scores, const ResultTables& results, const CriteriaTable& criteria,
                             const std::vector<QString>& names, const std::vector<QString>& gradeLabels);
-    // Writes `bytes` to `file` in one piece. Returns an empty text, or the message that says why not.
+    // Puts `bytes` in place of `file` in one step (FileReplacement). Returns an empty text, or the
+    // message that says why not.
     static QString Save(const QString& file, const QByteArray& bytes);
 };

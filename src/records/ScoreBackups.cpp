@@ -1,18 +1,16 @@
 #include "records/ScoreBackups.h"
 #include "base/FatalError.h"
+#include "base/FileReplacement.h"
 #include "base/PosixFile.h"
 #include "base/SystemError.h"
 #include "records/ScoreJournal.h"
-#include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -83,33 +81,6 @@ QStringList ScoreBackups::Names() const
     return names;
 }
 
-int ScoreBackups::CreatePassing(const QString& prefix, QByteArray& name) const
-{
-    name = QFile::encodeName(Folder + prefix + QStringLiteral(".new-")) + "XXXXXX";
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    return fd >= 0 ? fd : -errno;
-}
-
-int ScoreBackups::WriteWhole(const QString& name, const QByteArray& bytes, mode_t mode) const
-{
-    QByteArray passing;
-    PosixFile file(CreatePassing(name, passing));
-    int err = file.IsOpen() ? 0 : -file.Get();
-    if (err == 0)
-        err = file.WriteAt(bytes, 0);
-    if (err == 0 && ::fchmod(file.Get(), mode) != 0)
-        err = errno;
-    if (err == 0)
-        err = file.Sync();
-    if (err == 0)
-        err = file.Close();
-    if (err == 0 && Rename(passing, QFile::encodeName(Folder + name)) != 0)
-        err = errno;
-    if (err != 0 && !passing.isEmpty())
-        ::unlink(passing.constData());
-    return err;
-}
-
 QString ScoreBackups::Write(const QByteArray& content, mode_t mode, const QDateTime& now) const
 {
     QStringList backups = Names();
@@ -118,17 +89,13 @@ QString ScoreBackups::Write(const QByteArray& content, mode_t mode, const QDateT
         throw FatalError(QStringLiteral("成績ファイルの控えを作れません（%1）。成績ファイルはそのままです。\n%2")
                              .arg(SystemError::Describe(err), QDir::toNativeSeparators(Folder + name)));
     };
+    // Under a passing name RemoveUnfinished knows, whole and synced before it takes its own.
     QByteArray passing;
-    PosixFile copy(CreatePassing(name, passing));
-    if (!copy.IsOpen())
-        fail(-copy.Get());
-    int err = copy.WriteAt(content, 0);
-    if (err == 0 && ::fchmod(copy.Get(), mode) != 0)
-        err = errno;
-    if (err == 0)
-        err = copy.Sync();
-    if (err == 0)
-        err = copy.Close();
+    const FileReplacement::Result copy =
+        FileReplacement::WriteBeside(Folder + name, content, {.Mode = mode}, passing);
+    if (!copy.Done())
+        fail(copy.Error);
+    int err = 0;
     // A link refuses a name that is taken; where the folder takes no links (some shares), a rename
     // checked just before does, as nothing else makes backups while the lock is held.
     while (err == 0) {
@@ -203,13 +170,13 @@ std::optional<BackupTails> ScoreBackups::ReadTails(const QString& name) const
 
 int ScoreBackups::WriteTails(const QString& name, const BackupTails& tails) const
 {
-    return WriteWhole(BackupTails::FileNameOf(name), tails.Encode(), 0644);
+    return FileReplacement::Replace(Folder + BackupTails::FileNameOf(name), tails.Encode(), {.Mode = 0644}).Error;
 }
 
 std::optional<BackupTails::Starts> ScoreBackups::AppendStarts(const QByteArray& current) const
 {
     const QStringList backups = Names();
-    const qint64 records = current.size() / ScoreRecord::Size;
+    const qint64 records = current.size() / ScoreRecordCodec::Size;
     for (qsizetype i = backups.size() - 1; i >= 0; --i) {
         if (const std::optional<BackupTails> tails = ReadTails(backups[i])) {
             if (records < tails->Records)

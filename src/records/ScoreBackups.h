@@ -35,7 +35,7 @@ public:
 
     // The note of the backup `name`; nothing when it has none or it cannot be read whole.
     std::optional<BackupTails> ReadTails(const QString& name) const;
-    // Writes the note of the backup `name` as a whole file; 0 or errno.
+    // Puts the note of the backup `name` in place whole (FileReplacement); 0 or errno.
     int WriteTails(const QString& name, const BackupTails& tails) const;
     // Where the attempts appended after each backup begin in the score file's content `current`
     // (read under its lock, no rewrite cut off): the newest note's, kept only for the backups still
@@ -60,13 +60,6 @@ public:
     bool JournalThere(QStringList* named = nullptr) const;
     // The file whose content a restore gives the score file, while the restore runs.
     static QString RestoreSource();
-    // Writes `bytes` to the file `name` of the data folder with the permission bits `mode`: under a
-    // passing name, synced, then renamed over `name`, so that the name only ever stands for a whole
-    // file. 0 or errno; nothing is left under the passing name.
-    int WriteWhole(const QString& name, const QByteArray& bytes, mode_t mode) const;
-    // A new empty file in the data folder under a passing name starting with `prefix` (a name
-    // RemoveUnfinished knows), its descriptor or -errno; `name` gets its path.
-    int CreatePassing(const QString& prefix, QByteArray& name) const;
 
 private:
     QString Folder;

@@ -1,22 +1,21 @@
 #include "records/ScoreFile.h"
 #include "base/Clock.h"
 #include "base/Cp932.h"
-#include "base/Limits.h"
+#include "base/FileReplacement.h"
 #include "base/OleDate.h"
 #include "base/PosixFile.h"
 #include "base/SystemError.h"
 #include "records/BackupComparison.h"
 #include "records/LoadedScores.h"
 #include "records/ScoreBackups.h"
+#include "records/ScoreRecordCodec.h"
 #include "records/ScoreRewrite.h"
+#include "records/ScoreWindowLoader.h"
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
-#include <QtEndian>
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,190 +23,18 @@
 
 namespace {
 
-constexpr int RecordSize = ScoreRecord::Size;
-constexpr int NotFoundWaitMs = 5000;
-constexpr int LockWaitMs = 1000;
-// The school best counts pupils 1–1000 only.
-constexpr int SchoolBestLastPupil = 1000;
+constexpr int RecordSize = ScoreRecordCodec::Size;
 
 const QString FileName = QStringLiteral("成績累積データ.dat");
 
 // Where the loader was when something failed; shown in its diagnostic message.
 enum LoadStage { StageOpen = 3, StageRead = 5 };
 
+using Access = LockedScoreFile::Access;
+
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
 QString ErrorDescription(int err) { return SystemError::Describe(err); }
-
-void Wait(const WaitFunction& wait, int ms)
-{
-    if (wait)
-        wait(ms);
-}
-
-enum class Access { Read, Write };
-
-[[noreturn]] void CannotWrite(const QString& path, int err)
-{
-    throw ScoreFile::Unreachable(QStringLiteral("成績ファイルに書き込めません（%1）。\n%2")
-                                     .arg(ErrorDescription(err), Native(path)));
-}
-
-[[noreturn]] void CannotCreate(const QString& path, int err)
-{
-    throw ScoreFile::Unreachable(QStringLiteral("成績ファイルがなく、このフォルダには作れません（%1）。\n%2")
-                                     .arg(ErrorDescription(err), Native(QFileInfo(path).absolutePath())));
-}
-
-[[noreturn]] void NotAFile(const QString& path)
-{
-    throw FatalError(QStringLiteral("成績ファイルの場所にあるのは普通のファイルではありません。\n%1").arg(Native(path)));
-}
-
-// A score file this process has just made is appended to by every pupil's account: readable and
-// writable by all (0666), or by the group in a folder that hands its group down (setgid, as
-// --new-school --group makes it), whatever the umask. A share that keeps its own modes (CIFS
-// without Unix extensions) may refuse; its mount options decide then.
-void GiveSharedMode(int fd, const QString& path)
-{
-    struct stat folder {};
-    const bool groupFolder = ::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &folder) == 0
-        && (folder.st_mode & S_ISGID);
-    [[maybe_unused]] const int ignored = ::fchmod(fd, groupFolder ? 0664 : 0666);
-}
-
-// Opens the score file, creating it empty when it is missing. Readers fall back to reading only (a
-// read-only share); a writer that cannot write is told so at once, naming the file. `fail` builds
-// the message for any other error; it must throw.
-template <typename Fail>
-PosixFile OpenFile(const ScoreFile& owner, Access access, const QString& stageText, Fail fail)
-{
-    const QString path = owner.Path();
-    int tries = 0;
-    for (;;) {
-        PosixFile file;
-        int err = file.Open(path, O_RDWR);
-        if (err == ENOENT) {
-            err = file.Open(path, O_RDWR | O_CREAT | O_EXCL, 0666);
-            if (err == EEXIST) // another machine made it meanwhile
-                continue;
-            if (err == 0) {
-                GiveSharedMode(file.Get(), path);
-                // The new name made durable, or an append reported saved could go with it at a
-                // power cut. A folder that will not sync is the share's to answer for.
-                PosixFile::SyncFolder(owner.Folder());
-            }
-        }
-        if (err == EACCES || err == EROFS || err == EPERM) {
-            if (access == Access::Write)
-                CannotWrite(path, err);
-            const int readErr = file.Open(path, O_RDONLY);
-            if (readErr == ENOENT && QFileInfo(QFileInfo(path).absolutePath()).isDir())
-                CannotCreate(path, err); // the folder is there but takes no new file
-            err = readErr;
-        }
-        if (err == 0) {
-            struct stat st {};
-            if (::fstat(file.Get(), &st) == 0 && !S_ISREG(st.st_mode))
-                NotAFile(path);
-            return file;
-        }
-        if (err == EISDIR)
-            NotAFile(path);
-        if (err == ENOENT) {
-            // The data folder is gone, typically a share that dropped out; give it time to return.
-            if (++tries >= owner.NotFoundTries())
-                throw ScoreFile::Unreachable(QStringLiteral("ファイルがありません%1 %2 (%3)\n%4")
-                                                 .arg(stageText, ErrorDescription(err)).arg(err).arg(Native(path)));
-            Wait(owner.WaitFor(), NotFoundWaitMs);
-            continue;
-        }
-        fail(err);
-    }
-}
-
-// `waited` counts the seconds waited so far.
-template <typename Fail>
-void LockFile(int fd, short type, const ScoreFile& owner, int& waited, Fail fail)
-{
-    for (;;) {
-        struct flock lock {};
-        lock.l_type = type;
-        lock.l_whence = SEEK_SET;
-        lock.l_start = 0;
-        lock.l_len = 0; // the whole file, however far it grows
-        if (::fcntl(fd, F_SETLK, &lock) == 0)
-            return;
-        const int err = errno;
-        if (err == EINTR)
-            continue;
-        if (err == EACCES || err == EAGAIN) { // another machine holds it; normally for a moment
-            if (owner.GiveUpAfterSeconds() > 0 && waited >= owner.GiveUpAfterSeconds()) {
-                owner.TellWaited(0);
-                throw FatalError(QStringLiteral("ほかのパソコンが成績ファイルを使ったままです。%1秒待ちましたが空きませんでした。\n%2")
-                                     .arg(waited)
-                                     .arg(Native(owner.Path())));
-            }
-            Wait(owner.WaitFor(), LockWaitMs);
-            waited += LockWaitMs / 1000;
-            owner.TellWaited(waited);
-            continue;
-        }
-        fail(err);
-    }
-}
-
-void Unlock(int fd)
-{
-    struct flock lock {};
-    lock.l_type = F_UNLCK;
-    lock.l_whence = SEEK_SET;
-    ::fcntl(fd, F_SETLK, &lock);
-}
-
-constexpr int StaleAfterSeconds = 300;
-
-// Opens the score file and takes its lock. A rewrite that was cut off is finished first, under
-// the write lock, so that nobody reads a half-rewritten file or appends to it.
-template <typename Fail>
-PosixFile OpenLocked(const ScoreFile& owner, Access access, short type, const QString& stageText, Fail fail)
-{
-    PosixFile file = OpenFile(owner, access, stageText, fail);
-    int waited = 0;
-    LockFile(file.Get(), type, owner, waited, fail);
-    const ScoreRewrite rewrite(owner.Folder(), owner.Path(), file.Get());
-    if (rewrite.JournalThere()) {
-        if (type != F_WRLCK) {
-            // Let go first: two readers that both wanted the write lock would wait for each other.
-            Unlock(file.Get());
-            LockFile(file.Get(), F_WRLCK, owner, waited, [&owner](int err) {
-                throw ScoreFile::Unreachable(
-                    QStringLiteral("成績ファイルの書き換えが途中で止まっていますが、このアカウントでは続きができません（%1）。\n%2")
-                        .arg(ErrorDescription(err == EBADF ? EACCES : err), Native(owner.Path())));
-            });
-        }
-        try {
-            rewrite.FinishCutOff();
-        } catch (const ScoreFile::Unreachable&) {
-            throw;
-        } catch (const FatalError& e) {
-            // A finisher that cannot write, cut, sync or clear up (a full disk, no right to remove
-            // the journal from the folder) leaves the journal for the next one; the attempt that
-            // came to append waits on the PC meanwhile.
-            throw ScoreFile::Unreachable(e.Message);
-        }
-        if (type != F_WRLCK)
-            LockFile(file.Get(), type, owner, waited, fail); // trades the write lock for a read lock at once
-    } else {
-        // What a rewrite killed before its journal left: the content a restore was to take, copies
-        // under passing names as large as the file. No rewrite runs while this lock is held; on a
-        // share that does not carry the locks one might, so only passing copies a few minutes old go.
-        ScoreBackups(owner.Folder()).RemoveUnfinished(StaleAfterSeconds);
-    }
-    if (waited > 0)
-        owner.TellWaited(0);
-    return file;
-}
 
 // Whole records in a file of `bytes` bytes, or -1 when there are more than record numbers can count.
 qint64 WholeRecords(qint64 bytes)
@@ -271,32 +98,6 @@ ScoreRecord FirstSlot(const LoadedScores& s)
     return r;
 }
 
-// Reads the last `wanted` whole records (fewer when the file holds fewer) into `buffer` with one
-// read under the shared lock, creating the file empty when it is missing; a partial record at the
-// end is left out. Files of more than `mostRecords` records fail with EFBIG. Returns how many
-// records `buffer` holds. `fail(stage, errno, recordNumber)` must throw.
-template <typename Fail>
-qint64 ReadLastWhole(const ScoreFile& owner, qint64 wanted, qint64 mostRecords, std::vector<char>& buffer, Fail fail)
-{
-    PosixFile file = OpenLocked(owner, Access::Read, F_RDLCK, QString::number(StageOpen),
-                                [&fail](int err) { fail(StageOpen, err, 0); });
-    const qint64 size = file.Size();
-    if (size < 0)
-        fail(StageOpen, int(-size), 0);
-    const qint64 records = size / RecordSize;
-    if (records > mostRecords)
-        fail(StageOpen, EFBIG, 0);
-    const qint64 first = records - std::clamp<qint64>(wanted, 0, records);
-    const qint64 count = records - first;
-    if (qint64(buffer.size()) < count * RecordSize)
-        buffer.resize(size_t(count * RecordSize));
-    const qint64 got = file.ReadAt(buffer.data(), count * RecordSize, first * RecordSize);
-    if (got < 0)
-        fail(StageRead, int(-got), first + 1);
-    Unlock(file.Get());
-    return got / RecordSize; // shorter only if the file shrank meanwhile
-}
-
 // Keeps `current` (the whole file, open as `fd` under the write lock) as a backup, then rewrites
 // the file to `target` as `journal` says, and prunes the backups. `tails` has where the attempts
 // appended after the older backups begin, in `current` (Before) and in `target` (After); the new
@@ -328,7 +129,7 @@ void RewriteKeepingBackup(const ScoreFile& owner, int fd, const QByteArray& curr
     if (journal.What == ScoreJournal::Kind::Restore) {
         // The content to take, whole on the disk before the journal names it.
         journal.SourceSize = target.size();
-        if (const int err = backups.WriteWhole(journal.Source, target, 0644)) {
+        if (const int err = FileReplacement::Replace(folder + journal.Source, target, {.Mode = 0644}).Error) {
             unwind();
             EditFailed(folder + journal.Source, QStringLiteral("控えからの復元"), err);
         }
@@ -345,17 +146,20 @@ void RewriteKeepingBackup(const ScoreFile& owner, int fd, const QByteArray& curr
 
 } // namespace
 
-ScoreFile::ScoreFile(const QString& dataFolder, WaitFunction wait) : DataFolder(dataFolder), Wait(std::move(wait)) {}
+ScoreFile::ScoreFile(const QString& dataFolder, WaitFunction wait) : DataFolder(dataFolder)
+{
+    Waiting.Wait = std::move(wait);
+}
 
 ScoreFile& ScoreFile::NoticeWaiting(std::function<void(int)> notice)
 {
-    Notice = std::move(notice);
+    Waiting.Notice = std::move(notice);
     return *this;
 }
 
 ScoreFile& ScoreFile::GiveUpAfter(int seconds)
 {
-    GiveUpSeconds = seconds;
+    Waiting.GiveUpSeconds = seconds;
     return *this;
 }
 
@@ -367,7 +171,7 @@ ScoreFile& ScoreFile::DateBackupsBy(const Clock& clock)
 
 ScoreFile& ScoreFile::TryOnce()
 {
-    Tries = 1;
+    Waiting.NotFoundTries = 1;
     return *this;
 }
 
@@ -379,10 +183,38 @@ QStringList ScoreFile::BackupNames() const { return ScoreBackups(DataFolder).Nam
 
 QDateTime ScoreFile::BackupTime() const { return BackupClock ? BackupClock->Now() : QDateTime::currentDateTime(); }
 
+LockedScoreFile ScoreFile::Locked(Access access, const LockedScoreFile::Failure& fail, const QString& stageText) const
+{
+    return LockedScoreFile(DataFolder, Path(), Waiting, access, stageText, fail);
+}
+
+qint64 ScoreFile::ReadLastWhole(qint64 wanted, qint64 mostRecords, std::vector<char>& buffer, const LoadFailure& fail) const
+{
+    const LockedScoreFile locked = Locked(Access::Read, [&fail](int err) { fail(StageOpen, err, 0); },
+                                          QString::number(StageOpen));
+    const PosixFile& file = locked.File();
+    const qint64 size = file.Size();
+    if (size < 0)
+        fail(StageOpen, int(-size), 0);
+    const qint64 records = size / RecordSize;
+    if (records > mostRecords)
+        fail(StageOpen, EFBIG, 0);
+    const qint64 first = records - std::clamp<qint64>(wanted, 0, records);
+    const qint64 count = records - first;
+    if (qint64(buffer.size()) < count * RecordSize)
+        buffer.resize(size_t(count * RecordSize));
+    const qint64 got = file.ReadAt(buffer.data(), count * RecordSize, first * RecordSize);
+    if (got < 0)
+        fail(StageRead, int(-got), first + 1);
+    locked.Unlock();
+    return got / RecordSize; // shorter only if the file shrank meanwhile
+}
+
 void ScoreFile::OpenScoreFile() const
 {
     const QString path = Path();
-    OpenFile(*this, Access::Read, QString(), [&path](int err) { EditFailed(path, QStringLiteral("作成"), err); });
+    LockedScoreFile::Open(DataFolder, path, Waiting, Access::Read, QString(),
+                          [&path](int err) { EditFailed(path, QStringLiteral("作成"), err); });
 }
 
 ScoreRecord ScoreFile::AttemptRecord(const QDateTime& now, qint16 pupil, qint16 level, qint32 seconds,
@@ -405,8 +237,9 @@ void ScoreFile::AppendScoreRecord(const ScoreRecord& record) const
 {
     const QString path = Path();
     const auto RecordingFailed = [&path](int err) { ::RecordingFailed(path, err); };
-    const QByteArray bytes = record.ToBytes();
-    PosixFile file = OpenLocked(*this, Access::Write, F_WRLCK, QString(), RecordingFailed);
+    const QByteArray bytes = ScoreRecordCodec::Encode(record);
+    LockedScoreFile locked = Locked(Access::Write, RecordingFailed);
+    const PosixFile& file = locked.File();
     // Positioned under the lock: right after the last whole record, over any partial tail.
     const qint64 size = file.Size();
     if (size < 0)
@@ -418,8 +251,8 @@ void ScoreFile::AppendScoreRecord(const ScoreRecord& record) const
         RecordingFailed(err);
     if (const int err = file.Sync())
         RecordingFailed(err);
-    Unlock(file.Get());
-    if (const int err = file.Close())
+    locked.Unlock();
+    if (const int err = locked.Close())
         RecordingFailed(err);
 }
 
@@ -429,7 +262,7 @@ int ScoreFile::AppendRecords(const std::vector<ScoreRecord>& records) const
         return 0;
     QByteArray bytes;
     for (const ScoreRecord& r : records)
-        bytes += r.ToBytes();
+        bytes += ScoreRecordCodec::Encode(r);
     QueueSteps steps;
     steps.Gather = [&bytes](QByteArray& queued, std::optional<AppendNote>&) { queued = bytes; };
     steps.Note = [](const AppendNote&) {};
@@ -468,7 +301,7 @@ QByteArray LandedOf(const AppendNote& note, const PosixFile& file, const QString
     if (known) {
         for (qint64 i = 0; (i + 1) * RecordSize <= then.size(); ++i) {
             const QByteArray mine = note.Records.mid(i * RecordSize, RecordSize);
-            if (BackupComparison::AttemptOf(then.mid(i * RecordSize, RecordSize)) != BackupComparison::AttemptOf(mine))
+            if (ScoreRecordCodec::AttemptOf(then.mid(i * RecordSize, RecordSize)) != ScoreRecordCodec::AttemptOf(mine))
                 break;
             landed += mine;
         }
@@ -479,10 +312,10 @@ QByteArray LandedOf(const AppendNote& note, const PosixFile& file, const QString
         return landed;
     QHash<QByteArray, int> attempts;
     for (qint64 at = 0; at + RecordSize <= whole.size(); at += RecordSize)
-        ++attempts[BackupComparison::AttemptOf(whole.mid(at, RecordSize))];
+        ++attempts[ScoreRecordCodec::AttemptOf(whole.mid(at, RecordSize))];
     for (qint64 at = 0; at < note.Records.size(); at += RecordSize) {
         const QByteArray mine = note.Records.mid(at, RecordSize);
-        if (auto it = attempts.find(BackupComparison::AttemptOf(mine)); it != attempts.end() && it.value() > 0) {
+        if (auto it = attempts.find(ScoreRecordCodec::AttemptOf(mine)); it != attempts.end() && it.value() > 0) {
             --it.value();
             landed += mine;
         }
@@ -495,7 +328,8 @@ int ScoreFile::AppendOnce(const QueueSteps& queue, const ScoreRecord* next) cons
 {
     const QString path = Path();
     const auto RecordingFailed = [&path](int err) { ::RecordingFailed(path, err); };
-    PosixFile file = OpenLocked(*this, Access::Write, F_WRLCK, QString(), RecordingFailed);
+    LockedScoreFile locked = Locked(Access::Write, RecordingFailed);
+    const PosixFile& file = locked.File();
     const qint64 size = file.Size();
     if (size < 0)
         RecordingFailed(int(-size));
@@ -506,7 +340,7 @@ int ScoreFile::AppendOnce(const QueueSteps& queue, const ScoreRecord* next) cons
     const qint64 queuedCount = queued.size() / RecordSize;
     if (whole < 0 || whole + queuedCount + 1 >= std::numeric_limits<qint32>::max())
         RecordingFailed(EFBIG);
-    QByteArray records = queued + (next ? next->ToBytes() : QByteArray());
+    QByteArray records = queued + (next ? ScoreRecordCodec::Encode(*next) : QByteArray());
     if (cutOff)
         records = BackupComparison::Without(records, LandedOf(*cutOff, file, DataFolder));
     // A record of an older queue that has no note may have landed all the same.
@@ -531,9 +365,9 @@ int ScoreFile::AppendOnce(const QueueSteps& queue, const ScoreRecord* next) cons
     }
     ScoreRewrite::PauseForTestAt("appended");
     queue.Done(queued);
-    Unlock(file.Get());
+    locked.Unlock();
     // Synced already: what close might still report was never in doubt.
-    file.Close();
+    locked.Close();
     return int(queuedCount);
 }
 
@@ -546,10 +380,10 @@ void ScoreFile::LoadScoreRecords(LoadedScores& scores, const std::vector<ScoreRe
     if (shareAway)
         attempt.TryOnce();
     try {
-        count = ReadLastWhole(attempt, LoadedScores::Window, std::numeric_limits<qint32>::max(), buffer,
-                              [&path, &scores](int stage, int err, qint64 recordNumber) {
-                                  ::LoadFailed(path, FirstSlot(scores), stage, err, recordNumber);
-                              });
+        count = attempt.ReadLastWhole(LoadedScores::Window, std::numeric_limits<qint32>::max(), buffer,
+                                      [&path, &scores](int stage, int err, qint64 recordNumber) {
+                                          ::LoadFailed(path, FirstSlot(scores), stage, err, recordNumber);
+                                      });
         scores.WindowRecords = count;
     } catch (const Unreachable&) {
         // This PC's attempts wait for the share: the last window read stands in for the file.
@@ -561,68 +395,20 @@ void ScoreFile::LoadScoreRecords(LoadedScores& scores, const std::vector<ScoreRe
         const qint64 all = count + qint64(pending.size());
         buffer.resize(std::max<size_t>(buffer.size(), size_t(all * RecordSize)));
         for (std::size_t i = 0; i < pending.size(); ++i) {
-            const QByteArray b = pending[i].ToBytes();
+            const QByteArray b = ScoreRecordCodec::Encode(pending[i]);
             std::copy(b.constData(), b.constData() + RecordSize, buffer.data() + (count + qint64(i)) * RecordSize);
         }
         count = all;
     }
-    // The last Window records of all; the file's window itself stays as read, for the next time.
-    const char* start = buffer.data() + std::max<qint64>(0, count - LoadedScores::Window) * RecordSize;
-    count = std::min<qint64>(count, LoadedScores::Window);
-
-    if (!scores.BestFilled) {
-        scores.BestSeconds.Fill(Limits::NoTime);
-        scores.BestFilled = true;
-    } else {
-        qint32* best = scores.BestSeconds.Row(0);
-        for (const qint32 cell : scores.BestTouched)
-            best[cell] = Limits::NoTime;
-    }
-    scores.BestTouched.clear();
-
-    qint32* best = scores.BestSeconds.Row(0);
-    const char* p = start;
-    qint32 k = 0;
-    for (qint64 i = 0; i < count; ++i, p += RecordSize) {
-        const double date = qFromLittleEndian<double>(p);
-        const qint16 pupil = qFromLittleEndian<qint16>(p + 16);
-        const qint16 level = qFromLittleEndian<qint16>(p + 18);
-        const qint32 seconds = qFromLittleEndian<qint32>(p + 20);
-        // A damaged record: left in the file as it is, but it has no table cell to count in.
-        if (pupil < 0 || pupil >= LevelPupilTable<qint32>::Pupils || level < 0 || level >= LevelPupilTable<qint32>::Levels)
-            continue;
-        const qint32 cell = level * LevelPupilTable<qint32>::Pupils + pupil;
-        if (seconds < best[cell]) {
-            if (best[cell] == Limits::NoTime)
-                scores.BestTouched.push_back(cell);
-            best[cell] = seconds;
-        }
-        // Pupil 0, level 0 and dates before 1899 count for the best time only.
-        if (!(date >= 0) || pupil == 0 || level < 1)
-            continue;
-        ++k;
-        scores.LoadedDate[k] = date;
-        scores.LoadedTimeOfDay[k] = qFromLittleEndian<double>(p + 8);
-        scores.LoadedPupil[k] = pupil;
-        scores.LoadedLevel[k] = level;
-        scores.LoadedSeconds[k] = seconds;
-    }
-    scores.LoadedCount = k;
-
-    scores.SchoolBestSeconds.fill(Limits::NoTime);
-    for (const qint32 cell : scores.BestTouched) {
-        const int level = cell / LevelPupilTable<qint32>::Pupils;
-        const int pupil = cell % LevelPupilTable<qint32>::Pupils;
-        if (level >= 1 && pupil >= 1 && pupil <= SchoolBestLastPupil)
-            scores.SchoolBestSeconds[level] = std::min(scores.SchoolBestSeconds[level], best[cell]);
-    }
+    // The file's window itself stays as read, for the next time.
+    ScoreWindowLoader::Load(scores, buffer.data(), count * RecordSize);
 }
 
 std::vector<char> ScoreFile::ReadLastRecordBytes(qint64 count) const
 {
     const QString path = Path();
     std::vector<char> buffer;
-    const qint64 got = ReadLastWhole(*this, count, std::numeric_limits<qint64>::max(), buffer,
+    const qint64 got = ReadLastWhole(count, std::numeric_limits<qint64>::max(), buffer,
                                      [&path](int stage, int err, qint64 recordNumber) {
                                          ::LoadFailed(path, ScoreRecord(), stage, err, recordNumber);
                                      });
@@ -636,7 +422,7 @@ std::vector<ScoreRecord> ScoreFile::ReadLastRecords(qint64 count) const
     std::vector<ScoreRecord> records;
     records.reserve(buffer.size() / RecordSize);
     for (std::size_t at = 0; at + RecordSize <= buffer.size(); at += RecordSize)
-        records.push_back(ScoreRecord::FromBytes(buffer.data() + at));
+        records.push_back(ScoreRecordCodec::Decode(buffer.data() + at));
     return records;
 }
 
@@ -644,14 +430,15 @@ qint32 ScoreFile::RecordCount() const
 {
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("読み込み"), err); };
-    PosixFile file = OpenLocked(*this, Access::Read, F_RDLCK, QString(), fail);
+    const LockedScoreFile locked = Locked(Access::Read, fail);
+    const PosixFile& file = locked.File();
     const qint64 size = file.Size();
     if (size < 0)
         fail(int(-size));
     const qint64 records = WholeRecords(size);
     if (records < 0)
         fail(EFBIG);
-    Unlock(file.Get());
+    locked.Unlock();
     return qint32(records);
 }
 
@@ -659,23 +446,25 @@ ScoreRecord ScoreFile::ReadRecord(qint32 n) const
 {
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("読み込み"), err); };
-    PosixFile file = OpenLocked(*this, Access::Read, F_RDLCK, QString(), fail);
+    const LockedScoreFile locked = Locked(Access::Read, fail);
+    const PosixFile& file = locked.File();
     char bytes[RecordSize];
     const qint64 got = n >= 1 ? file.ReadAt(bytes, RecordSize, qint64(n - 1) * RecordSize) : 0;
     if (got < 0)
         fail(int(-got));
     if (got < RecordSize)
         NoSuchRecord(path, n);
-    Unlock(file.Get());
-    return ScoreRecord::FromBytes(bytes);
+    locked.Unlock();
+    return ScoreRecordCodec::Decode(bytes);
 }
 
 void ScoreFile::WriteRecord(qint32 n, const ScoreRecord& record, const ScoreRecord& expected) const
 {
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("書き込み"), err); };
-    const QByteArray bytes = record.ToBytes();
-    PosixFile file = OpenLocked(*this, Access::Write, F_WRLCK, QString(), fail);
+    const QByteArray bytes = ScoreRecordCodec::Encode(record);
+    LockedScoreFile locked = Locked(Access::Write, fail);
+    const PosixFile& file = locked.File();
     const qint64 size = file.Size();
     if (size < 0)
         fail(int(-size));
@@ -685,14 +474,14 @@ void ScoreFile::WriteRecord(qint32 n, const ScoreRecord& record, const ScoreReco
     const qint64 got = file.ReadAt(now.data(), RecordSize, qint64(n - 1) * RecordSize);
     if (got < 0)
         fail(int(-got));
-    if (now != expected.ToBytes())
+    if (now != ScoreRecordCodec::Encode(expected))
         RecordChanged(path, n);
     if (const int err = file.WriteAt(bytes, qint64(n - 1) * RecordSize))
         fail(err);
     if (const int err = file.Sync())
         fail(err);
-    Unlock(file.Get());
-    if (const int err = file.Close())
+    locked.Unlock();
+    if (const int err = locked.Close())
         fail(err);
 }
 
@@ -700,7 +489,8 @@ void ScoreFile::RemoveRecord(qint32 n, const ScoreRecord& expected) const
 {
     const QString path = Path();
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("記録の削除"), err); };
-    PosixFile file = OpenLocked(*this, Access::Write, F_WRLCK, QString(), fail);
+    const LockedScoreFile locked = Locked(Access::Write, fail);
+    const PosixFile& file = locked.File();
     ScoreRewrite::PauseForTestAt("locked");
     QByteArray old;
     if (const int err = file.ReadRest(old))
@@ -710,7 +500,7 @@ void ScoreFile::RemoveRecord(qint32 n, const ScoreRecord& expected) const
         NoSuchRecord(path, n);
     const qint64 at = qint64(n - 1) * RecordSize;
     const QByteArray removed = old.mid(at, RecordSize);
-    if (removed != expected.ToBytes())
+    if (removed != ScoreRecordCodec::Encode(expected))
         RecordChanged(path, n);
     ScoreJournal journal;
     journal.What = ScoreJournal::Kind::Delete;
@@ -723,7 +513,7 @@ void ScoreFile::RemoveRecord(qint32 n, const ScoreRecord& expected) const
     }
     RewriteKeepingBackup(*this, file.Get(), old, old.left(at) + old.mid(at + RecordSize, whole - at - RecordSize), journal,
                          tails);
-    Unlock(file.Get());
+    locked.Unlock();
 }
 
 std::vector<ScoreFile::BackupInfo> ScoreFile::DescribeBackups() const
@@ -732,10 +522,11 @@ std::vector<ScoreFile::BackupInfo> ScoreFile::DescribeBackups() const
     const auto fail = [&path](int err) { EditFailed(path, QStringLiteral("読み込み"), err); };
     QByteArray current;
     {
-        PosixFile file = OpenLocked(*this, Access::Read, F_RDLCK, QString(), fail);
+        const LockedScoreFile locked = Locked(Access::Read, fail);
+        const PosixFile& file = locked.File();
         if (const int err = file.ReadRest(current))
             fail(err);
-        Unlock(file.Get());
+        locked.Unlock();
     }
     std::vector<BackupInfo> infos;
     const ScoreBackups backups(DataFolder);
@@ -769,7 +560,8 @@ void ScoreFile::RestoreBackup(const QString& name) const
     };
     if (!ScoreBackups::IsBackupName(name))
         refuse(QStringLiteral("控えの名前ではありません"));
-    PosixFile file = OpenLocked(*this, Access::Write, F_WRLCK, QString(), fail);
+    const LockedScoreFile locked = Locked(Access::Write, fail);
+    const PosixFile& file = locked.File();
     ScoreRewrite::PauseForTestAt("locked");
     QByteArray current;
     if (const int err = file.ReadRest(current))
@@ -801,5 +593,5 @@ void ScoreFile::RestoreBackup(const QString& name) const
             tails.Before = *starts;
     }
     RewriteKeepingBackup(*this, file.Get(), current, target, journal, tails);
-    Unlock(file.Get());
+    locked.Unlock();
 }

@@ -2,6 +2,7 @@
 #include "base/FatalError.h"
 #include "base/ResponsiveWait.h"
 #include "records/AppendNote.h"
+#include "records/LockedScoreFile.h"
 #include "records/ScoreRecord.h"
 #include <QDateTime>
 #include <QString>
@@ -14,12 +15,13 @@ class Clock;
 struct LoadedScores;
 
 // "成績累積データ.dat" in a data folder, shared by the classroom's machines.
-// Writers hold a whole-file write lock, readers a read lock; a lock held by another process is
-// waited out a second at a time through the wait function (the screens pass one that keeps them
-// responsive). Every operation opens, uses and closes the file, always the one file the path names:
-// the file is rewritten in place, never replaced. A rewrite (a delete) leaves a journal beside the
-// file until it is done; every operation, once it holds the lock, finishes a rewrite that was cut
-// off before it goes on (see ScoreJournal).
+// Writers hold a whole-file write lock, readers a read lock (LockedScoreFile); a lock held by another
+// process is waited out a second at a time through the wait function (the screens pass one that
+// keeps them responsive). Every operation opens, uses and closes the file, always the one file the
+// path names: the file is rewritten in place, never replaced. A rewrite (a delete) leaves a journal
+// beside the file until it is done; every operation, once it holds the lock, finishes a rewrite that
+// was cut off before it goes on (see ScoreJournal). The records' bytes are ScoreRecordCodec's; the
+// loaded window is ScoreWindowLoader's.
 class ScoreFile {
 public:
     // The file cannot be reached or written just now: a lost share, no rights, a full disk, a lock
@@ -136,23 +138,23 @@ public:
     // it). Throws FatalError naming the backup, changing nothing, when it is missing or damaged.
     void RestoreBackup(const QString& name) const;
 
-    // How this file is waited on while another machine holds its lock.
-    const WaitFunction& WaitFor() const { return Wait; }
-    void TellWaited(int seconds) const
-    {
-        if (Notice)
-            Notice(seconds);
-    }
-    int GiveUpAfterSeconds() const { return GiveUpSeconds; }
-    int NotFoundTries() const { return Tries; }
     QString Folder() const { return DataFolder; }
     QDateTime BackupTime() const;
 
 private:
+    // Builds the loader's message for `errno` at a stage of reading, and throws it.
+    using LoadFailure = std::function<void(int stage, int err, qint64 recordNumber)>;
+
+    // The file open under its lock; `fail` throws for an error no case of LockedScoreFile names.
+    LockedScoreFile Locked(LockedScoreFile::Access access, const LockedScoreFile::Failure& fail,
+                           const QString& stageText = QString()) const;
+    // Reads the last `wanted` whole records (fewer when the file holds fewer) into `buffer` with one
+    // read under the shared lock, creating the file empty when it is missing; a partial record at the
+    // end is left out. Files of more than `mostRecords` records fail with EFBIG. Returns how many
+    // records `buffer` holds.
+    qint64 ReadLastWhole(qint64 wanted, qint64 mostRecords, std::vector<char>& buffer, const LoadFailure& fail) const;
+
     QString DataFolder;
-    WaitFunction Wait;
-    std::function<void(int)> Notice;
-    int GiveUpSeconds = 0;
-    int Tries = 4;
+    LockedScoreFile::Patience Waiting;
     const Clock* BackupClock = nullptr;
 };

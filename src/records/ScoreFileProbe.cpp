@@ -1,9 +1,8 @@
 #include "records/ScoreFileProbe.h"
 #include "base/Limits.h"
-#include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include <QFile>
 #include <QFileInfo>
-#include <QtEndian>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -52,7 +51,7 @@ ScoreFileProbe::Contents ScoreFileProbe::Count(const QString& path)
         c.Error = errno;
         return c;
     }
-    constexpr qint64 Chunk = qint64(ScoreRecord::Size) * 24000; // about a megabyte, whole records
+    constexpr qint64 Chunk = qint64(ScoreRecordCodec::Size) * 24000; // about a megabyte, whole records
     std::vector<char> buffer(Chunk);
     qint64 held = 0; // bytes of a record cut by the end of the last read
     for (;;) {
@@ -66,17 +65,15 @@ ScoreFileProbe::Contents ScoreFileProbe::Count(const QString& path)
         if (got == 0)
             break;
         const qint64 bytes = held + got;
-        const qint64 whole = bytes / ScoreRecord::Size;
+        const qint64 whole = bytes / ScoreRecordCodec::Size;
         for (qint64 i = 0; i < whole; ++i) {
-            const char* p = buffer.data() + i * ScoreRecord::Size;
-            const qint16 pupil = qFromLittleEndian<qint16>(p + 16);
-            const qint16 level = qFromLittleEndian<qint16>(p + 18);
-            if (!Limits::IsPupilSlot(pupil) || !Limits::IsLevelSlot(level))
+            const char* p = buffer.data() + i * ScoreRecordCodec::Size;
+            if (!Limits::IsPupilSlot(ScoreRecordCodec::Pupil(p)) || !Limits::IsLevelSlot(ScoreRecordCodec::Level(p)))
                 ++c.Damaged;
         }
         c.Records += whole;
-        held = bytes - whole * ScoreRecord::Size;
-        std::copy(buffer.data() + whole * ScoreRecord::Size, buffer.data() + bytes, buffer.data());
+        held = bytes - whole * ScoreRecordCodec::Size;
+        std::copy(buffer.data() + whole * ScoreRecordCodec::Size, buffer.data() + bytes, buffer.data());
     }
     c.TrailingBytes = held;
     ::close(fd);

@@ -1,12 +1,12 @@
 #include "records/ScoreJournal.h"
-#include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include <QCryptographicHash>
 #include <QList>
 #include <QMap>
 #include <algorithm>
 
 namespace {
-constexpr qint64 R = ScoreRecord::Size;
+constexpr qint64 R = ScoreRecordCodec::Size;
 const QByteArray Heading = "zome2 score file journal 1";
 
 QByteArray Digest(const QByteArray& bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(); }

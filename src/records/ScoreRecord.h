@@ -2,10 +2,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-// One finished attempt as stored in the shared score file: 44 bytes, little-endian, no header.
+// One finished attempt as stored in the shared score file (ScoreRecordCodec has its bytes).
 struct ScoreRecord {
-    static constexpr int Size = 44;
-
     double Date = 0;       // OLE date, whole days
     double TimeOfDay = 0;  // OLE time, fraction of a day
     qint16 Pupil = 0;
@@ -16,9 +14,6 @@ struct ScoreRecord {
     QByteArray SpareText3 = QByteArrayLiteral("0    ");
     QByteArray SpareText4 = Blanks();
 
-    QByteArray ToBytes() const;
     // Five blanks, shared by every record that holds them (a window holds twenty thousand).
     static QByteArray Blanks();
-    // `bytes` must hold at least Size bytes.
-    static ScoreRecord FromBytes(const char* bytes);
 };

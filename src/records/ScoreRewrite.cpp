@@ -1,8 +1,10 @@
 #include "records/ScoreRewrite.h"
+#include "base/FileReplacement.h"
 #include "base/PosixFile.h"
 #include "base/SystemError.h"
 #include "records/ScoreBackups.h"
 #include "records/ScoreFile.h"
+#include "records/ScoreRecordCodec.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,7 +16,7 @@
 #include <unistd.h>
 
 namespace {
-constexpr qint64 R = ScoreRecord::Size;
+constexpr qint64 R = ScoreRecordCodec::Size;
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -118,14 +120,18 @@ void ScoreRewrite::WriteJournal(const ScoreJournal& journal, bool fresh) const
     };
     // Whoever finishes it may be a pupil's account.
     const QByteArray bytes = journal.Encode();
-    int err = ScoreBackups(Folder).WriteWhole(ScoreJournal::FileName(), bytes, 0644);
-    if (err != 0) {
+    const FileReplacement::Result written = FileReplacement::Replace(path, bytes, {.Mode = 0644});
+    int err = written.Error;
+    bool named = written.Replaced();
+    if (!named) {
         // A rename whose answer the share lost may have been done all the same.
         QByteArray there;
-        if (PosixFile::ReadFile(path, there) == 0 && there == bytes)
-            err = 0;
+        if (PosixFile::ReadFile(path, there) == 0 && there == bytes) {
+            named = true;
+            err = PosixFile::SyncFolder(Folder);
+        }
     }
-    if (err == 0 && (err = PosixFile::SyncFolder(Folder)) != 0 && fresh)
+    if (err != 0 && named && fresh)
         ::unlink(QFile::encodeName(path).constData());
     if (err != 0)
         fail(err);

@@ -4,6 +4,7 @@
 #include "state/Environment.h"
 #include "state/School.h"
 #include "state/Session.h"
+#include "records/ScoreRecordCodec.h"
 
 ScoreFile StateViews::Scores(const School& school, const Environment& env)
 {
@@ -110,7 +111,7 @@ std::vector<ScoreRecord> StateViews::LastRecords(School& school, const Session& 
             throw;
         const std::vector<char>& window = school.Scores.ReadBuffer;
         for (qint64 i = 0; i < school.Scores.WindowRecords; ++i)
-            records.push_back(ScoreRecord::FromBytes(window.data() + i * ScoreRecord::Size));
+            records.push_back(ScoreRecordCodec::Decode(window.data() + i * ScoreRecordCodec::Size));
     }
     records.insert(records.end(), pending.begin(), pending.end());
     if (qint64(records.size()) > count)

@@ -4,7 +4,7 @@
 #include "base/ItemReader.h"
 #include "base/TextFile.h"
 #include "records/PassCriteriaFile.h"
-#include "teacher/FileReplacement.h"
+#include "setup/SettingsFile.h"
 #include <QColor>
 #include <QDir>
 #include <QRegularExpression>
@@ -350,7 +350,7 @@ std::optional<QString> CriteriaGrid::SaveGrid(const QString& dataFolder, int req
         return QStringLiteral("記録できません。\n%1\nファイルは変えていません。").arg(problem->Message);
     }
     try {
-        FileReplacement::Replace(PassCriteriaFile::Path(dataFolder), FileBytes());
+        SettingsFile::Replace(PassCriteriaFile::Path(dataFolder), FileBytes());
         IsChanged = false;
         PassCriteriaFile::LoadPassCriteria(dataFolder, criteria, requiredLevels);
     } catch (const FatalError& e) {

@@ -1,6 +1,7 @@
 #include "teacher/RecordListModel.h"
 #include "base/FatalError.h"
 #include "records/ScoreFile.h"
+#include "records/ScoreRecordCodec.h"
 #include <QFileInfo>
 #include <algorithm>
 #include <limits>
@@ -38,16 +39,16 @@ void RecordListModel::Load(const ScoreFile& file)
     // Raw bytes, each record made only for its entry: a hundred thousand ScoreRecords at once
     // would hold their texts on the heap for nothing.
     const std::vector<char> bytes = file.ReadLastRecordBytes(std::numeric_limits<qint64>::max());
-    const std::size_t count = bytes.size() / ScoreRecord::Size;
+    const std::size_t count = bytes.size() / ScoreRecordCodec::Size;
     std::size_t listed = 0;
     for (std::size_t i = 0; i < count; ++i)
-        listed += RecordLines::Listed(ScoreRecord::FromBytes(bytes.data() + i * ScoreRecord::Size)) ? 1 : 0;
+        listed += RecordLines::Listed(ScoreRecordCodec::Decode(bytes.data() + i * ScoreRecordCodec::Size)) ? 1 : 0;
     beginResetModel();
     Entries.clear();
     Entries.shrink_to_fit();
     Entries.reserve(listed);
     for (std::size_t i = 0; i < count; ++i) {
-        const ScoreRecord r = ScoreRecord::FromBytes(bytes.data() + i * ScoreRecord::Size);
+        const ScoreRecord r = ScoreRecordCodec::Decode(bytes.data() + i * ScoreRecordCodec::Size);
         if (RecordLines::Listed(r))
             Entries.push_back(RecordLines::MakeEntry(qint32(i + 1), r, Tables.SchoolCode));
     }

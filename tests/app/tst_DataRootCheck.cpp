@@ -1,4 +1,5 @@
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/TestInstallation.h"
 #include "support/TestMount.h"
 #include <QDir>
@@ -72,7 +73,7 @@ class TestDataRootCheck : public QObject {
             r.Pupil = qint16(i % 7 + 1);
             r.Level = 1;
             r.Seconds = 100 + i;
-            bytes += r.ToBytes();
+            bytes += ScoreRecordCodec::Encode(r);
         }
         QFile f(ScorePath());
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));

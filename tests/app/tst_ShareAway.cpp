@@ -5,6 +5,7 @@
 #include "drill/ui/DrillScreen.h"
 #include "menu/ui/LevelMenu.h"
 #include "records/PendingAttempts.h"
+#include "records/ScoreRecordCodec.h"
 #include "sound/SoundCues.h"
 #include "roster/ui/NameScreen.h"
 #include "support/TestScopes.h"
@@ -79,7 +80,7 @@ class TestShareAway : public QObject {
             return days;
         const QByteArray bytes = f.readAll();
         for (qsizetype at = 0; at + 44 <= bytes.size(); at += 44)
-            days << OleDate::ToDate(ScoreRecord::FromBytes(bytes.constData() + at).Date);
+            days << OleDate::ToDate(ScoreRecordCodec::Decode(bytes.constData() + at).Date);
         return days;
     }
 

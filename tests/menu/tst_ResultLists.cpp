@@ -8,6 +8,7 @@
 #include "records/LoadedScores.h"
 #include "records/ResultTables.h"
 #include "records/ScoreFile.h"
+#include "records/ScoreRecordCodec.h"
 #include "roster/RosterFile.h"
 #include "roster/RosterTables.h"
 #include "support/TestInstallation.h"
@@ -61,7 +62,7 @@ QByteArray Bytes(const std::vector<ScoreRecord>& records)
 {
     QByteArray bytes;
     for (const ScoreRecord& r : records)
-        bytes += r.ToBytes();
+        bytes += ScoreRecordCodec::Encode(r);
     return bytes;
 }
 
@@ -687,10 +688,10 @@ private slots:
         {
             QFile f(file.Path());
             QVERIFY(f.open(QIODevice::WriteOnly));
-            if (!f.resize((records - 2) * ScoreRecord::Size))
+            if (!f.resize((records - 2) * ScoreRecordCodec::Size))
                 QSKIP("no sparse file of that size here");
-            QVERIFY(f.seek((records - 2) * ScoreRecord::Size));
-            const QByteArray tail = Numbered(7).ToBytes() + Numbered(8).ToBytes() + QByteArray(10, 'x');
+            QVERIFY(f.seek((records - 2) * ScoreRecordCodec::Size));
+            const QByteArray tail = ScoreRecordCodec::Encode(Numbered(7)) + ScoreRecordCodec::Encode(Numbered(8)) + QByteArray(10, 'x');
             QCOMPARE(f.write(tail), tail.size());
         }
         QCOMPARE(SecondsOf(file.ReadLastRecords(2)), (QList<int>{7, 8}));

@@ -1,5 +1,6 @@
 #include "records/BackupComparison.h"
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include <QtTest>
 
 // A backup against the file as it is now: what differs, what came after it, what is not a record.
@@ -21,7 +22,7 @@ class TestBackupComparison : public QObject {
     {
         QByteArray bytes;
         for (const ScoreRecord& r : records)
-            bytes += r.ToBytes();
+            bytes += ScoreRecordCodec::Encode(r);
         return bytes;
     }
 

@@ -1,5 +1,6 @@
 #include "records/PendingAttempts.h"
 #include "records/ScoreFile.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/TestInstallation.h"
 #include "support/WorkerProcesses.h"
 #include <QProcess>
@@ -77,7 +78,7 @@ class TestPendingAttempts : public QObject {
     {
         QByteArray bytes;
         for (const ScoreRecord& r : records)
-            bytes += r.ToBytes();
+            bytes += ScoreRecordCodec::Encode(r);
         return bytes;
     }
     QByteArray ScoreBytes() const
@@ -101,7 +102,7 @@ class TestPendingAttempts : public QObject {
     int Held(const ScoreRecord& record) const
     {
         const QByteArray bytes = ScoreBytes();
-        const QByteArray r = record.ToBytes();
+        const QByteArray r = ScoreRecordCodec::Encode(record);
         int n = 0;
         for (qsizetype at = 0; at + 44 <= bytes.size(); at += 44)
             n += bytes.mid(at, 44) == r;
@@ -142,7 +143,7 @@ private slots:
             for (int k = 0; k < othersAppended; ++k) {
                 ScoreRecord r = Attempt(1000 + k, 0.25);
                 r.Pupil = 7;
-                others += r.ToBytes();
+                others += ScoreRecordCodec::Encode(r);
             }
             QFile f(file.Path());
             QVERIFY(f.open(QIODevice::Append));
@@ -265,7 +266,7 @@ private slots:
             QFAIL("wrote to a folder that is not there");
         } catch (const ScoreFile::Unreachable&) {
         }
-        QCOMPARE(Bytes(Queue->Load()), Attempt(30).ToBytes());
+        QCOMPARE(Bytes(Queue->Load()), ScoreRecordCodec::Encode(Attempt(30)));
     }
 
     void damagedQueueSetAside_data()
@@ -273,10 +274,12 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("queued"); // what stays queued
         QTest::addColumn<QByteArray>("damaged"); // what goes aside
-        QTest::newRow("a record torn by a power cut") << Attempt(40).ToBytes() + Attempt(41).ToBytes().left(30)
-                                                      << Attempt(40).ToBytes() << Attempt(41).ToBytes().left(30);
-        QTest::newRow("not an attempt between two") << Attempt(40).ToBytes() + QByteArray(44, '\xff') + Attempt(43).ToBytes()
-                                                    << Bytes({Attempt(40), Attempt(43)}) << QByteArray(44, '\xff');
+        QTest::newRow("a record torn by a power cut")
+            << ScoreRecordCodec::Encode(Attempt(40)) + ScoreRecordCodec::Encode(Attempt(41)).left(30)
+            << ScoreRecordCodec::Encode(Attempt(40)) << ScoreRecordCodec::Encode(Attempt(41)).left(30);
+        QTest::newRow("not an attempt between two")
+            << ScoreRecordCodec::Encode(Attempt(40)) + QByteArray(44, '\xff') + ScoreRecordCodec::Encode(Attempt(43))
+            << Bytes({Attempt(40), Attempt(43)}) << QByteArray(44, '\xff');
         QTest::newRow("nothing but damage") << QByteArray(50, '\xff') << QByteArray() << QByteArray(50, '\xff');
     }
     // Only what is damaged goes aside, kept under a dated name and told; the attempts around it
@@ -301,13 +304,13 @@ private slots:
         QCOMPARE(kept.readAll(), damaged);
         QCOMPARE(QFile::exists(Queue->Path()), !queued.isEmpty());
         Queue->Add(Attempt(42));
-        QCOMPARE(Bytes(Queue->Load()), queued + Attempt(42).ToBytes());
+        QCOMPARE(Bytes(Queue->Load()), queued + ScoreRecordCodec::Encode(Attempt(42)));
         QString again;
         Queue->Load(&again);
         QCOMPARE(again, QString());
         const ScoreFile file(Inst->DataFolder);
         Queue->Flush(file);
-        QCOMPARE(ScoreBytes(), queued + Attempt(42).ToBytes());
+        QCOMPARE(ScoreBytes(), queued + ScoreRecordCodec::Encode(Attempt(42)));
     }
 
     // Each data folder has a queue of its own.

@@ -11,6 +11,7 @@
 #include "records/ScoreFile.h"
 #include "records/ScoreFileProbe.h"
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/SecondsRecords.h"
 #include <QDir>
 #include <QDirIterator>
@@ -479,7 +480,7 @@ class TestPowerLoss : public QObject {
         const auto count = [&faults](const std::vector<ScoreRecord>& records, QHash<qint32, int>& into, const char* where) {
             for (const ScoreRecord& r : records) {
                 ++into[r.Seconds];
-                if (r.ToBytes() != Record(1, r.Seconds).ToBytes())
+                if (ScoreRecordCodec::Encode(r) != ScoreRecordCodec::Encode(Record(1, r.Seconds)))
                     faults << QStringLiteral("a damaged record in the %1 (seconds %2)").arg(QLatin1String(where)).arg(r.Seconds);
             }
         };

@@ -1,4 +1,5 @@
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include "base/OleDate.h"
 #include "support/TestInstallation.h"
 #include <QDate>
@@ -25,7 +26,7 @@ class TestResultExport : public QObject {
         r.Level = qint16(level);
         r.Seconds = seconds;
         r.SchoolCode = "12345";
-        file += r.ToBytes();
+        file += ScoreRecordCodec::Encode(r);
     }
 
     static bool RunCommand(const QStringList& command)

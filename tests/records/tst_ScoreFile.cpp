@@ -3,6 +3,7 @@
 #include "records/ScoreBackups.h"
 #include "records/ScoreFile.h"
 #include "support/TestScopes.h"
+#include "records/ScoreRecordCodec.h"
 #include "base/FatalError.h"
 #include "base/OleDate.h"
 #include "support/ManualClock.h"
@@ -42,7 +43,7 @@ QByteArray Numbered(const QList<int>& seconds)
 {
     QByteArray bytes;
     for (const int n : seconds)
-        bytes += Record(1, 1, n).ToBytes();
+        bytes += ScoreRecordCodec::Encode(Record(1, 1, n));
     return bytes;
 }
 
@@ -157,7 +158,7 @@ private slots:
         QCOMPARE(TestSchool().Scores.LoadedLevel[1], qint16(3));
         QCOMPARE(TestSchool().Scores.LoadedSeconds[1], 99999);
         const ScoreRecord read = AppCalls::File().ReadRecord(1);
-        QCOMPARE(read.ToBytes().toHex(), expected.toHex());
+        QCOMPARE(ScoreRecordCodec::Encode(read).toHex(), expected.toHex());
     }
 
     void schoolCodeField_data()
@@ -237,7 +238,7 @@ private slots:
         QFETCH(int, records);
         QByteArray bytes;
         for (int n = 1; n <= records; ++n)
-            bytes += Record(qint16(n % 1000 + 1), qint16(n % 35 + 1), n).ToBytes();
+            bytes += ScoreRecordCodec::Encode(Record(qint16(n % 1000 + 1), qint16(n % 35 + 1), n));
         AppCalls::WriteScoreBytes(bytes);
 
         AppCalls::LoadScoreRecords();
@@ -259,7 +260,7 @@ private slots:
     {
         QByteArray bytes;
         for (int n = 1; n <= 3; ++n)
-            bytes += Record(1, 1, n).ToBytes();
+            bytes += ScoreRecordCodec::Encode(Record(1, 1, n));
         AppCalls::WriteScoreBytes(bytes + QByteArray(20, '\x7f'));
 
         AppCalls::LoadScoreRecords();
@@ -270,7 +271,7 @@ private slots:
         const QByteArray after = FileBytes();
         QCOMPARE(after.size(), 4 * 44);
         QCOMPARE(after.left(3 * 44), bytes);
-        QCOMPARE(after.mid(3 * 44), Record(2, 2, 44).ToBytes());
+        QCOMPARE(after.mid(3 * 44), ScoreRecordCodec::Encode(Record(2, 2, 44)));
         AppCalls::LoadScoreRecords();
         QCOMPARE(TestSchool().Scores.LoadedCount, 4);
         QCOMPARE(TestSchool().Scores.LoadedSeconds[4], 44);
@@ -300,8 +301,9 @@ private slots:
         QFETCH(bool, bestCounted);
         TestSchool().Criteria[2].TargetTime = 60;
         TestSchool().Criteria[2].PointRate = 1;
-        const QByteArray bytes = Record(7, 1, 70).ToBytes() + Record(qint16(pupil), qint16(level), 50, date).ToBytes()
-            + Record(8, 1, 80).ToBytes();
+        const QByteArray bytes = ScoreRecordCodec::Encode(Record(7, 1, 70))
+            + ScoreRecordCodec::Encode(Record(qint16(pupil), qint16(level), 50, date))
+            + ScoreRecordCodec::Encode(Record(8, 1, 80));
         AppCalls::WriteScoreBytes(bytes);
 
         AppCalls::ComputeResultTables();
@@ -322,13 +324,14 @@ private slots:
                     QCOMPARE(TestSchool().Results.TotalPoints(l, p) + TestSchool().Results.AttemptCount(l, p), 0);
 
         AppCalls::File().AppendScoreRecord(Record(9, 1, 90));
-        QCOMPARE(FileBytes(), bytes + Record(9, 1, 90).ToBytes());
+        QCOMPARE(FileBytes(), bytes + ScoreRecordCodec::Encode(Record(9, 1, 90)));
     }
 
     void schoolBestOverPupilsUpTo1000()
     {
-        AppCalls::WriteScoreBytes(Record(1001, 4, 10).ToBytes() + Record(5000, 4, 11).ToBytes() + Record(1000, 4, 30).ToBytes()
-                  + Record(1, 4, 40).ToBytes() + Record(0, 4, 5).ToBytes() + Record(2, 5, 3).ToBytes());
+        AppCalls::WriteScoreBytes(ScoreRecordCodec::Encode(Record(1001, 4, 10)) + ScoreRecordCodec::Encode(Record(5000, 4, 11))
+                                  + ScoreRecordCodec::Encode(Record(1000, 4, 30)) + ScoreRecordCodec::Encode(Record(1, 4, 40))
+                                  + ScoreRecordCodec::Encode(Record(0, 4, 5)) + ScoreRecordCodec::Encode(Record(2, 5, 3)));
         AppCalls::LoadScoreRecords();
         QCOMPARE(TestSchool().Scores.SchoolBestSeconds[4], 30);
         QCOMPARE(TestSchool().Scores.SchoolBestSeconds[5], 3);
@@ -339,7 +342,7 @@ private slots:
     // A reload starts afresh even where the previous load or an attempt lowered a best time.
     void reloadForgetsVanishedBests()
     {
-        AppCalls::WriteScoreBytes(Record(7, 1, 30).ToBytes() + Record(900, 2, 20).ToBytes());
+        AppCalls::WriteScoreBytes(ScoreRecordCodec::Encode(Record(7, 1, 30)) + ScoreRecordCodec::Encode(Record(900, 2, 20)));
         AppCalls::LoadScoreRecords();
         QCOMPARE(TestSchool().Scores.BestSeconds(1, 7), 30);
         TestSession().CurrentPupil = 3;
@@ -348,7 +351,7 @@ private slots:
         AppCalls::RecordAttempt(2);
         QCOMPARE(TestSchool().Scores.BestSeconds(2, 3), 15);
 
-        AppCalls::WriteScoreBytes(Record(8, 1, 40).ToBytes());
+        AppCalls::WriteScoreBytes(ScoreRecordCodec::Encode(Record(8, 1, 40)));
         AppCalls::LoadScoreRecords();
         QVERIFY(BestEverywhereElseEmpty({{1, 8}}));
         QCOMPARE(TestSchool().Scores.SchoolBestSeconds[1], 40);
@@ -382,7 +385,7 @@ private slots:
 
     void readOnlyFileCannotBeAppended()
     {
-        AppCalls::WriteScoreBytes(Record(1, 1, 1).ToBytes());
+        AppCalls::WriteScoreBytes(ScoreRecordCodec::Encode(Record(1, 1, 1)));
         const ReadOnlyFile readOnly(AppCalls::File().Path());
         if (!readOnly.Error.isEmpty())
             QSKIP(qPrintable(readOnly.Error));
@@ -397,7 +400,7 @@ private slots:
             QVERIFY2(e.Message.contains(QDir::toNativeSeparators(AppCalls::File().Path())), qPrintable(e.Message));
         }
         QVERIFY(Waits.isEmpty());
-        QCOMPARE(FileBytes(), Record(1, 1, 1).ToBytes());
+        QCOMPARE(FileBytes(), ScoreRecordCodec::Encode(Record(1, 1, 1)));
     }
 
     // A folder that takes no new file, and no score file in it: said at once, naming the folder.
@@ -427,7 +430,7 @@ private slots:
         // More records than record numbers count: a sparse file, no disk space taken.
         QFile f(AppCalls::File().Path());
         QVERIFY(f.open(QIODevice::WriteOnly));
-        if (!f.resize(qint64(std::numeric_limits<qint32>::max()) * ScoreRecord::Size + ScoreRecord::Size))
+        if (!f.resize(qint64(std::numeric_limits<qint32>::max()) * ScoreRecordCodec::Size + ScoreRecordCodec::Size))
             QSKIP("no sparse file of that size here");
         f.close();
         try {
@@ -676,13 +679,15 @@ private slots:
     // In place: the same file, nothing beside it.
     void rewriteRecordInPlace()
     {
-        AppCalls::WriteScoreBytes(Record(1, 1, 1).ToBytes() + Record(2, 2, 2).ToBytes() + Record(3, 3, 3).ToBytes());
+        AppCalls::WriteScoreBytes(ScoreRecordCodec::Encode(Record(1, 1, 1)) + ScoreRecordCodec::Encode(Record(2, 2, 2))
+                                  + ScoreRecordCodec::Encode(Record(3, 3, 3)));
         struct stat before {};
         QCOMPARE(::stat(QFile::encodeName(File().Path()).constData(), &before), 0);
         ScoreRecord changed = Record(2, 2, 222);
         changed.SpareText4 = "abcde";
         File().WriteRecord(2, changed, Record(2, 2, 2));
-        QCOMPARE(FileBytes(), Record(1, 1, 1).ToBytes() + changed.ToBytes() + Record(3, 3, 3).ToBytes());
+        QCOMPARE(FileBytes(), ScoreRecordCodec::Encode(Record(1, 1, 1)) + ScoreRecordCodec::Encode(changed)
+                                  + ScoreRecordCodec::Encode(Record(3, 3, 3)));
         QCOMPARE(File().ReadRecord(2).SpareText4, QByteArray("abcde"));
         struct stat after {};
         QCOMPARE(::stat(QFile::encodeName(File().Path()).constData(), &after), 0);
@@ -733,7 +738,7 @@ private slots:
     {
         QFETCH(int, operation);
         QFETCH(int, n);
-        const QByteArray bytes = Record(1, 1, 1).ToBytes() + Record(2, 2, 2).ToBytes() + "x";
+        const QByteArray bytes = ScoreRecordCodec::Encode(Record(1, 1, 1)) + ScoreRecordCodec::Encode(Record(2, 2, 2)) + "x";
         AppCalls::WriteScoreBytes(bytes);
         try {
             if (operation == 0)

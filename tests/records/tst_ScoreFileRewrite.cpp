@@ -10,6 +10,7 @@
 #include "records/ScoreBackups.h"
 #include "records/ScoreFile.h"
 #include "records/ScoreJournal.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/SecondsRecords.h"
 #include "support/TestInstallation.h"
 #include "support/WorkerProcesses.h"
@@ -37,7 +38,7 @@ QByteArray Numbered(const QList<int>& seconds)
 {
     QByteArray bytes;
     for (const int n : seconds)
-        bytes += Record(1, n).ToBytes();
+        bytes += ScoreRecordCodec::Encode(Record(1, n));
     return bytes;
 }
 
@@ -174,8 +175,8 @@ class TestScoreFileRewrite : public QObject {
         QFile f(Path());
         QVERIFY(f.open(QIODevice::ReadWrite));
         for (const int s : seconds) {
-            QVERIFY(f.seek(f.size() / ScoreRecord::Size * ScoreRecord::Size));
-            QCOMPARE(f.write(Record(2, s).ToBytes()), qint64(ScoreRecord::Size));
+            QVERIFY(f.seek(f.size() / ScoreRecordCodec::Size * ScoreRecordCodec::Size));
+            QCOMPARE(f.write(ScoreRecordCodec::Encode(Record(2, s))), qint64(ScoreRecordCodec::Size));
         }
     }
 
@@ -236,7 +237,7 @@ private slots:
 
         QCOMPARE(Result(Start(QStringLiteral("remove:1"))), QByteArray("done"));
         QCOMPARE(Result(Start(QStringLiteral("append:6"))), QByteArray("done"));
-        QCOMPARE(Contents(Path()), after.mid(ScoreRecord::Size) + Numbered({6}));
+        QCOMPARE(Contents(Path()), after.mid(ScoreRecordCodec::Size) + Numbered({6}));
         QCOMPARE(Leftovers(), QStringList());
         QCOMPARE(Contents(Install->DataFolder + Backups().last()), after);
     }
@@ -266,7 +267,7 @@ private slots:
         QCOMPARE(Result(Start(QStringLiteral("count"))), QByteArray::number(4 + appends));
         QByteArray expected = Numbered({1, 3, 4, 5});
         for (const int s : late)
-            expected += Record(2, s).ToBytes();
+            expected += ScoreRecordCodec::Encode(Record(2, s));
         QCOMPARE(Contents(Path()), expected);
         QCOMPARE(Leftovers(), QStringList());
     }
@@ -543,7 +544,7 @@ private slots:
         QCOMPARE(Result(Start(QStringLiteral("remove:2"))), QByteArray("done"));
         AppendUnaware({2}); // pupil 2's, at pupil 1's deleted record's moment
         QCOMPARE(Result(Start(QStringLiteral("restore:0"))), QByteArray("done"));
-        QCOMPARE(Contents(Path()), Numbered({1, 2, 3}) + Record(2, 2).ToBytes());
+        QCOMPARE(Contents(Path()), Numbered({1, 2, 3}) + ScoreRecordCodec::Encode(Record(2, 2)));
     }
 
     // Passing copies a killed rewrite left go with the next operation once they are a few minutes
@@ -638,11 +639,11 @@ private slots:
         }();
         const QByteArray bytes = Contents(Path());
         QMap<int, QList<int>> byPupil;
-        for (qsizetype at = 0; at + ScoreRecord::Size <= bytes.size(); at += ScoreRecord::Size) {
-            const ScoreRecord r = ScoreRecord::FromBytes(bytes.constData() + at);
+        for (qsizetype at = 0; at + ScoreRecordCodec::Size <= bytes.size(); at += ScoreRecordCodec::Size) {
+            const ScoreRecord r = ScoreRecordCodec::Decode(bytes.constData() + at);
             byPupil[r.Pupil] << r.Seconds;
         }
-        QCOMPARE(seconds.size(), bytes.size() / ScoreRecord::Size);
+        QCOMPARE(seconds.size(), bytes.size() / ScoreRecordCodec::Size);
         for (const int pupil : {2, 3})
             QCOMPARE(byPupil.value(pupil).size(), AppendsPerWriter);
         QCOMPARE(byPupil.value(4).size(), perWriter);
@@ -729,14 +730,14 @@ private slots:
             QCOMPARE(Result(*p), QByteArray("done"));
 
         const QByteArray bytes = Contents(Path());
-        QCOMPARE(bytes.size(), (Writers * AppendsPerWriter - StressDeletes) * ScoreRecord::Size);
+        QCOMPARE(bytes.size(), (Writers * AppendsPerWriter - StressDeletes) * ScoreRecordCodec::Size);
         // What the deletes took is the first records of their moment, so each writer's survivors are
         // an unbroken run ending with its last append.
         int last[Writers + 1];
         std::fill(std::begin(last), std::end(last), -1);
         int first[Writers + 1] = {};
-        for (qsizetype at = 0; at < bytes.size(); at += ScoreRecord::Size) {
-            const ScoreRecord r = ScoreRecord::FromBytes(bytes.constData() + at);
+        for (qsizetype at = 0; at < bytes.size(); at += ScoreRecordCodec::Size) {
+            const ScoreRecord r = ScoreRecordCodec::Decode(bytes.constData() + at);
             QVERIFY(r.Pupil >= 1 && r.Pupil <= Writers);
             if (last[r.Pupil] < 0)
                 first[r.Pupil] = r.Seconds;

@@ -3,6 +3,7 @@
 #include "support/AppCalls.h"
 #include "records/ScoreFile.h"
 #include "support/TestScopes.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/ManualClock.h"
 #include "support/TestInstallation.h"
 #include <QtTest>
@@ -143,10 +144,10 @@ private slots:
         QFile file(AppCalls::File().Path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
-        QCOMPARE(bytes.size(), Writers * AppendsPerWriter * ScoreRecord::Size);
+        QCOMPARE(bytes.size(), Writers * AppendsPerWriter * ScoreRecordCodec::Size);
         int nextOf[Writers + 1] = {};
-        for (qsizetype at = 0; at < bytes.size(); at += ScoreRecord::Size) {
-            const ScoreRecord r = ScoreRecord::FromBytes(bytes.constData() + at);
+        for (qsizetype at = 0; at < bytes.size(); at += ScoreRecordCodec::Size) {
+            const ScoreRecord r = ScoreRecordCodec::Decode(bytes.constData() + at);
             const QString bad = CheckRecord(r.Date, r.TimeOfDay, r.Pupil, r.Level, r.Seconds);
             QVERIFY2(bad.isEmpty(), qPrintable(bad));
             QCOMPARE(r.Seconds, nextOf[r.Pupil]++);

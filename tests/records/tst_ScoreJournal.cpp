@@ -1,5 +1,6 @@
 #include "records/ScoreJournal.h"
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include <QtTest>
 
 // The journal of a rewrite in place: read back only when whole and unaltered, and the attempts
@@ -16,7 +17,7 @@ class TestScoreJournal : public QObject {
             r.Pupil = 1;
             r.Level = 1;
             r.Seconds = s;
-            bytes += r.ToBytes();
+            bytes += ScoreRecordCodec::Encode(r);
         }
         return bytes;
     }

@@ -5,6 +5,7 @@
 #include "records/PassCriteriaFile.h"
 #include "records/ResultEvaluation.h"
 #include "records/ScoreFile.h"
+#include "records/ScoreRecordCodec.h"
 #include "roster/RosterFile.h"
 #include "setup/Configuration.h"
 #include "support/TestScopes.h"
@@ -27,7 +28,7 @@ inline void WriteScoreRecords(const QList<ScoreRecord>& records)
 {
     QByteArray bytes;
     for (const ScoreRecord& r : records)
-        bytes += r.ToBytes();
+        bytes += ScoreRecordCodec::Encode(r);
     WriteScoreBytes(bytes);
 }
 

@@ -5,6 +5,7 @@
 #include "base/FatalError.h"
 #include "base/OleDate.h"
 #include "records/ScoreFile.h"
+#include "records/ScoreRecordCodec.h"
 #include "roster/RosterFile.h"
 #include "roster/RosterTables.h"
 #include "support/TestInstallation.h"
@@ -35,7 +36,7 @@ void WriteRecords(const QString& path, const std::vector<ScoreRecord>& records)
 {
     QByteArray bytes;
     for (const ScoreRecord& r : records)
-        bytes += r.ToBytes();
+        bytes += ScoreRecordCodec::Encode(r);
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(f.write(bytes), bytes.size());

@@ -7,6 +7,7 @@
 #include "base/OleDate.h"
 #include "records/ScoreFile.h"
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/TestInstallation.h"
 #include <QProcess>
 #include <QtTest>
@@ -36,7 +37,7 @@ QByteArray Bytes(const std::vector<ScoreRecord>& records)
 {
     QByteArray bytes;
     for (const ScoreRecord& r : records)
-        bytes += r.ToBytes();
+        bytes += ScoreRecordCodec::Encode(r);
     return bytes;
 }
 
@@ -208,7 +209,7 @@ private slots:
         } else if (change == QLatin1String("partial")) {
             QFile f(path);
             QVERIFY(f.open(QIODevice::Append));
-            QCOMPARE(f.write(Record(9, 2, 10).ToBytes().left(20)), qint64(20));
+            QCOMPARE(f.write(ScoreRecordCodec::Encode(Record(9, 2, 10)).left(20)), qint64(20));
         } else if (!change.isEmpty()) {
             RunProcess(change);
         }

@@ -1,4 +1,5 @@
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include "base/Cp932.h"
 #include "base/ItemReader.h"
 #include "base/OleDate.h"
@@ -176,15 +177,15 @@ private slots:
         QFile f(DataRoot + "zome2/成績累積データ.dat");
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
-        QCOMPARE(bytes.size() % ScoreRecord::Size, 0);
-        QVERIFY(bytes.size() / ScoreRecord::Size >= 200);
+        QCOMPARE(bytes.size() % ScoreRecordCodec::Size, 0);
+        QVERIFY(bytes.size() / ScoreRecordCodec::Size >= 200);
         const double first = OleDate::FromDate(Today.addDays(-21)), last = OleDate::FromDate(Today);
         int today = 0, timedOut = 0;
         QSet<int> pupils;
         double previous = 0;
-        for (qsizetype at = 0; at < bytes.size(); at += ScoreRecord::Size) {
-            const ScoreRecord r = ScoreRecord::FromBytes(bytes.constData() + at);
-            const QString where = QStringLiteral("record %1").arg(at / ScoreRecord::Size + 1);
+        for (qsizetype at = 0; at < bytes.size(); at += ScoreRecordCodec::Size) {
+            const ScoreRecord r = ScoreRecordCodec::Decode(bytes.constData() + at);
+            const QString where = QStringLiteral("record %1").arg(at / ScoreRecordCodec::Size + 1);
             QVERIFY2(listed.contains(r.Pupil), qPrintable(where));
             QVERIFY2(r.Level >= 1 && r.Level <= 3, qPrintable(where));
             QVERIFY2(r.Date == std::floor(r.Date) && r.Date >= first && r.Date <= last, qPrintable(where));

@@ -1,5 +1,6 @@
 #include "demo/DemoInstallation.h"
 #include "records/ScoreRecord.h"
+#include "records/ScoreRecordCodec.h"
 #include "base/Cp932.h"
 #include "setup/InstallationWriter.h"
 #include "base/FatalError.h"
@@ -211,7 +212,7 @@ DemoInstallation::Summary DemoInstallation::Create(const QString& folder, const 
     QByteArray scores;
     const std::vector<ScoreRecord> records = Attempts(today, latestToday, draw);
     for (const ScoreRecord& r : records)
-        scores += r.ToBytes();
+        scores += ScoreRecordCodec::Encode(r);
     InstallationWriter::WriteBytes(dataFolder + QStringLiteral("成績累積データ.dat"), scores);
     summary.Records = int(records.size());
 

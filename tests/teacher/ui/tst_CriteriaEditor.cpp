@@ -5,6 +5,7 @@
 #include "records/PassCriteriaFile.h"
 #include "records/ScoreRecord.h"
 #include "support/TestScopes.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/AppCalls.h"
 #include "support/Screens.h"
 #include "support/TestInstallation.h"
@@ -178,7 +179,7 @@ private slots:
         AppCalls::LoadPassCriteria();
         QByteArray scores;
         for (const ScoreRecord& r : {Record(1, 1, 1500), Record(2, 1, 45), Record(2, 1, 47), Record(3, 2, 60)})
-            scores += r.ToBytes();
+            scores += ScoreRecordCodec::Encode(r);
         QFile f(AppCalls::File().Path());
         QVERIFY(f.open(QIODevice::WriteOnly));
         QCOMPARE(f.write(scores), scores.size());

@@ -6,6 +6,7 @@
 #include "base/ui/SystemSheetPrinter.h"
 #include "records/ScoreRecord.h"
 #include "support/TestScopes.h"
+#include "records/ScoreRecordCodec.h"
 #include "support/AppCalls.h"
 #include "support/ManualClock.h"
 #include "support/ReadOnlyFile.h"
@@ -57,7 +58,7 @@ QByteArray Bytes(const std::vector<ScoreRecord>& records)
 {
     QByteArray bytes;
     for (const ScoreRecord& r : records)
-        bytes += r.ToBytes();
+        bytes += ScoreRecordCodec::Encode(r);
     return bytes;
 }
 
