@@ -104,8 +104,8 @@ int main(int argc, char** argv)
         if (!drill || !QTest::qWaitForWindowExposed(drill))
             qFatal("drill screen not shown");
         for (int problem = 1; problem < 10; ++problem)
-            QTest::keyClicks(drill, Answer(drill->Model().Problem));
-        QString last = Answer(drill->Model().Problem);
+            QTest::keyClicks(drill, Answer(drill->Model().Problem()));
+        QString last = Answer(drill->Model().Problem());
         last.chop(1);
         QTest::keyClicks(drill, last);
         QCoreApplication::processEvents();

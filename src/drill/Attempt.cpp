@@ -5,7 +5,7 @@
 void Attempt::Start(AttemptState& state)
 {
     state.SolvedCount = 0;
-    state.ConfirmState = 0;
+    state.ConfirmState = ConfirmStep::Normal;
     state.Judging = false;
     state.AttemptFinished = false;
     state.EndingStarted = false;
@@ -16,7 +16,12 @@ void Attempt::Activate(AttemptState& state)
 {
     state.AttemptFinished = false;
     state.EndingStarted = false;
-    state.Verdict = 0;
+    state.Verdict = Verdict::Unjudged;
+}
+
+bool Attempt::IsEnding(const AttemptState& state)
+{
+    return state.EndingStarted || state.AttemptFinished || state.TimedOut;
 }
 
 bool Attempt::BeginEnding(AttemptState& state)

@@ -21,6 +21,8 @@ public:
     // The drill screen's setup, each time it becomes active: not finished, not ending, no verdict.
     // Together with Start this is the whole reset; an attempt that is already ending never reaches it.
     static void Activate(AttemptState& state);
+    // Ending, finished or timed out: coming back to the drill screen must not start it again.
+    static bool IsEnding(const AttemptState& state);
     // Marks the attempt as ending. False when it already was: a time-out tick that arrives while
     // the last answer is processed must not end the attempt twice.
     static bool BeginEnding(AttemptState& state);

@@ -1,4 +1,6 @@
 #pragma once
+#include "drill/ConfirmStep.h"
+#include "drill/Verdict.h"
 #include <QtGlobal>
 
 // The state of the attempt that runs now: what the drill, its clock and the end of the attempt
@@ -6,9 +8,9 @@
 struct AttemptState {
     qint16 ProblemsPerAttempt = 0;
     qint32 SolvedCount = 0;
-    qint16 Verdict = 0;            // 0 none, 1 correct, 2 wrong
+    ::Verdict Verdict = ::Verdict::Unjudged; // Wrong while a wrong answer waits for the two "+"
     bool Judging = false;
-    qint16 ConfirmState = 0;       // 0 normal, 1 after a wrong answer, 2 after the first "+"
+    ConfirmStep ConfirmState = ConfirmStep::Normal;
     bool AttemptFinished = false;
     bool EndingStarted = false;
     bool TimedOut = false;

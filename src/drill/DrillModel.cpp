@@ -1,8 +1,8 @@
 #include "drill/DrillModel.h"
 #include "drill/Attempt.h"
+#include "drill/ProblemDrawing.h"
 #include "base/Clock.h"
 #include "base/Limits.h"
-#include "base/RandomSource.h"
 #include "records/ResultTables.h"
 #include "sound/SoundCues.h"
 #include <algorithm>
@@ -10,26 +10,33 @@
 
 namespace {
 constexpr int SecondsPerDay = 86400;
-// A random source that keeps giving rejected draws must not hang the screen; a uniform one
-// needs more than a few dozen tries with vanishing chance.
-constexpr int MaxDraws = 1000;
 } // namespace
 
-DrillModel::DrillModel(AttemptState& state) : State(state)
-{
-    for (int i = 10; i <= 39; ++i)
-        MarkerShown[std::size_t(i)] = true;
-    CellColour.fill(InputColour);
-}
+DrillModel::DrillModel(AttemptState& state) : State(state) {}
 
 DrillModel::~DrillModel()
 {
     *Alive = false;
 }
 
+int DrillModel::Level() const
+{
+    return std::clamp<int>(In.Level, 0, Limits::LastLevel);
+}
+
+bool DrillModel::LevelInUse() const
+{
+    return In.Catalogue->LevelInUse[std::size_t(Level())];
+}
+
 const PassCriteria& DrillModel::LevelCriteria() const
 {
     return (*In.Criteria)[std::size_t(Level())];
+}
+
+bool DrillModel::HintsOn() const
+{
+    return In.Level == 1;
 }
 
 void DrillModel::PlayCue(void (SoundCues::*cue)())
@@ -38,139 +45,54 @@ void DrillModel::PlayCue(void (SoundCues::*cue)())
         (Cues->*cue)();
 }
 
-int DrillModel::Level() const
-{
-    return std::clamp<int>(In.Level, 0, Limits::LastLevel);
-}
-
-bool DrillModel::HintsOn() const
-{
-    return In.Level == 1;
-}
-
-int DrillModel::GreatestCommonDivisor(int first, int second)
-{
-    int x = first;
-    int y = second;
-    if (first < second)
-        std::swap(x, y);
-    if (y <= 0)
-        return x;
-    for (;;) {
-        const int t = y;
-        y = x % y;
-        if (y == 0)
-            return t;
-        x = t;
-    }
-}
-
-double DrillModel::NumericValue(const QString& text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    QString number;
-    if (i < n && (text[i] == u'-' || text[i] == u'+'))
-        number += text[i++];
-    bool digits = false;
-    auto takeDigits = [&] {
-        while (i < n && text[i] >= u'0' && text[i] <= u'9') {
-            number += text[i++];
-            digits = true;
-        }
-    };
-    takeDigits();
-    if (i < n && text[i] == u'.') {
-        number += text[i++];
-        takeDigits();
-    }
-    if (!digits)
-        return 0;
-    if (number.endsWith(u'.'))
-        number.chop(1);
-    return number.toDouble();
-}
-
-QString DrillModel::HintFor(int cell)
-{
-    switch (cell) {
-    case 5: return QStringLiteral("①分母の最大公約数を求める");
-    case 6: return QStringLiteral("②分母を最大公約数でわる");
-    case 7: return QStringLiteral("③分母を最大公約数でわる");
-    case 8: return QStringLiteral("④２つをかける（どちらでもよい）");
-    case 9: return QStringLiteral("⑤２つをかける");
-    case 11: return QStringLiteral("⑥２つをかける");
-    default: return QString();
-    }
-}
-
-int DrillModel::NextAsked(int from) const
-{
-    // Forward with wrap-around; every problem has asked cells, but stop after one round anyway.
-    int cell = from;
-    for (int step = 0; step <= CellCount; ++step) {
-        ++cell;
-        if (cell > CellCount)
-            cell = 1;
-        if (Problem.IsAsked(cell))
-            return cell;
-    }
-    return from;
-}
-
-int DrillModel::PreviousAsked(int from) const
-{
-    int cell = from;
-    for (int step = 0; step <= CellCount; ++step) {
-        --cell;
-        if (cell < 1)
-            cell = CellCount;
-        if (Problem.IsAsked(cell))
-            return cell;
-    }
-    return from;
-}
-
-int DrillModel::FirstAsked() const
-{
-    return NextAsked(0);
-}
-
-void DrillModel::SetCellText(int cell, const QString& text)
-{
-    CellText[std::size_t(cell)] = text;
-    // Cell 10 always shows the common denominator typed into cell 8.
-    if (cell == 8)
-        CellText[10] = text;
-}
-
-void DrillModel::Recolour()
-{
-    for (int cell = 1; cell <= CellCount; ++cell)
-        CellColour[std::size_t(cell)] = Problem.Given[std::size_t(cell)] ? GivenColour : InputColour;
-    CellColour[10] = MirrorColour;
-}
-
-void DrillModel::Highlight()
-{
-    CellColour[std::size_t(CursorCell)] = CursorColour;
-    CurrentText = CellText[std::size_t(CursorCell)];
-}
-
-bool DrillModel::IsWrong(int cell) const
-{
-    return NumericValue(CellText[std::size_t(cell)]) != Problem.Expected[std::size_t(cell)].toDouble();
-}
-
 void DrillModel::Notify()
 {
     Call(Changed);
 }
 
+// ---- what the screen shows
+
+QColor DrillModel::CellColour(int cell) const
+{
+    switch (Cells.RoleOf(cell)) {
+    case AnswerCells::Role::Given: return GivenColour;
+    case AnswerCells::Role::Cursor: return CursorColour;
+    case AnswerCells::Role::Wrong: return WrongColour;
+    case AnswerCells::Role::Mirror: return MirrorColour;
+    case AnswerCells::Role::Input: break;
+    }
+    return InputColour;
+}
+
+QColor DrillModel::CellDigitColour(int cell) const
+{
+    return Cells.RoleOf(cell) == AnswerCells::Role::Cursor ? CursorDigitColour : DigitColour;
+}
+
+QString DrillModel::MinutesText() const
+{
+    return QStringLiteral("起動後%1分").arg(Minutes);
+}
+
+QString DrillModel::TodayText() const
+{
+    return QStringLiteral("本日%1回目").arg(Today);
+}
+
+QString DrillModel::ThisLevelText() const
+{
+    return QStringLiteral("このレベル%1回目").arg(ThisLevel);
+}
+
+QString DrillModel::RemainingText() const
+{
+    return QStringLiteral("残り%1問").arg(Remaining);
+}
+
 void DrillModel::ShowRemaining()
 {
     const AttemptState& s = State;
-    RemainingFigure = QString::number(s.ProblemsPerAttempt - s.SolvedCount);
+    Remaining = QString::number(s.ProblemsPerAttempt - s.SolvedCount);
 }
 
 QString DrillModel::MinutesSinceLogin() const
@@ -182,195 +104,171 @@ QString DrillModel::MinutesSinceLogin() const
     return QString::number(seconds / 60);
 }
 
-// ---- problems
-
-int DrillModel::DrawDigit()
+void DrillModel::ShowHint()
 {
-    const double r = Random->Next();
-    return std::clamp(int(r * 4 + 2), 2, 5);
+    const int cursor = Cells.Cursor();
+    HintText = AnswerCells::HintFor(std::clamp(cursor, 0, CellCount));
+    for (int line = 1; line <= AnswerCells::GuideLineCount; ++line)
+        GuideLines[std::size_t(line)] = AnswerCells::GuideLineFor(cursor, line);
 }
+
+// ---- problems
 
 void DrillModel::MakeProblem()
 {
-    AttemptState& s = State;
-    if (s.TimedOut || s.AttemptFinished || s.Judging)
+    if (Blocked())
         return;
-    const bool stepsSkipped = In.Level == 3;
-
-    auto numerator = [this](int denominator) {
-        const double r = Random->Next();
-        return std::clamp(int((denominator - 1) * r + 1), 1, denominator - 1);
-    };
-    int a = 0, b = 0, c = 0, d1 = 0, n1 = 0, d2 = 0, n2 = 0, g = 0;
-    for (int draw = 0;; ++draw) {
-        a = DrawDigit();
-        b = DrawDigit();
-        c = DrawDigit();
-        if (draw >= MaxDraws) {
-            b = 2;
-            c = 3;
-        }
-        d1 = a * b;
-        n1 = numerator(d1);
-        d2 = a * c;
-        n2 = numerator(d2);
-        g = GreatestCommonDivisor(d1, d2);
-        if (d1 != d2 && g != d1 && g != d2)
-            break;
-    }
-
-    FractionProblem& p = Problem;
-    const int q1 = d1 / g;
-    const int q2 = d2 / g;
-    const int values[12] = {0, d1, n1, d2, n2, g, q1, q2, g * q1 * q2, n1 * q2, 0, n2 * q1};
-    for (int cell = 1; cell <= CellCount; ++cell)
-        p.Expected[std::size_t(cell)] = cell == 10 ? QString() : QString::number(values[cell]);
-    for (int cell : {1, 2, 3, 4, 10})
-        p.Given[std::size_t(cell)] = true;
-    if (stepsSkipped)
-        for (int cell : {5, 6, 7})
-            p.Skipped[std::size_t(cell)] = true;
-
-    CursorCell = FirstAsked();
-    for (int cell = 1; cell <= CellCount; ++cell) {
-        const auto i = std::size_t(cell);
-        TwinText[i] = p.Expected[i];
-        TwinShown[i] = false;
-        CellShown[i] = !p.Skipped[i];
-        if (p.Given[i]) {
-            CellColour[i] = GivenColour;
-            SetCellText(cell, p.Expected[i]);
-        } else {
-            CellColour[i] = InputColour;
-            SetCellText(cell, QString());
-        }
-    }
-    CellColour[10] = MirrorColour;
-    for (int cell = 1; cell <= CellCount; ++cell)
-        HintText[std::size_t(cell)] = HintFor(cell);
-    CellColour[std::size_t(CursorCell)] = CursorColour;
+    Cells.Start(ProblemDrawing::Draw(*Random, In.Level == 3));
     if (HintsOn()) {
-        HintShown = true;
+        HintIsShown = true;
         ShowHint();
     }
     Notify();
 }
 
-// ---- answer entry
+// ---- what the pupil does
 
-void DrillModel::KeyPress(int code)
+bool DrillModel::Blocked() const
+{
+    const AttemptState& s = State;
+    return s.TimedOut || s.AttemptFinished || s.Judging;
+}
+
+bool DrillModel::StartConfirmOver()
 {
     AttemptState& s = State;
-    if (s.TimedOut || s.AttemptFinished || s.Judging)
-        return;
-    const std::shared_ptr<bool> alive = Alive;
+    if (s.ConfirmState == ConfirmStep::Normal)
+        return false;
+    s.ConfirmState = ConfirmStep::AfterWrongAnswer;
+    Notify();
+    return true;
+}
 
-    if (s.ConfirmState >= 1) {
-        if (code == PlusKey && s.ConfirmState == 1)
-            s.ConfirmState = 2;
-        else if (code == PlusKey && s.ConfirmState == 2)
-            Confirm();
-        else
-            s.ConfirmState = 1;
-        Notify();
-        return;
-    }
-
-    if (code == SpaceKey) {
-        Recolour();
-        if (CursorCell == CellCount) {
-            s.Judging = true;
-            Judge();
-            AfterJudgement();
-            s.Judging = false;
-            if (*alive)
-                Notify();
-            return;
-        }
-        CursorCell = NextAsked(CursorCell);
-        if (HintsOn())
-            ShowHint();
-        Highlight();
-    } else if (code == BackspaceKey) {
-        if (!CurrentText.isEmpty()) {
-            CurrentText.chop(1);
-            SetCellText(CursorCell, CurrentText);
-        }
-        Notify();
-        return;
-    }
-
-    if (CurrentText.size() >= 3)
+void DrillModel::WarnIfFull()
+{
+    if (Cells.IsFull())
         PlayCue(&SoundCues::Warning);
-    else if (code >= 42 && code <= 57 && code != PlusKey) {
-        CurrentText += QChar(code);
-        SetCellText(CursorCell, CurrentText);
-    }
-    Notify();
 }
 
-void DrillModel::KeyDown(int code)
+void DrillModel::Type(QChar character)
 {
-    switch (code) {
-    case LeftKey:
-    case RightKey:
-        CursorCell = code == LeftKey ? PreviousAsked(CursorCell) : NextAsked(CursorCell);
-        Recolour();
-        Highlight();
-        if (HintsOn())
-            ShowHint();
-        break;
-    case UpKey:
-        for (int cell = 1; cell <= CellCount; ++cell)
-            if (Problem.IsAsked(cell))
-                SetCellText(cell, QString());
-        CursorCell = FirstAsked();
-        Recolour();
-        Highlight();
-        break;
-    case DownKey:
-        SetCellText(CursorCell, QString());
-        CurrentText.clear();
-        break;
-    default:
+    if (Blocked() || StartConfirmOver())
         return;
-    }
+    if (Cells.IsFull())
+        PlayCue(&SoundCues::Warning);
+    else if (AnswerCells::Takes(character))
+        Cells.Append(character);
     Notify();
 }
 
-// ---- judging and hints
+void DrillModel::Erase()
+{
+    if (Blocked() || StartConfirmOver())
+        return;
+    Cells.EraseLast();
+    Notify();
+}
 
-void DrillModel::Judge()
+void DrillModel::Accept()
 {
     AttemptState& s = State;
-    if (s.TimedOut || s.AttemptFinished) {
+    if (Blocked() || StartConfirmOver())
+        return;
+    if (Cells.OnLastCell()) {
+        const std::shared_ptr<bool> alive = Alive;
+        Cells.ClearMarks();
+        s.Judging = true;
+        AfterJudgement(Judge());
         s.Judging = false;
+        if (*alive)
+            Notify();
         return;
     }
-    s.Verdict = 1;
-    for (int cell = 1; cell <= CellCount; ++cell) {
-        if (Problem.IsAsked(cell) && IsWrong(cell)) {
-            s.Verdict = 2;
-            return;
-        }
+    Cells.Move(Direction::Right);
+    if (HintsOn())
+        ShowHint();
+    WarnIfFull();
+    Notify();
+}
+
+void DrillModel::Acknowledge()
+{
+    AttemptState& s = State;
+    if (Blocked())
+        return;
+    switch (s.ConfirmState) {
+    case ConfirmStep::Normal:
+        // Not after a wrong answer "+" is a key like any other the cells do not take.
+        WarnIfFull();
+        break;
+    case ConfirmStep::AfterWrongAnswer:
+        s.ConfirmState = ConfirmStep::AfterFirstPlus;
+        break;
+    case ConfirmStep::AfterFirstPlus:
+        Confirm();
+        break;
+    }
+    Notify();
+}
+
+void DrillModel::Move(Direction direction)
+{
+    Cells.Move(direction);
+    if (HintsOn())
+        ShowHint();
+    Notify();
+}
+
+void DrillModel::ClearCell()
+{
+    Cells.ClearCursorCell();
+    Notify();
+}
+
+void DrillModel::ClearAll()
+{
+    Cells.ClearAnswers();
+    Notify();
+}
+
+void DrillModel::TypeText(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    char16_t c = text.at(0).unicode();
+    // An input method may deliver full-width characters; the cells take their ASCII forms.
+    if (c >= 0xFF01 && c <= 0xFF5E)
+        c = char16_t(c - 0xFEE0);
+    else if (c == 0x3000)
+        c = u' ';
+    switch (c) {
+    case u'\b': Erase(); return;
+    case u' ': Accept(); return;
+    case u'+': Acknowledge(); return;
+    default:
+        if (c < 128)
+            Type(QChar(c));
     }
 }
 
-void DrillModel::AfterJudgement()
+// ---- judging
+
+Verdict DrillModel::Judge() const
+{
+    return Cells.AnyAskedWrong() ? Verdict::Wrong : Verdict::Correct;
+}
+
+void DrillModel::AfterJudgement(Verdict verdict)
 {
     AttemptState& s = State;
-    if (s.TimedOut || s.AttemptFinished)
-        return;
     const std::shared_ptr<bool> alive = Alive;
 
-    if (s.Verdict == 1) {
-        s.Verdict = 0;
+    if (verdict == Verdict::Correct) {
         PlayCue(&SoundCues::Correct);
         ++s.SolvedCount;
         ShowRemaining();
         if (s.SolvedCount < s.ProblemsPerAttempt) {
             s.Judging = false;
-            CurrentText.clear();
             MakeProblem();
         } else {
             Call(StopClock);
@@ -381,24 +279,17 @@ void DrillModel::AfterJudgement()
         return;
     }
 
-    HintShown = false;
-    s.ConfirmState = 1;
-    for (int cell = 1; cell <= CellCount; ++cell) {
-        if (Problem.IsAsked(cell) && IsWrong(cell)) {
-            CellColour[std::size_t(cell)] = WrongColour;
-            TwinShown[std::size_t(cell)] = true;
-        }
-    }
-    if (Problem.IsAsked(8) && IsWrong(8)) {
-        TwinText[10] = TwinText[8];
-        TwinShown[10] = true;
-    }
+    HintIsShown = false;
+    s.ConfirmState = ConfirmStep::AfterWrongAnswer;
+    s.Verdict = Verdict::Wrong;
+    Cells.MarkWrong();
+    // The marks are on screen before the cue sounds.
     Notify();
     Call(ProcessEvents);
     if (!*alive)
         return;
     PlayCue(&SoundCues::Wrong);
-    ConfirmPromptShown = true;
+    PromptShown = true;
     s.SolvedCount = std::max(0, s.SolvedCount - 1);
     ShowRemaining();
     s.Judging = false;
@@ -408,87 +299,60 @@ void DrillModel::AfterJudgement()
 void DrillModel::Confirm()
 {
     AttemptState& s = State;
-    s.ConfirmState = 0;
-    CurrentText.clear();
-    ConfirmPromptShown = false;
+    s.ConfirmState = ConfirmStep::Normal;
+    s.Verdict = Verdict::Unjudged;
+    PromptShown = false;
     MakeProblem();
-    for (int cell = 1; cell <= CellCount; ++cell) {
-        const auto i = std::size_t(cell);
-        if (!Problem.Given[i]) {
-            CellColour[i] = InputColour;
-            SetCellText(cell, QString());
-        }
-        TwinShown[i] = false;
-    }
-    CursorCell = FirstAsked();
-    CellColour[std::size_t(CursorCell)] = CursorColour;
     Notify();
 }
 
-void DrillModel::ShowHint()
+// ---- attempt timing
+
+bool DrillModel::Activate()
 {
-    HintLabelText = HintText[std::size_t(std::clamp(CursorCell, 0, CellCount))];
-    GuideLineShown.fill(false);
-    switch (CursorCell) {
-    case 8:
-        GuideLineShown[3] = true;
-        GuideLineShown[4] = true;
-        break;
-    case 9:
-        GuideLineShown[2] = true;
-        break;
-    case 11:
-        GuideLineShown[1] = true;
-        break;
-    default:
-        break;
-    }
+    if (Attempt::IsEnding(State))
+        return false;
+    Activated = true;
+    WasInactive = false;
+    return true;
 }
 
-// ---- attempt timing
+void DrillModel::Begin()
+{
+    SetUpAttempt();
+    SetProblemCount();
+    StartTiming();
+    MakeProblem();
+}
 
 void DrillModel::SetUpAttempt()
 {
     AttemptState& s = State;
     Attempt::Activate(s);
-    CurrentText.clear();
 
     const int level = Level();
     const int pupil = std::clamp<int>(In.Pupil, 0, Limits::MaxPupil);
-    const PassCriteria& criteria = LevelCriteria();
-    auto clampToTrack = [this](double width) { return std::clamp(width, 0.0, TrackWidth); };
-    if (In.Catalogue->LevelInUse[std::size_t(level)]) {
-        s.TimeLimit = criteria.LowestTime * 5;
-        SecondsFigure = QStringLiteral("0");
-        // A level without a lowest time has no time to run: the bar stays empty and the first
-        // tick ends the attempt.
-        s.BarScale = s.TimeLimit > 0 ? TrackWidth / s.TimeLimit : 0;
-        ElapsedBarWidth = 0;
-        TargetZoneWidth = clampToTrack(criteria.TargetTime * s.BarScale);
-        LowestZoneWidth = clampToTrack(criteria.LowestTime * s.BarScale);
-        LowestZoneShown = true;
-    } else {
-        SecondsFigure = QString::number(s.TimeLimit);
-        s.BarScale = s.TimeLimit > 0 ? TrackWidth / s.TimeLimit : 0;
-        TargetZoneWidth = TrackWidth;
-        ElapsedBarWidth = 0;
-        LowestZoneShown = false;
-    }
+    if (LevelInUse())
+        Bar.SetUp(LevelCriteria());
+    else
+        Bar.SetUpWithoutLevel(s.TimeLimit);
+    s.TimeLimit = Bar.TimeLimit();
+    s.BarScale = Bar.Scale();
 
-    Title = In.ProgramTitle;
-    TitlePointSize = In.ProgramTitle.size() > 9 ? 14 : 16.8;
-    PupilText = In.PupilName.trimmed();
-    LevelText = In.Catalogue->LevelName[std::size_t(level)];
+    TitleText = In.ProgramTitle;
+    TitleSize = In.ProgramTitle.size() > 9 ? 14 : 16.8;
+    Pupil = In.PupilName.trimmed();
+    LevelName = In.Catalogue->LevelName[std::size_t(level)];
     const int todayOnLevel = int(In.Results->TodayCount(level, pupil));
     s.TodayTotal = In.Results->TodayTotal(pupil);
-    SchoolText = In.SchoolName;
-    MinutesFigure = MinutesSinceLogin();
+    School = In.SchoolName;
+    Minutes = MinutesSinceLogin();
     if (In.Catalogue->IsPractice(level)) {
-        TodayFigure = QStringLiteral("－");
-        ThisLevelFigure = QStringLiteral("－");
+        Today = QStringLiteral("－");
+        ThisLevel = QStringLiteral("－");
     } else {
-        TodayFigure = QString::number(s.TodayTotal + 1);
-        ThisLevelFigure = QString::number(todayOnLevel + 1);
+        Today = QString::number(s.TodayTotal + 1);
+        ThisLevel = QString::number(todayOnLevel + 1);
     }
     Notify();
 }
@@ -515,54 +379,28 @@ void DrillModel::Tick()
 {
     AttemptState& s = State;
     const std::shared_ptr<bool> alive = Alive;
-    const qint64 ms = std::max<qint64>(0, TheClock->MonotonicMs() - s.StartMonotonicMs);
-    // Halves to even, as the default rounding mode does.
-    const int elapsed = int(std::nearbyint(ms / 1000.0));
+    const int elapsed = TimeBar::ElapsedSeconds(TheClock->MonotonicMs() - s.StartMonotonicMs);
     s.ElapsedSeconds = elapsed;
-
-    auto hideRow = [this, elapsed](int first, int reference) {
-        if (reference >= elapsed)
-            for (int i = 0; i <= std::min(9, elapsed - reference + 9); ++i)
-                MarkerShown[std::size_t(first + i)] = false;
-    };
-    const PassCriteria& criteria = LevelCriteria();
-    hideRow(10, BestReference);
-    hideRow(20, YourBestReference);
-    hideRow(30, criteria.TargetTime);
-    if (criteria.LowestTime >= elapsed)
-        for (int i = 0; i <= 9; ++i)
-            if (criteria.LowestTime - i == elapsed)
-                MarkerShown[std::size_t(39 - i)] = false;
-
-    if (In.Catalogue->LevelInUse[std::size_t(Level())]) {
-        SecondsFigure = QString::number(elapsed);
-        if (elapsed < s.TimeLimit)
-            ElapsedBarWidth = elapsed * s.BarScale;
-    }
+    Bar.Show(elapsed, LevelCriteria(), LevelInUse());
     Notify();
     Call(ProcessEvents);
     if (!*alive)
         return;
 
-    if (elapsed < s.TimeLimit) {
-        ElapsedBarWidth = elapsed * s.BarScale;
-    } else {
-        ElapsedBarWidth = TrackWidth;
-        // TimedOut too: a tick queued before the clock stopped must not end the attempt again.
-        if (!s.EndingStarted && !s.AttemptFinished && !s.Judging && !s.TimedOut) {
-            s.TimedOut = true;
-            Call(StopClock);
-            Notify();
-            Call(EndAttempt);
-            if (!*alive)
-                return;
-        }
+    // TimedOut too: a tick queued before the clock stopped must not end the attempt again.
+    if (Bar.Reach(elapsed) && !s.EndingStarted && !s.AttemptFinished && !s.Judging && !s.TimedOut) {
+        s.TimedOut = true;
+        Call(StopClock);
+        Notify();
+        Call(EndAttempt);
+        if (!*alive)
+            return;
     }
     Notify();
 }
 
 void DrillModel::MinuteTick()
 {
-    MinutesFigure = MinutesSinceLogin();
+    Minutes = MinutesSinceLogin();
     Notify();
 }

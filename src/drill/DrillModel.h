@@ -1,7 +1,10 @@
 #pragma once
+#include "drill/AnswerCells.h"
 #include "drill/AttemptState.h"
-#include "drill/FractionProblem.h"
+#include "drill/Direction.h"
 #include "drill/LevelCatalogue.h"
+#include "drill/TimeBar.h"
+#include "drill/Verdict.h"
 #include "records/PassCriteria.h"
 #include <QColor>
 #include <QString>
@@ -14,23 +17,24 @@ class RandomSource;
 class SoundCues;
 struct ResultTables;
 
-// The drill without its widgets: problems, the cells as the pupil fills them, judging, hints,
-// the header figures and the attempt clock. The screen shows what is here and calls in with keys
-// and ticks; the model calls out through the callbacks. Sizes of the time bar are in twips.
-// It writes the attempt's state into the AttemptState it was made with.
+// The drill screen's presenter: it draws the problems, takes what the pupil does as named actions,
+// judges, and computes every text, colour and shown flag of the screen, which renders them when
+// told that something changed. The answer cells and the time bar keep their own state; the
+// attempt's state shared with the rest of the program is written into the AttemptState it was
+// made with. It calls out through the callbacks.
 class DrillModel {
 public:
-    static constexpr int CellCount = FractionProblem::CellCount;
+    static constexpr int CellCount = AnswerCells::Count;
     static constexpr int ProblemsPerAttempt = 10;
-
-    // Character codes and navigation key codes the handlers understand.
-    enum Key { BackspaceKey = 8, SpaceKey = 32, PlusKey = 43, LeftKey = 37, UpKey = 38, RightKey = 39, DownKey = 40 };
 
     inline static const QColor GivenColour{255, 255, 192};
     inline static const QColor InputColour{128, 255, 128};
     inline static const QColor CursorColour{0, 192, 0};
     inline static const QColor WrongColour{255, 128, 128};
     inline static const QColor MirrorColour{255, 255, 255}; // cell 10
+    // The digits: light on the dark cursor colour, dark elsewhere.
+    inline static const QColor DigitColour{40, 70, 40};
+    inline static const QColor CursorDigitColour{255, 255, 255};
 
     // What the drill reads: who works on which level, and the tables it takes its figures from.
     struct Setting {
@@ -56,70 +60,92 @@ public:
     RandomSource* Random = nullptr;
     SoundCues* Cues = nullptr; // none: silent
 
-    // Screen activation, in this order.
+    // The screen's activation. The attempt begins when the screen is first shown, and again each
+    // time the pupil comes back to it after it lost the front; never once it is ending.
+    bool BeginsWhenShown() const { return !Activated; }
+    void FrontLost() { WasInactive = Activated; }
+    bool BeginsOnReturn() const { return WasInactive; }
+    // False when the attempt is ending; otherwise the screen counts as active from now on, and
+    // Begin is to follow.
+    bool Activate();
+    // Runs the four steps below, in this order.
+    void Begin();
     void SetUpAttempt();
     void SetProblemCount();
     void StartTiming();
+    // A new problem, unless the attempt has ended or an answer is being judged.
     void MakeProblem();
 
-    // Key press with a character code, key down with a navigation code.
-    void KeyPress(int code);
-    void KeyDown(int code);
+    // What the pupil does. Type, Erase, Accept and Acknowledge do nothing once the attempt has
+    // ended or while an answer is being judged, and after a wrong answer the first three start the
+    // two "+" over; the others work at any time. Type and Acknowledge sound the warning on a full
+    // cursor cell, Accept on a full cell it moves to.
 
-    void Judge();
-    void AfterJudgement();
-    // The second "+" after a wrong answer.
-    void Confirm();
-    void ShowHint();
+    // A character into the cursor cell; digits and * - . / , are taken, any other is dropped.
+    void Type(QChar character);
+    // Takes back the last character of the cursor cell (backspace).
+    void Erase();
+    // Done with the cursor cell (space): on to the next asked cell, or on the last one the
+    // problem is judged.
+    void Accept();
+    // "+": after a wrong answer, the second one brings the next problem.
+    void Acknowledge();
+    // The cursor to the previous or next asked cell (arrows).
+    void Move(Direction direction);
+    // Empties the cursor cell (down arrow).
+    void ClearCell();
+    // Empties every asked cell and goes back to the first (up arrow).
+    void ClearAll();
+    // A character key's text as the keyboard or an input method delivered it: its first
+    // character counts, full-width forms as their ASCII ones; a space, backspace or "+" does what
+    // its key does, another ASCII character is typed, anything else is dropped.
+    void TypeText(const QString& text);
 
     // The one-second and the ten-second clocks.
     void Tick();
     void MinuteTick();
 
-    static int GreatestCommonDivisor(int first, int second);
-    // The number a cell's text begins with; 0 when it begins with none.
-    static double NumericValue(const QString& text);
-    static QString HintFor(int cell);
+    // The problem and its cells
+    const FractionProblem& Problem() const { return Cells.Problem(); }
+    int CursorCell() const { return Cells.Cursor(); }
+    const QString& CurrentText() const { return Cells.CurrentText(); }
+    const QString& CellText(int cell) const { return Cells.Text(cell); }
+    QColor CellColour(int cell) const;
+    QColor CellDigitColour(int cell) const;
+    bool CellShown(int cell) const { return Cells.Shown(cell); }
+    const QString& TwinText(int cell) const { return Cells.TwinText(cell); }
+    bool TwinShown(int cell) const { return Cells.TwinShown(cell); }
 
-    // Problem and cells
-    FractionProblem Problem;
-    int CursorCell = 0;
-    QString CurrentText;
-    std::array<QString, 12> CellText;
-    std::array<QColor, 12> CellColour;
-    std::array<bool, 12> CellShown{};
-    std::array<QString, 12> TwinText;
-    std::array<bool, 12> TwinShown{};
-    std::array<QString, 12> HintText;
+    // The hint, guide lines 1–4 and the confirmation prompt
+    const QString& HintLabelText() const { return HintText; }
+    bool HintShown() const { return HintIsShown; }
+    bool GuideLineShown(int line) const { return GuideLines[std::size_t(line)]; }
+    bool ConfirmPromptShown() const { return PromptShown; }
 
-    // Hint, guide lines 1–4 and the confirmation prompt
-    QString HintLabelText = QStringLiteral("通分しなさい");
-    bool HintShown = false;
-    std::array<bool, 5> GuideLineShown{};
-    bool ConfirmPromptShown = false;
+    // The header
+    const QString& Title() const { return TitleText; }
+    double TitlePointSize() const { return TitleSize; }
+    const QString& PupilText() const { return Pupil; }
+    const QString& LevelText() const { return LevelName; }
+    const QString& SchoolText() const { return School; }
+    const QString& MinutesFigure() const { return Minutes; }
+    const QString& TodayFigure() const { return Today; }
+    const QString& ThisLevelFigure() const { return ThisLevel; }
+    const QString& RemainingFigure() const { return Remaining; }
+    QString MinutesText() const;
+    QString TodayText() const;
+    QString ThisLevelText() const;
+    QString RemainingText() const;
 
-    // Header
-    QString Title;
-    double TitlePointSize = 16.8;
-    QString PupilText;
-    QString LevelText;
-    QString SchoolText;
-    QString MinutesFigure;
-    QString TodayFigure;
-    QString ThisLevelFigure;
-    QString RemainingFigure;
-    QString SecondsFigure;
-
-    // Time bar and markers 10–39 (Best, YourBest, Pass)
-    double TrackWidth = 9000;
-    double ElapsedBarWidth = 0;
-    double TargetZoneWidth = 0;
-    double LowestZoneWidth = 0;
-    bool LowestZoneShown = true;
-    std::array<bool, 40> MarkerShown{};
-    // Reference times of the Best and YourBest rows; nothing assigns them.
-    int BestReference = 0;
-    int YourBestReference = 0;
+    // The time bar and markers 10–39
+    void SetTrackWidth(double twips) { Bar.TrackWidth = twips; }
+    double TrackWidth() const { return Bar.TrackWidth; }
+    double ElapsedBarWidth() const { return Bar.ElapsedWidth(); }
+    double TargetZoneWidth() const { return Bar.TargetZoneWidth(); }
+    double LowestZoneWidth() const { return Bar.LowestZoneWidth(); }
+    bool LowestZoneShown() const { return Bar.LowestZoneShown(); }
+    bool MarkerShown(int marker) const { return Bar.MarkerShown(marker); }
+    const QString& SecondsFigure() const { return Bar.SecondsFigure(); }
 
     // Set by the screen.
     std::function<void()> EndAttempt;
@@ -130,17 +156,17 @@ public:
 
 private:
     int Level() const;
+    bool LevelInUse() const;
     const PassCriteria& LevelCriteria() const;
-    void PlayCue(void (SoundCues::*cue)());
     bool HintsOn() const;
-    int NextAsked(int from) const;
-    int PreviousAsked(int from) const;
-    int FirstAsked() const;
-    void SetCellText(int cell, const QString& text);
-    void Recolour();
-    void Highlight();
-    bool IsWrong(int cell) const;
-    int DrawDigit();
+    void PlayCue(void (SoundCues::*cue)());
+    bool Blocked() const;
+    bool StartConfirmOver();
+    void WarnIfFull();
+    Verdict Judge() const;
+    void AfterJudgement(Verdict verdict);
+    void Confirm();
+    void ShowHint();
     void ShowRemaining();
     QString MinutesSinceLogin() const;
     void Notify();
@@ -150,6 +176,26 @@ private:
         if (f)
             f();
     }
+
+    bool Activated = false;
+    bool WasInactive = false;
+    AnswerCells Cells;
+    TimeBar Bar;
+
+    QString HintText = QStringLiteral("通分しなさい");
+    bool HintIsShown = false;
+    std::array<bool, AnswerCells::GuideLineCount + 1> GuideLines{};
+    bool PromptShown = false;
+
+    QString TitleText;
+    double TitleSize = 16.8;
+    QString Pupil;
+    QString LevelName;
+    QString School;
+    QString Minutes;
+    QString Today;
+    QString ThisLevel;
+    QString Remaining;
 
     // Cleared when the model is destroyed, so a callback that closes the screen cannot leave
     // a handler running on a deleted model.

@@ -61,7 +61,7 @@ class TestAttemptFlow : public QObject {
     // Types the expected value of every asked cell, a space after each, as a pupil would.
     static void SolveCurrentProblem(DrillScreen* drill)
     {
-        const FractionProblem& p = drill->Model().Problem;
+        const FractionProblem& p = drill->Model().Problem();
         QString keys;
         for (int cell = 1; cell <= 11; ++cell)
             if (p.IsAsked(cell))

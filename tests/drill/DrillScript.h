@@ -1,7 +1,7 @@
 #pragma once
 #include <QList>
 
-// Random fractions that make MakeProblem draw the given a, b, c and numerators.
+// Random fractions that make ProblemDrawing draw the given a, b, c and numerators.
 inline QList<double> Draws(int a, int b, int c, int n1, int n2)
 {
     auto digit = [](int v) { return (v - 2 + 0.5) / 4.0; };

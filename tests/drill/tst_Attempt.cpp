@@ -11,14 +11,14 @@ private slots:
     {
         AttemptState s;
         s.SolvedCount = 9;
-        s.ConfirmState = 2;
+        s.ConfirmState = ConfirmStep::AfterFirstPlus;
         s.Judging = true;
         s.AttemptFinished = true;
         s.EndingStarted = true;
         s.TimedOut = true;
         Attempt::Start(s);
         QCOMPARE(s.SolvedCount, 0);
-        QCOMPARE(s.ConfirmState, qint16(0));
+        QCOMPARE(s.ConfirmState, ConfirmStep::Normal);
         QVERIFY(!s.Judging && !s.AttemptFinished && !s.EndingStarted && !s.TimedOut);
     }
 
@@ -30,6 +30,29 @@ private slots:
         QVERIFY(!Attempt::BeginEnding(s));
         Attempt::Start(s);
         QVERIFY(Attempt::BeginEnding(s));
+    }
+
+    void isEnding_data()
+    {
+        QTest::addColumn<bool>("endingStarted");
+        QTest::addColumn<bool>("finished");
+        QTest::addColumn<bool>("timedOut");
+        QTest::addColumn<bool>("ending");
+        QTest::newRow("running") << false << false << false << false;
+        QTest::newRow("ending started") << true << false << false << true;
+        QTest::newRow("ten solved") << false << true << false << true;
+        QTest::newRow("timed out") << false << false << true << true;
+    }
+    void isEnding()
+    {
+        QFETCH(bool, endingStarted);
+        QFETCH(bool, finished);
+        QFETCH(bool, timedOut);
+        AttemptState s;
+        s.EndingStarted = endingStarted;
+        s.AttemptFinished = finished;
+        s.TimedOut = timedOut;
+        QTEST(Attempt::IsEnding(s), "ending");
     }
 
     void decide_data()

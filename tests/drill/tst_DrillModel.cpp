@@ -1,5 +1,6 @@
 #include "drill/DrillModel.h"
 #include "drill/DrillScript.h"
+#include "drill/ProblemDrawing.h"
 #include "sound/SoundCues.h"
 #include "support/TestScopes.h"
 #include "state/StateViews.h"
@@ -9,6 +10,30 @@
 #include <QtTest>
 
 using Cells = QList<int>;
+
+Q_DECLARE_METATYPE(Direction)
+Q_DECLARE_METATYPE(ConfirmStep)
+
+namespace {
+// A key as the pupil presses it: \b backspace, space, "+", any other character typed.
+void Press(DrillModel& m, char key)
+{
+    switch (key) {
+    case '\b': m.Erase(); break;
+    case ' ': m.Accept(); break;
+    case '+': m.Acknowledge(); break;
+    default: m.Type(QChar(key)); break;
+    }
+}
+
+QStringList CellTexts(const DrillModel& m)
+{
+    QStringList texts;
+    for (int cell = 0; cell <= DrillModel::CellCount; ++cell)
+        texts << m.CellText(cell);
+    return texts;
+}
+} // namespace
 
 class TestDrillModel : public QObject {
     Q_OBJECT
@@ -21,7 +46,8 @@ class TestDrillModel : public QObject {
     int StopCalls = 0;
     int StartCalls = 0;
 
-    DrillModel& Open(int level, QList<double> script)
+    // A model as the screen makes it, before the screen is shown.
+    DrillModel& Make(int level, QList<double> script)
     {
         TestSession().CurrentLevel = qint16(level);
         Random.Values = std::move(script);
@@ -35,6 +61,11 @@ class TestDrillModel : public QObject {
         m.StopClock = [this] { ++StopCalls; };
         m.StartClock = [this] { ++StartCalls; };
         m.ProcessEvents = [] {};
+        return m;
+    }
+    DrillModel& Open(int level, QList<double> script)
+    {
+        DrillModel& m = Make(level, std::move(script));
         m.SetUpAttempt();
         m.SetProblemCount();
         m.StartTiming();
@@ -44,7 +75,7 @@ class TestDrillModel : public QObject {
     void Type(const QByteArray& keys)
     {
         for (char k : keys)
-            Model->KeyPress(k == '\b' ? int(DrillModel::BackspaceKey) : int(k));
+            Press(*Model, k);
     }
     int Played(const QString& file) const { return int(Player.Played.count(TestSchool().SoundFolder + file)); }
     void TickAt(int seconds)
@@ -56,7 +87,7 @@ class TestDrillModel : public QObject {
     {
         int n = 0;
         for (int i = 30; i <= 39; ++i)
-            n += Model->MarkerShown[std::size_t(i)];
+            n += Model->MarkerShown(i);
         return n;
     }
 
@@ -93,49 +124,6 @@ private slots:
     }
     void cleanup() { Model.reset(); }
 
-    void greatestCommonDivisor_data()
-    {
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("second");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("12,18") << 12 << 18 << 6;
-        QTest::newRow("18,12") << 18 << 12 << 6;
-        QTest::newRow("coprime") << 8 << 15 << 1;
-        QTest::newRow("divides") << 4 << 8 << 4;
-        QTest::newRow("equal") << 25 << 25 << 25;
-    }
-    void greatestCommonDivisor()
-    {
-        QFETCH(int, first);
-        QFETCH(int, second);
-        QFETCH(int, expected);
-        QCOMPARE(DrillModel::GreatestCommonDivisor(first, second), expected);
-    }
-
-    void numericValue_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
-        QTest::newRow("12") << "12" << 12.0;
-        QTest::newRow("1.5") << "1.5" << 1.5;
-        QTest::newRow("-3") << "-3" << -3.0;
-        QTest::newRow("1/2") << "1/2" << 1.0;
-        QTest::newRow("1,2") << "1,2" << 1.0;
-        QTest::newRow("*5") << "*5" << 0.0;
-        QTest::newRow("empty") << "" << 0.0;
-        QTest::newRow("minus alone") << "-" << 0.0;
-        QTest::newRow("dot alone") << "." << 0.0;
-        QTest::newRow("1.") << "1." << 1.0;
-        QTest::newRow(".5") << ".5" << 0.5;
-        QTest::newRow("3-") << "3-" << 3.0;
-    }
-    void numericValue()
-    {
-        QFETCH(QString, text);
-        QFETCH(double, value);
-        QCOMPARE(DrillModel::NumericValue(text), value);
-    }
-
     void problemByLevel_data()
     {
         QTest::addColumn<int>("level");
@@ -154,7 +142,7 @@ private slots:
         QFETCH(bool, stepsSkipped);
         QFETCH(bool, hint);
         DrillModel& m = Open(level, Example());
-        const FractionProblem& p = m.Problem;
+        const FractionProblem& p = m.Problem();
         const QStringList expected{"", "6", "5", "15", "4", "3", "2", "5", "30", "25", "", "8"};
         for (int cell = 1; cell <= 11; ++cell) {
             QCOMPARE(p.Expected[std::size_t(cell)], expected[cell]);
@@ -162,20 +150,20 @@ private slots:
             const bool skipped = stepsSkipped && cell >= 5 && cell <= 7;
             QCOMPARE(p.Given[std::size_t(cell)], qint16(given));
             QCOMPARE(p.Skipped[std::size_t(cell)], qint16(skipped));
-            QCOMPARE(m.CellShown[std::size_t(cell)], !skipped);
-            QCOMPARE(m.TwinShown[std::size_t(cell)], false);
-            QCOMPARE(m.TwinText[std::size_t(cell)], expected[cell]);
-            QCOMPARE(m.CellText[std::size_t(cell)], given ? expected[cell] : QString());
+            QCOMPARE(m.CellShown(cell), !skipped);
+            QCOMPARE(m.TwinShown(cell), false);
+            QCOMPARE(m.TwinText(cell), expected[cell]);
+            QCOMPARE(m.CellText(cell), given ? expected[cell] : QString());
             const QColor colour = cell == 10       ? QColor(255, 255, 255)
                                   : cell == cursor ? QColor(0, 192, 0)
                                   : given          ? QColor(255, 255, 192)
                                                    : QColor(128, 255, 128);
-            QCOMPARE(m.CellColour[std::size_t(cell)], colour);
+            QCOMPARE(m.CellColour(cell), colour);
         }
-        QCOMPARE(m.CursorCell, cursor);
-        QCOMPARE(m.HintShown, hint);
+        QCOMPARE(m.CursorCell(), cursor);
+        QCOMPARE(m.HintShown(), hint);
         if (hint)
-            QCOMPARE(m.HintLabelText, QStringLiteral("①分母の最大公約数を求める"));
+            QCOMPARE(m.HintLabelText(), QStringLiteral("①分母の最大公約数を求める"));
         QCOMPARE(Random.Index, qsizetype(5));
     }
 
@@ -192,19 +180,19 @@ private slots:
         QFETCH(QList<double>, rejected);
         DrillModel& m = Open(2, rejected + Example());
         QCOMPARE(Random.Index, rejected.size() + 5);
-        QCOMPARE(m.Problem.Expected[8], QStringLiteral("30"));
-        QCOMPARE(m.Problem.Expected[9], QStringLiteral("25"));
-        QCOMPARE(m.Problem.Expected[11], QStringLiteral("8"));
+        QCOMPARE(m.Problem().Expected[8], QStringLiteral("30"));
+        QCOMPARE(m.Problem().Expected[9], QStringLiteral("25"));
+        QCOMPARE(m.Problem().Expected[11], QStringLiteral("8"));
     }
 
     void stuckRandomSourceDoesNotHang()
     {
         // Always 0: a = b = c = 2, rejected every time.
         DrillModel& m = Open(2, {0.0});
-        const int d1 = m.Problem.Expected[1].toInt();
-        const int d2 = m.Problem.Expected[3].toInt();
+        const int d1 = m.Problem().Expected[1].toInt();
+        const int d2 = m.Problem().Expected[3].toInt();
         QVERIFY(d1 != d2);
-        QVERIFY(DrillModel::GreatestCommonDivisor(d1, d2) != d1 && DrillModel::GreatestCommonDivisor(d1, d2) != d2);
+        QVERIFY(ProblemDrawing::GreatestCommonDivisor(d1, d2) != d1 && ProblemDrawing::GreatestCommonDivisor(d1, d2) != d2);
     }
 
     void characterKeys_data()
@@ -227,11 +215,64 @@ private slots:
         QFETCH(int, warnings);
         DrillModel& m = Open(1, Example());
         Type(keys);
-        QCOMPARE(m.CellText[5], text);
-        QCOMPARE(m.CurrentText, text);
+        QCOMPARE(m.CellText(5), text);
+        QCOMPARE(m.CurrentText(), text);
         QCOMPARE(Played("警告1.wav"), warnings);
-        QCOMPARE(TestSession().ConfirmState, qint16(0));
-        QCOMPARE(m.CursorCell, 5);
+        QCOMPARE(TestSession().ConfirmState, ConfirmStep::Normal);
+        QCOMPARE(m.CursorCell(), 5);
+    }
+
+    void typedText_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QString>("cell5");
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<int>("warnings");
+        QTest::newRow("digits") << QStringList{"1", "2"} << "12" << 5 << 0;
+        QTest::newRow("full-width digits and signs") << QStringList{"１", "．", "５"} << "1.5" << 5 << 0;
+        QTest::newRow("the first character counts") << QStringList{"12"} << "1" << 5 << 0;
+        QTest::newRow("space") << QStringList{"3", " "} << "3" << 6 << 0;
+        QTest::newRow("full-width space") << QStringList{"3", "\u3000"} << "3" << 6 << 0;
+        QTest::newRow("backspace") << QStringList{"1", "2", "\b"} << "1" << 5 << 0;
+        QTest::newRow("plus is not typed") << QStringList{"+", "＋"} << "" << 5 << 0;
+        QTest::newRow("beyond ASCII dropped") << QStringList{"é", "あ", "７"} << "7" << 5 << 0;
+        QTest::newRow("no text") << QStringList{""} << "" << 5 << 0;
+        QTest::newRow("full cell warns") << QStringList{"1", "2", "3", "a", "＋", "é"} << "123" << 5 << 2;
+    }
+    void typedText()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(QString, cell5);
+        QFETCH(int, cursor);
+        QFETCH(int, warnings);
+        DrillModel& m = Open(1, Example());
+        for (const QString& text : texts)
+            m.TypeText(text);
+        QCOMPARE(m.CellText(5), cell5);
+        QCOMPARE(m.CursorCell(), cursor);
+        QCOMPARE(Played("警告1.wav"), warnings);
+    }
+
+    void typedTextAfterAWrongAnswer_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<ConfirmStep>("step");
+        QTest::newRow("plus") << QStringList{"+"} << ConfirmStep::AfterFirstPlus;
+        QTest::newRow("full-width plus twice") << QStringList{"＋", "＋"} << ConfirmStep::Normal;
+        QTest::newRow("a digit between") << QStringList{"+", "5"} << ConfirmStep::AfterWrongAnswer;
+        QTest::newRow("a full-width space between") << QStringList{"+", "\u3000"} << ConfirmStep::AfterWrongAnswer;
+        QTest::newRow("a backspace between") << QStringList{"+", "\b"} << ConfirmStep::AfterWrongAnswer;
+        QTest::newRow("beyond ASCII between") << QStringList{"+", "é", ""} << ConfirmStep::AfterFirstPlus;
+    }
+    void typedTextAfterAWrongAnswer()
+    {
+        QFETCH(QStringList, texts);
+        DrillModel& m = Open(1, Example() + QList<double>{0.0} + Second());
+        Type("3 2 5 60 25 8 ");
+        for (const QString& text : texts)
+            m.TypeText(text);
+        QTEST(TestSession().ConfirmState, "step");
+        QCOMPARE(m.Problem().Expected[8], QString::fromLatin1(TestSession().ConfirmState == ConfirmStep::Normal ? "24" : "30"));
     }
 
     void spaceMovesToTheNextAskedCell()
@@ -240,78 +281,122 @@ private slots:
         const Cells expected{6, 7, 8, 9, 11};
         for (int cell : expected) {
             Type(" ");
-            QCOMPARE(m.CursorCell, cell);
-            QCOMPARE(m.CellColour[std::size_t(cell)], DrillModel::CursorColour);
+            QCOMPARE(m.CursorCell(), cell);
+            QCOMPARE(m.CellColour(cell), DrillModel::CursorColour);
         }
-        QCOMPARE(m.CellColour[9], DrillModel::InputColour);
-        QCOMPARE(TestSession().Verdict, qint16(0));
-        QVERIFY(m.CellText[11].isEmpty()); // the space itself is not typed
+        QCOMPARE(m.CellColour(9), DrillModel::InputColour);
+        QCOMPARE(TestSession().Verdict, Verdict::Unjudged);
+        QVERIFY(m.CellText(11).isEmpty()); // the space itself is not typed
     }
 
     void navigation_data()
     {
         QTest::addColumn<int>("level");
-        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QList<Direction>>("moves");
         QTest::addColumn<int>("cursor");
-        const int L = DrillModel::LeftKey, R = DrillModel::RightKey;
-        QTest::newRow("level 3 right from 11 wraps to 8") << 3 << QList<int>{R, R, R} << 8;
-        QTest::newRow("level 3 left from 8 wraps to 11") << 3 << QList<int>{L} << 11;
-        QTest::newRow("level 3 right over given 10") << 3 << QList<int>{R, R} << 11;
-        QTest::newRow("level 1 left from 5 wraps to 11") << 1 << QList<int>{L} << 11;
-        QTest::newRow("level 1 right from 11 wraps to 5") << 1 << QList<int>{L, R} << 5;
-        QTest::newRow("level 1 left from 11 skips 10") << 1 << QList<int>{L, L} << 9;
+        const Direction L = Direction::Left, R = Direction::Right;
+        QTest::newRow("level 3 right from 11 wraps to 8") << 3 << QList<Direction>{R, R, R} << 8;
+        QTest::newRow("level 3 left from 8 wraps to 11") << 3 << QList<Direction>{L} << 11;
+        QTest::newRow("level 3 right over given 10") << 3 << QList<Direction>{R, R} << 11;
+        QTest::newRow("level 1 left from 5 wraps to 11") << 1 << QList<Direction>{L} << 11;
+        QTest::newRow("level 1 right from 11 wraps to 5") << 1 << QList<Direction>{L, R} << 5;
+        QTest::newRow("level 1 left from 11 skips 10") << 1 << QList<Direction>{L, L} << 9;
     }
     void navigation()
     {
         QFETCH(int, level);
-        QFETCH(QList<int>, keys);
+        QFETCH(QList<Direction>, moves);
         QFETCH(int, cursor);
         DrillModel& m = Open(level, Example());
-        for (int k : keys)
-            m.KeyDown(k);
-        QCOMPARE(m.CursorCell, cursor);
+        for (Direction d : moves)
+            m.Move(d);
+        QCOMPARE(m.CursorCell(), cursor);
         for (int cell = 1; cell <= 11; ++cell)
-            QCOMPARE(m.CellColour[std::size_t(cell)] == DrillModel::CursorColour, cell == cursor);
+            QCOMPARE(m.CellColour(cell) == DrillModel::CursorColour, cell == cursor);
+    }
+
+    void activation_data()
+    {
+        // s the screen is shown, l it loses the front, r it is back in front, e the attempt ends.
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<int>("begun");
+        QTest::newRow("shown") << "s" << 1;
+        QTest::newRow("shown again") << "ss" << 1;
+        QTest::newRow("back after leaving") << "slr" << 2;
+        QTest::newRow("back without having left") << "sr" << 1;
+        QTest::newRow("back twice after leaving once") << "slrr" << 2;
+        QTest::newRow("left and back twice") << "slrlr" << 3;
+        QTest::newRow("left before it was shown") << "lrs" << 1;
+        QTest::newRow("back after the end") << "selr" << 1;
+        QTest::newRow("ended before it was shown") << "es" << 0;
+        QTest::newRow("shown after an end before it was") << "esss" << 0;
+    }
+    void activation()
+    {
+        QFETCH(QString, events);
+        QFETCH(int, begun);
+        DrillModel& m = Make(2, Example());
+        // What the screen does when the attempt is to begin.
+        auto begin = [&m] {
+            if (m.Activate())
+                m.Begin();
+        };
+        for (QChar event : events) {
+            switch (event.unicode()) {
+            case u's':
+                if (m.BeginsWhenShown())
+                    begin();
+                break;
+            case u'l': m.FrontLost(); break;
+            case u'r':
+                if (m.BeginsOnReturn())
+                    begin();
+                break;
+            case u'e': TestSession().TimedOut = true; break;
+            }
+        }
+        QCOMPARE(StartCalls, begun);
     }
 
     void upAndDownClear()
     {
         DrillModel& m = Open(1, Example());
         Type("3 2 5 30 25");
-        QCOMPARE(m.CursorCell, 9);
-        m.KeyDown(DrillModel::DownKey);
-        QVERIFY(m.CellText[9].isEmpty());
-        QVERIFY(m.CurrentText.isEmpty());
-        QCOMPARE(m.CellText[8], QStringLiteral("30"));
-        QCOMPARE(m.CursorCell, 9);
+        QCOMPARE(m.CursorCell(), 9);
+        m.ClearCell();
+        QVERIFY(m.CellText(9).isEmpty());
+        QVERIFY(m.CurrentText().isEmpty());
+        QCOMPARE(m.CellText(8), QStringLiteral("30"));
+        QCOMPARE(m.CursorCell(), 9);
         Type("7");
-        QCOMPARE(m.CellText[9], QStringLiteral("7"));
+        QCOMPARE(m.CellText(9), QStringLiteral("7"));
 
-        m.KeyDown(DrillModel::UpKey);
+        m.ClearAll();
         for (int cell : {5, 6, 7, 8, 9, 10, 11})
-            QVERIFY(m.CellText[std::size_t(cell)].isEmpty());
+            QVERIFY(m.CellText(cell).isEmpty());
         for (int cell : {1, 2, 3, 4})
-            QVERIFY(!m.CellText[std::size_t(cell)].isEmpty());
-        QCOMPARE(m.CursorCell, 5);
-        QVERIFY(m.CurrentText.isEmpty());
-        m.KeyDown(65); // any other key: nothing
-        QCOMPARE(m.CursorCell, 5);
+            QVERIFY(!m.CellText(cell).isEmpty());
+        QCOMPARE(m.CursorCell(), 5);
+        QVERIFY(m.CurrentText().isEmpty());
+        m.TypeText(QStringLiteral("A")); // any other key: nothing
+        QCOMPARE(m.CursorCell(), 5);
+        QVERIFY(m.CellText(5).isEmpty());
     }
 
     void cell10MirrorsCell8()
     {
         DrillModel& m = Open(3, Example());
-        QCOMPARE(m.CursorCell, 8);
+        QCOMPARE(m.CursorCell(), 8);
         Type("24");
-        QCOMPARE(m.CellText[10], QStringLiteral("24"));
+        QCOMPARE(m.CellText(10), QStringLiteral("24"));
         Type("\b");
-        QCOMPARE(m.CellText[8], QStringLiteral("2"));
-        QCOMPARE(m.CellText[10], QStringLiteral("2"));
-        m.KeyDown(DrillModel::DownKey);
-        QVERIFY(m.CellText[10].isEmpty());
+        QCOMPARE(m.CellText(8), QStringLiteral("2"));
+        QCOMPARE(m.CellText(10), QStringLiteral("2"));
+        m.ClearCell();
+        QVERIFY(m.CellText(10).isEmpty());
         Type("30");
-        m.KeyDown(DrillModel::UpKey);
-        QVERIFY(m.CellText[10].isEmpty());
+        m.ClearAll();
+        QVERIFY(m.CellText(10).isEmpty());
     }
 
     void hintsAndGuideLines_data()
@@ -337,15 +422,15 @@ private slots:
         QFETCH(QList<int>, lines);
         DrillModel& m = Open(level, Example());
         for (int i = 0; i < rights; ++i)
-            m.KeyDown(DrillModel::RightKey);
-        QCOMPARE(m.HintShown, level == 1);
-        QCOMPARE(m.HintLabelText, hint);
+            m.Move(Direction::Right);
+        QCOMPARE(m.HintShown(), level == 1);
+        QCOMPARE(m.HintLabelText(), hint);
         for (int line = 1; line <= 4; ++line)
-            QCOMPARE(m.GuideLineShown[std::size_t(line)], lines.contains(line));
+            QCOMPARE(m.GuideLineShown(line), lines.contains(line));
         // The space bar refreshes the hint too.
         if (level == 1 && rights == 3) {
             Type(" ");
-            QCOMPARE(m.HintLabelText, QStringLiteral("⑤２つをかける"));
+            QCOMPARE(m.HintLabelText(), QStringLiteral("⑤２つをかける"));
         }
     }
 
@@ -361,16 +446,16 @@ private slots:
         DrillModel& m = Open(level, Example() + QList<double>{0.0} + Second());
         Type(ExampleAnswer(level));
         QCOMPARE(TestSession().SolvedCount, 1);
-        QCOMPARE(TestSession().Verdict, qint16(0));
+        QCOMPARE(TestSession().Verdict, Verdict::Unjudged);
         QCOMPARE(TestSession().Judging, false);
-        QCOMPARE(m.RemainingFigure, QStringLiteral("9"));
+        QCOMPARE(m.RemainingFigure(), QStringLiteral("9"));
         QCOMPARE(Played("正解.wav"), 1);
-        QCOMPARE(m.Problem.Expected[8], QStringLiteral("24"));
-        QCOMPARE(m.CellText[1], QStringLiteral("8"));
-        QCOMPARE(m.CursorCell, level == 3 ? 8 : 5);
-        QVERIFY(m.CurrentText.isEmpty());
+        QCOMPARE(m.Problem().Expected[8], QStringLiteral("24"));
+        QCOMPARE(m.CellText(1), QStringLiteral("8"));
+        QCOMPARE(m.CursorCell(), level == 3 ? 8 : 5);
+        QVERIFY(m.CurrentText().isEmpty());
         for (int cell : {5, 6, 7, 8, 9, 10, 11})
-            QVERIFY(m.CellText[std::size_t(cell)].isEmpty());
+            QVERIFY(m.CellText(cell).isEmpty());
         QCOMPARE(EndCalls, 0);
     }
 
@@ -389,42 +474,42 @@ private slots:
         QFETCH(QList<int>, wrong);
         DrillModel& m = Open(1, Example() + QList<double>{0.0} + Second());
         Type(keys);
-        QCOMPARE(TestSession().Verdict, qint16(2));
-        QCOMPARE(TestSession().ConfirmState, qint16(1));
+        QCOMPARE(TestSession().Verdict, Verdict::Wrong);
+        QCOMPARE(TestSession().ConfirmState, ConfirmStep::AfterWrongAnswer);
         QCOMPARE(TestSession().Judging, false);
         QCOMPARE(TestSession().SolvedCount, 0);
-        QCOMPARE(m.RemainingFigure, QStringLiteral("10"));
+        QCOMPARE(m.RemainingFigure(), QStringLiteral("10"));
         QCOMPARE(Played("間違い.wav"), 1);
-        QVERIFY(m.ConfirmPromptShown);
-        QVERIFY(!m.HintShown);
+        QVERIFY(m.ConfirmPromptShown());
+        QVERIFY(!m.HintShown());
         for (int cell = 5; cell <= 11; ++cell) {
             if (cell == 10)
                 continue;
-            QCOMPARE(m.TwinShown[std::size_t(cell)], wrong.contains(cell));
-            QCOMPARE(m.CellColour[std::size_t(cell)] == DrillModel::WrongColour, wrong.contains(cell));
+            QCOMPARE(m.TwinShown(cell), wrong.contains(cell));
+            QCOMPARE(m.CellColour(cell) == DrillModel::WrongColour, wrong.contains(cell));
         }
-        QCOMPARE(m.TwinShown[10], wrong.contains(8));
+        QCOMPARE(m.TwinShown(10), wrong.contains(8));
         if (wrong.contains(8))
-            QCOMPARE(m.TwinText[10], QStringLiteral("30"));
+            QCOMPARE(m.TwinText(10), QStringLiteral("30"));
 
         // Characters do not reach the cells; "+", a digit, "+" does not confirm.
-        const QString cell11 = m.CellText[11];
+        const QString cell11 = m.CellText(11);
         Type("+5+");
-        QCOMPARE(TestSession().ConfirmState, qint16(2));
-        QCOMPARE(m.CellText[11], cell11);
-        QCOMPARE(m.Problem.Expected[8], QStringLiteral("30"));
+        QCOMPARE(TestSession().ConfirmState, ConfirmStep::AfterFirstPlus);
+        QCOMPARE(m.CellText(11), cell11);
+        QCOMPARE(m.Problem().Expected[8], QStringLiteral("30"));
         Type("+");
-        QCOMPARE(TestSession().ConfirmState, qint16(0));
-        QVERIFY(!m.ConfirmPromptShown);
-        QCOMPARE(m.Problem.Expected[8], QStringLiteral("24"));
-        QCOMPARE(m.CursorCell, 5);
-        QVERIFY(m.HintShown);
+        QCOMPARE(TestSession().ConfirmState, ConfirmStep::Normal);
+        QVERIFY(!m.ConfirmPromptShown());
+        QCOMPARE(m.Problem().Expected[8], QStringLiteral("24"));
+        QCOMPARE(m.CursorCell(), 5);
+        QVERIFY(m.HintShown());
         for (int cell = 1; cell <= 11; ++cell)
-            QVERIFY(!m.TwinShown[std::size_t(cell)]);
+            QVERIFY(!m.TwinShown(cell));
         for (int cell : {5, 6, 7, 8, 9, 10, 11})
-            QVERIFY(m.CellText[std::size_t(cell)].isEmpty());
-        QCOMPARE(m.CellColour[5], DrillModel::CursorColour);
-        QCOMPARE(m.CellColour[6], DrillModel::InputColour);
+            QVERIFY(m.CellText(cell).isEmpty());
+        QCOMPARE(m.CellColour(5), DrillModel::CursorColour);
+        QCOMPARE(m.CellColour(6), DrillModel::InputColour);
         QCOMPARE(TestSession().SolvedCount, 0);
     }
 
@@ -432,11 +517,11 @@ private slots:
     {
         DrillModel& m = Open(1, Example() + QList<double>{0.0});
         Type("3 2 5 60 25 8 ");
-        m.KeyDown(DrillModel::RightKey);
-        QCOMPARE(m.CursorCell, 5);
-        QCOMPARE(m.CellColour[8], DrillModel::InputColour); // recoloured, the salmon mark is gone
-        QVERIFY(m.TwinShown[8]);                             // the correct value stays shown
-        QCOMPARE(TestSession().ConfirmState, qint16(1));
+        m.Move(Direction::Right);
+        QCOMPARE(m.CursorCell(), 5);
+        QCOMPARE(m.CellColour(8), DrillModel::InputColour); // recoloured, the salmon mark is gone
+        QVERIFY(m.TwinShown(8));                             // the correct value stays shown
+        QCOMPARE(TestSession().ConfirmState, ConfirmStep::AfterWrongAnswer);
     }
 
     void solvedCount_data()
@@ -460,17 +545,17 @@ private slots:
         TestSession().SolvedCount = before;
         Type(correct ? ExampleAnswer(2) : "3 2 5 30 25 9 ");
         QCOMPARE(TestSession().SolvedCount, after);
-        QCOMPARE(m.RemainingFigure, QString::number(10 - after));
+        QCOMPARE(m.RemainingFigure(), QString::number(10 - after));
         QCOMPARE(EndCalls, endCalls);
         QCOMPARE(TestSession().AttemptFinished, endCalls == 1);
         QCOMPARE(StopCalls, endCalls);
         if (endCalls) {
             // No new problem, and nothing more happens.
-            QCOMPARE(m.Problem.Expected[8], QStringLiteral("30"));
-            const auto cells = m.CellText;
+            QCOMPARE(m.Problem().Expected[8], QStringLiteral("30"));
+            const QStringList cells = CellTexts(m);
             Type("12 ");
             m.MakeProblem();
-            QCOMPARE(m.CellText, cells);
+            QCOMPARE(CellTexts(m), cells);
             TickAt(450);
             QCOMPARE(TestSession().TimedOut, false);
             QCOMPARE(EndCalls, 1);
@@ -490,11 +575,11 @@ private slots:
         DrillModel& m = Open(1, Example());
         (flag == 0 ? TestSession().TimedOut : flag == 1 ? TestSession().AttemptFinished : TestSession().Judging) = true;
         Type("12 ");
-        QVERIFY(m.CellText[5].isEmpty());
-        QCOMPARE(m.CursorCell, 5);
+        QVERIFY(m.CellText(5).isEmpty());
+        QCOMPARE(m.CursorCell(), 5);
         // Navigation keys do not look at the flags.
-        m.KeyDown(DrillModel::RightKey);
-        QCOMPARE(m.CursorCell, 6);
+        m.Move(Direction::Right);
+        QCOMPARE(m.CursorCell(), 6);
         const qsizetype drawn = Random.Index;
         m.MakeProblem();
         QCOMPARE(Random.Index, drawn);
@@ -510,7 +595,7 @@ private slots:
         m->EndAttempt = [m, &deleted] { deleted = true; delete m; };
         for (char k : QByteArray(ExampleAnswer(2)))
             if (!deleted)
-                m->KeyPress(k);
+                Press(*m, k);
         QVERIFY(deleted);
         QVERIFY(TestSession().AttemptFinished);
         QCOMPARE(TestSession().Judging, false);
@@ -556,23 +641,23 @@ private slots:
         TestSession().SolvedCount = 4;
         TestSession().EndingStarted = true;
         TestSession().AttemptFinished = true;
-        TestSession().Verdict = 2;
+        TestSession().Verdict = Verdict::Wrong;
         DrillModel& m = Open(level, Example());
-        QCOMPARE(m.Title, title);
-        QCOMPARE(m.TitlePointSize, titleSize);
-        QCOMPARE(m.PupilText, QStringLiteral("山田太郎"));
-        QCOMPARE(m.LevelText, TestSchool().Catalogue.LevelName[std::size_t(level)]);
-        QCOMPARE(m.SchoolText, QStringLiteral("ひまわり塾"));
-        QCOMPARE(m.MinutesFigure, QStringLiteral("12"));
-        QCOMPARE(m.TodayFigure, today);
-        QCOMPARE(m.ThisLevelFigure, thisLevel);
+        QCOMPARE(m.Title(), title);
+        QCOMPARE(m.TitlePointSize(), titleSize);
+        QCOMPARE(m.PupilText(), QStringLiteral("山田太郎"));
+        QCOMPARE(m.LevelText(), TestSchool().Catalogue.LevelName[std::size_t(level)]);
+        QCOMPARE(m.SchoolText(), QStringLiteral("ひまわり塾"));
+        QCOMPARE(m.MinutesFigure(), QStringLiteral("12"));
+        QCOMPARE(m.TodayFigure(), today);
+        QCOMPARE(m.ThisLevelFigure(), thisLevel);
         QCOMPARE(TestSession().TodayTotal, qint16(level == 1 ? 0 : 5));
-        QCOMPARE(m.SecondsFigure, QStringLiteral("0"));
+        QCOMPARE(m.SecondsFigure(), QStringLiteral("0"));
         QCOMPARE(TestSession().ProblemsPerAttempt, qint16(10));
-        QCOMPARE(m.RemainingFigure, QStringLiteral("6"));
+        QCOMPARE(m.RemainingFigure(), QStringLiteral("6"));
         QCOMPARE(TestSession().AttemptFinished, false);
         QCOMPARE(TestSession().EndingStarted, false);
-        QCOMPARE(TestSession().Verdict, qint16(0));
+        QCOMPARE(TestSession().Verdict, Verdict::Unjudged);
         QCOMPARE(StartCalls, 1);
         QCOMPARE(TestSession().StartTime, 36000.0f);
     }
@@ -595,7 +680,7 @@ private slots:
         DrillModel& m = Open(1, Example());
         Clock.Set(QDateTime(QDate(2026, 12, 11), now));
         m.MinuteTick();
-        QCOMPARE(m.MinutesFigure, minutes);
+        QCOMPARE(m.MinutesFigure(), minutes);
     }
 
     void timeBarAndLimit()
@@ -603,34 +688,34 @@ private slots:
         DrillModel& m = Open(1, Example());
         QCOMPARE(TestSession().TimeLimit, 450);
         QCOMPARE(TestSession().BarScale, 20.0);
-        QCOMPARE(m.TargetZoneWidth, 1200.0);
-        QCOMPARE(m.LowestZoneWidth, 1800.0);
-        QVERIFY(m.LowestZoneShown);
-        QCOMPARE(m.ElapsedBarWidth, 0.0);
+        QCOMPARE(m.TargetZoneWidth(), 1200.0);
+        QCOMPARE(m.LowestZoneWidth(), 1800.0);
+        QVERIFY(m.LowestZoneShown());
+        QCOMPARE(m.ElapsedBarWidth(), 0.0);
 
         TickAt(1);
-        QCOMPARE(m.SecondsFigure, QStringLiteral("1"));
-        QCOMPARE(m.ElapsedBarWidth, 20.0);
+        QCOMPARE(m.SecondsFigure(), QStringLiteral("1"));
+        QCOMPARE(m.ElapsedBarWidth(), 20.0);
         for (int second = 50; second <= 61; ++second) {
             TickAt(second);
             QCOMPARE(PassMarkersShown(), std::clamp(60 - second, 0, 10));
         }
         for (int i = 10; i <= 29; ++i)
-            QVERIFY(m.MarkerShown[std::size_t(i)]);
+            QVERIFY(m.MarkerShown(i));
 
         TickAt(449);
         QCOMPARE(TestSession().TimedOut, false);
-        QCOMPARE(m.ElapsedBarWidth, 8980.0);
+        QCOMPARE(m.ElapsedBarWidth(), 8980.0);
         TickAt(450);
         QCOMPARE(TestSession().ElapsedSeconds, 450);
         QCOMPARE(TestSession().TimedOut, true);
         QCOMPARE(StopCalls, 1);
         QCOMPARE(EndCalls, 1);
-        QCOMPARE(m.ElapsedBarWidth, 9000.0);
+        QCOMPARE(m.ElapsedBarWidth(), 9000.0);
         TickAt(451); // a tick queued before the clock stopped
         QCOMPARE(EndCalls, 1);
         Type("1");
-        QVERIFY(m.CellText[5].isEmpty());
+        QVERIFY(m.CellText(5).isEmpty());
     }
 
     void elapsedRoundsHalvesToEven_data()
@@ -659,7 +744,7 @@ private slots:
         TickAt(450);
         QCOMPARE(TestSession().TimedOut, false);
         QCOMPARE(EndCalls, 0);
-        QCOMPARE(m.ElapsedBarWidth, 9000.0);
+        QCOMPARE(m.ElapsedBarWidth(), 9000.0);
         TestSession().Judging = false;
         TickAt(451);
         QCOMPARE(TestSession().TimedOut, true);
@@ -688,7 +773,7 @@ private slots:
         m.Tick();
         QCOMPARE(TestSession().ElapsedSeconds, realSeconds);
         QCOMPARE(TestSession().TimedOut, false);
-        QCOMPARE(m.SecondsFigure, QString::number(realSeconds));
+        QCOMPARE(m.SecondsFigure(), QString::number(realSeconds));
     }
 
     void noLowestTimeEndsAtTheFirstTick()
@@ -697,13 +782,13 @@ private slots:
         DrillModel& m = Open(1, Example());
         QCOMPARE(TestSession().TimeLimit, 0);
         QVERIFY(std::isfinite(TestSession().BarScale));
-        QCOMPARE(m.TargetZoneWidth, 0.0);
+        QCOMPARE(m.TargetZoneWidth(), 0.0);
         QCOMPARE(EndCalls, 0);
         Clock.AdvanceMs(1000);
         m.Tick();
         QCOMPARE(TestSession().TimedOut, true);
         QCOMPARE(EndCalls, 1);
-        QCOMPARE(m.ElapsedBarWidth, m.TrackWidth);
+        QCOMPARE(m.ElapsedBarWidth(), m.TrackWidth());
     }
 };
 

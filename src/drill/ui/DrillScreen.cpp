@@ -91,7 +91,7 @@ DrillScreen::DrillScreen(School& school, Session& session, Environment& env, QWi
     setFocusPolicy(Qt::StrongFocus);
     BuildControls();
 
-    Drill.TrackWidth = TrackWidth;
+    Drill.SetTrackWidth(TrackWidth);
     Drill.EndAttempt = [this] { emit AttemptEnded(); };
     Drill.StartClock = [this] { OneSecondTimer->start(); };
     Drill.StopClock = [this] { StopClock(); };
@@ -176,7 +176,7 @@ void DrillScreen::BuildControls()
         QLabel* label = NewLabel(p, QStringLiteral("Cell_%1").arg(cell), QString(), Qt::AlignCenter);
         label->setFrameShape(QFrame::Box);
         label->setLineWidth(2);
-        SetColour(label, QColor(40, 70, 40), QPalette::WindowText);
+        SetColour(label, DrillModel::DigitColour, QPalette::WindowText);
         SetColour(label, DrillModel::InputColour);
         Place(label, c.Left, c.Top, c.Width, c.Height, stepRow ? StepPoints : FractionPoints);
         Cells[std::size_t(cell)] = label;
@@ -227,12 +227,12 @@ void DrillScreen::BuildControls()
     Place(ConfirmPrompt, 8220, 6360, 6300, 800, 24);
     ConfirmPrompt->hide();
 
+    // Part of the form but never shown: the pupil confirms with "+" twice.
     ConfirmButton = new QPushButton(QStringLiteral("確認"), p);
     ConfirmButton->setObjectName(QStringLiteral("ConfirmButton"));
     ConfirmButton->setFocusPolicy(Qt::NoFocus);
     Place(ConfirmButton, 13200, 8280, 1500, 600, 12);
     ConfirmButton->hide();
-    connect(ConfirmButton, &QPushButton::clicked, this, [this] { Drill.Confirm(); });
 
     KeyGuideLabel = NewLabel(p, QStringLiteral("KeyGuideLabel"),
                              QStringLiteral("スペース=決定 　→次へ移動　↓消す　↑すべて消す"));
@@ -272,26 +272,20 @@ void DrillScreen::Prepare()
 
 void DrillScreen::BeginAttempt()
 {
-    // Once the attempt is ending, coming back to the front must not restart it.
-    if (TheSession.EndingStarted || TheSession.AttemptFinished || TheSession.TimedOut)
+    if (!Drill.Activate())
         return;
-    Activated = true;
-    WasInactive = false;
     emit AttemptStarted();
     Drill.In = StateViews::DrillSetting(TheSchool, TheSession);
     Drill.TheClock = Env.TheClock;
     Drill.Random = Env.Random;
     Drill.Cues = Env.Cues;
-    Drill.SetUpAttempt();
-    Drill.SetProblemCount();
-    Drill.StartTiming();
-    Drill.MakeProblem();
+    Drill.Begin();
 }
 
 void DrillScreen::showEvent(QShowEvent* event)
 {
     ScaledForm::showEvent(event);
-    if (!Activated)
+    if (Drill.BeginsWhenShown())
         BeginAttempt();
 }
 
@@ -300,11 +294,10 @@ void DrillScreen::changeEvent(QEvent* event)
     ScaledForm::changeEvent(event);
     if (event->type() != QEvent::ActivationChange)
         return;
-    if (!isActiveWindow()) {
-        WasInactive = Activated;
-    } else if (WasInactive) {
+    if (!isActiveWindow())
+        Drill.FrontLost();
+    else if (Drill.BeginsOnReturn())
         BeginAttempt();
-    }
 }
 
 void DrillScreen::closeEvent(QCloseEvent* event)
@@ -331,25 +324,14 @@ void DrillScreen::paintEvent(QPaintEvent*)
 void DrillScreen::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
-    case Qt::Key_Left: Drill.KeyDown(DrillModel::LeftKey); return;
-    case Qt::Key_Up: Drill.KeyDown(DrillModel::UpKey); return;
-    case Qt::Key_Right: Drill.KeyDown(DrillModel::RightKey); return;
-    case Qt::Key_Down: Drill.KeyDown(DrillModel::DownKey); return;
-    case Qt::Key_Backspace: Drill.KeyPress(DrillModel::BackspaceKey); return;
-    case Qt::Key_Space: Drill.KeyPress(DrillModel::SpaceKey); return;
-    default: break;
+    case Qt::Key_Left: Drill.Move(Direction::Left); return;
+    case Qt::Key_Right: Drill.Move(Direction::Right); return;
+    case Qt::Key_Up: Drill.ClearAll(); return;
+    case Qt::Key_Down: Drill.ClearCell(); return;
+    case Qt::Key_Backspace: Drill.Erase(); return;
+    case Qt::Key_Space: Drill.Accept(); return;
+    default: Drill.TypeText(event->text()); return;
     }
-    const QString text = event->text();
-    if (text.isEmpty())
-        return;
-    char16_t c = text.at(0).unicode();
-    // An input method may deliver full-width characters; the cells take their ASCII forms.
-    if (c >= 0xFF01 && c <= 0xFF5E)
-        c = char16_t(c - 0xFEE0);
-    else if (c == 0x3000)
-        c = u' ';
-    if (c < 128)
-        Drill.KeyPress(c);
 }
 
 void DrillScreen::StopClock()
@@ -386,41 +368,39 @@ void DrillScreen::PlaceWidth(QWidget* widget, int left, int top, double width, i
 void DrillScreen::Refresh()
 {
     const DrillModel& d = Drill;
-    SetText(TitleLabel, d.Title);
-    SetPointSize(TitleLabel, d.TitlePointSize);
-    SetText(PupilLabel, d.PupilText);
-    SetText(LevelLabel, d.LevelText);
-    SetText(SchoolLabel, d.SchoolText);
-    SetText(MinutesLabel, QStringLiteral("起動後%1分").arg(d.MinutesFigure));
-    SetText(TodayLabel, QStringLiteral("本日%1回目").arg(d.TodayFigure));
-    SetText(ThisLevelLabel, QStringLiteral("このレベル%1回目").arg(d.ThisLevelFigure));
-    SetText(RemainingLabel, QStringLiteral("残り%1問").arg(d.RemainingFigure));
-    SetText(SecondsLabel, d.SecondsFigure);
+    SetText(TitleLabel, d.Title());
+    SetPointSize(TitleLabel, d.TitlePointSize());
+    SetText(PupilLabel, d.PupilText());
+    SetText(LevelLabel, d.LevelText());
+    SetText(SchoolLabel, d.SchoolText());
+    SetText(MinutesLabel, d.MinutesText());
+    SetText(TodayLabel, d.TodayText());
+    SetText(ThisLevelLabel, d.ThisLevelText());
+    SetText(RemainingLabel, d.RemainingText());
+    SetText(SecondsLabel, d.SecondsFigure());
 
-    const std::array<double, 3> widths{d.ElapsedBarWidth, d.TargetZoneWidth, d.LowestZoneShown ? d.LowestZoneWidth : 0};
+    const std::array<double, 3> widths{d.ElapsedBarWidth(), d.TargetZoneWidth(), d.LowestZoneWidth()};
     if (widths != PlacedWidths) {
         PlacedWidths = widths;
         PlaceWidth(ElapsedBar, 0, 150, widths[0], TrackHeight - 300);
         PlaceWidth(TargetZone, 0, 0, widths[1], TrackHeight);
         PlaceWidth(LowestZone, 0, 0, widths[2], TrackHeight);
     }
-    for (int n = 10; n <= 39; ++n)
-        SetShown(Markers[std::size_t(n)], d.MarkerShown[std::size_t(n)]);
+    for (int n = TimeBar::FirstMarker; n <= TimeBar::LastMarker; ++n)
+        SetShown(Markers[std::size_t(n)], d.MarkerShown(n));
 
     for (int cell = 1; cell <= DrillModel::CellCount; ++cell) {
         const auto i = std::size_t(cell);
-        SetText(Cells[i], d.CellText[i]);
-        SetColour(Cells[i], d.CellColour[i]);
-        // Light digits on the dark cursor colour, dark ones elsewhere.
-        SetColour(Cells[i], d.CellColour[i] == DrillModel::CursorColour ? QColor(255, 255, 255) : QColor(40, 70, 40),
-                  QPalette::WindowText);
-        SetShown(Cells[i], d.CellShown[i]);
-        SetText(Twins[i], d.TwinText[i]);
-        SetShown(Twins[i], d.TwinShown[i]);
+        SetText(Cells[i], d.CellText(cell));
+        SetColour(Cells[i], d.CellColour(cell));
+        SetColour(Cells[i], d.CellDigitColour(cell), QPalette::WindowText);
+        SetShown(Cells[i], d.CellShown(cell));
+        SetText(Twins[i], d.TwinText(cell));
+        SetShown(Twins[i], d.TwinShown(cell));
     }
-    SetText(HintLabel, d.HintLabelText);
-    SetShown(HintLabel, d.HintShown);
-    for (int i = 1; i <= 4; ++i)
-        SetShown(GuideLines[std::size_t(i)], d.GuideLineShown[std::size_t(i)]);
-    SetShown(ConfirmPrompt, d.ConfirmPromptShown);
+    SetText(HintLabel, d.HintLabelText());
+    SetShown(HintLabel, d.HintShown());
+    for (int line = 1; line <= AnswerCells::GuideLineCount; ++line)
+        SetShown(GuideLines[std::size_t(line)], d.GuideLineShown(line));
+    SetShown(ConfirmPrompt, d.ConfirmPromptShown());
 }

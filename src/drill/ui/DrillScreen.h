@@ -14,7 +14,8 @@ class QPushButton;
 class QTimer;
 
 // The drill screen: the header with who is working and how the time runs, the problem's cells,
-// hints and the end overlay. It takes every key itself; the drill's rules live in DrillModel.
+// hints and the end overlay. It takes every key itself and hands it to DrillModel, its presenter,
+// as the action the key stands for; it shows what the presenter computed.
 class DrillScreen : public ScaledForm {
     Q_OBJECT
 public:
@@ -65,8 +66,6 @@ private:
     void PlaceWidth(QWidget* widget, int left, int top, double width, int height);
 
     DrillModel Drill;
-    bool Activated = false;
-    bool WasInactive = false;
 
     QWidget* HeaderStrip = nullptr;
     QWidget* ProblemArea = nullptr;

@@ -1,0 +1,7 @@
+#pragma once
+
+// Where the cursor moves among the asked cells.
+enum class Direction {
+    Left,
+    Right,
+};
