@@ -92,7 +92,8 @@ int main(int argc, char** argv)
     AppCalls::LoadPassCriteria(Levels);
     AppCalls::LoadRoster();
     TestSession().CurrentPupil = Pupil;
-    TestSession().CurrentPupilName = QStringLiteral("生徒7先生");
+    // The teacher, who prints.
+    TestSession().CurrentPupilName = QStringLiteral("先生");
     TestSession().GradeFilterText = QStringLiteral("全学年");
     AppCalls::ComputeResultTables();
 

@@ -1,7 +1,7 @@
 // The level menu for a school of 2000 and of 100 listed pupils with 20000 records (file in the
 // page cache), offscreen: the menu activated with every list of the opening view filled and
-// painted; today's list, a ten-year period list and the time history; a switch between the time
-// and the points displays. Figures only.
+// painted; today's list, a ten-year period list and the time history, each chosen as its option
+// chooses it; a switch between the time and the points displays. Figures only.
 #include "BenchFigures.h"
 #include "base/OleDate.h"
 #include "menu/ui/LevelMenu.h"
@@ -91,9 +91,16 @@ void RunSchool(int pupils)
     menu->ShowScreen();
     while (!menu->IsReady())
         QCoreApplication::processEvents();
-    Print("today's attempts", Measure(Runs, [menu] { menu->ShowTodaysAttempts(); PaintNow(menu); }), "20 ms");
-    TestSession().ListPeriod = 5;
-    Print("a ten-year period's attempts", Measure(Runs, [menu] { menu->ShowPeriodAttempts(); PaintNow(menu); }), "20 ms");
+    LevelMenuPresenter& presenter = menu->Presenter();
+    Print("today's attempts", Measure(Runs, [&] {
+              presenter.ChooseView(MenuView::TodaysAttempts);
+              PaintNow(menu);
+          }), "20 ms");
+    presenter.ChooseView(MenuView::PeriodAttempts);
+    Print("a ten-year period's attempts", Measure(Runs, [&] {
+              presenter.ChoosePeriod(ListPeriod::TenYears);
+              PaintNow(menu);
+          }), "20 ms");
     std::vector<ScoreRecord> window;
     Print("  of which reading the last 20000 records",
           Measure(Runs, [&window] { window = AppCalls::File().ReadLastRecords(ResultLists::PeriodWindow); }), "-");
@@ -109,7 +116,10 @@ void RunSchool(int pupils)
     in.Now = Now;
     Print("  of which building the rows",
           Measure(Runs, [&] { ResultLists::PeriodRows(window, ResultLists::TimeDisplay, 3650, in); }), "-");
-    Print("the pupil's time history", Measure(Runs, [menu] { menu->ShowTimeHistory(); PaintNow(menu); }), "20 ms");
+    Print("the pupil's time history", Measure(Runs, [&] {
+              presenter.ChooseView(MenuView::TimeHistory);
+              PaintNow(menu);
+          }), "20 ms");
     auto* time = menu->findChild<QRadioButton*>("Option2_0");
     auto* points = menu->findChild<QRadioButton*>("Option2_1");
     bool toTime = true;

@@ -61,6 +61,11 @@ QString RosterFile::TrimBlanks(const QString& text)
     return text.mid(b, e - b);
 }
 
+bool RosterFile::IsTeacher(const QString& pupilName)
+{
+    return TrimBlanks(pupilName) == QStringLiteral("先生");
+}
+
 bool RosterFile::ParseLine(const QString& line, int rosterOption, RosterEntry& entry, int& status,
                            QString& reason)
 {

@@ -42,6 +42,8 @@ public:
     static QString Fixed20(const QString& text);
     // Blanks (not full-width spaces) removed at both ends.
     static QString TrimBlanks(const QString& text);
+    // Whether a pupil of that name is the teacher: the roster's pupil named "先生", blanks aside.
+    static bool IsTeacher(const QString& pupilName);
 
     // The warnings the name screen shows; empty when there is nothing to say.
     // After a load that found no roster to read: that it is missing, or why it cannot be read.

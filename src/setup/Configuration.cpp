@@ -142,6 +142,5 @@ Installation Configuration::LoadPathsAndConfiguration(const QString& programFold
 void Configuration::SetProgramIdentity(Installation& s)
 {
     s.ProgramTitle = QStringLiteral("ゾメ２");
-    s.MenuPrintAllowed = 0;
     s.AllLevelsOpen = 1;
 }

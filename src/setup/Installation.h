@@ -16,6 +16,5 @@ struct Installation {
     int RosterOption = 0;
 
     QString ProgramTitle;
-    qint16 MenuPrintAllowed = 0;
     qint16 AllLevelsOpen = 0;
 };

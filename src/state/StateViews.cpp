@@ -47,6 +47,34 @@ ResultLists::Inputs StateViews::ListInputs(const School& school, const Session& 
     return in;
 }
 
+LevelMenuPresenter::Inputs StateViews::MenuInputs(School& school, Session& session, const Environment& env)
+{
+    LevelMenuPresenter::Inputs in;
+    in.Catalogue = &school.Catalogue;
+    in.Criteria = &school.Criteria;
+    in.Results = &school.Results;
+    in.Scores = &school.Scores;
+    in.Roster = &school.Roster;
+    in.TheClock = env.TheClock;
+    in.Printer = env.Printer;
+    in.AllLevelsOpen = school.AllLevelsOpen == 1;
+    in.ProgramTitle = school.ProgramTitle;
+    in.SchoolName = school.SchoolName;
+    in.DataRoot = school.DataRoot;
+    in.RosterOption = school.RosterOption;
+    in.SchoolYearStartMonth = school.SchoolYearStartMonth;
+    in.Pupil = session.CurrentPupil;
+    in.PupilName = session.CurrentPupilName;
+    in.GradeLabel = session.CurrentGradeLabel;
+    in.LoginTime = session.LoginTime;
+    in.GradeFilterText = session.GradeFilterText;
+    in.ReloadResults = [&school, &session, &env] { ComputeResultTables(school, session, env); };
+    in.LastRecords = [&school, &session, &env](qint64 count) { return LastRecords(school, session, env, count); };
+    in.TodayTotalCounted = [&session](qint16 total) { session.TodayTotal = total; };
+    in.FinalLevelClearedFound = [&session](bool cleared) { session.FinalLevelCleared = cleared ? 1 : 0; };
+    return in;
+}
+
 AttemptOutcome::Facts StateViews::OutcomeFacts(const School& school, const Session& session)
 {
     AttemptOutcome::Facts f;

@@ -1,6 +1,7 @@
 #pragma once
 #include "attempt_end/AttemptOutcome.h"
 #include "drill/DrillModel.h"
+#include "menu/LevelMenuPresenter.h"
 #include "menu/ResultLists.h"
 #include "records/PendingAttempts.h"
 #include "records/ScoreFile.h"
@@ -22,6 +23,10 @@ DrillModel::Setting DrillSetting(const School& school, const Session& session);
 // the school, the session's pupil, `gradeFilter` (a grade selector's text) and now.
 ResultLists::Inputs ListInputs(const School& school, const Session& session, const Environment& env,
                                const RosterTables& roster, const QString& gradeFilter);
+// What the level menu works from: the school's tables, criteria and roster, the session's pupil and
+// sign-in, the clock and printer, and the score file read through Scores and the queue; it tells the
+// session the pupil's total today and whether the final level is passed.
+LevelMenuPresenter::Inputs MenuInputs(School& school, Session& session, const Environment& env);
 // The attempt just recorded, for the attempt end screen.
 AttemptOutcome::Facts OutcomeFacts(const School& school, const Session& session);
 // This PC's queue of attempts for the data folder; none when the state names no queue folder.

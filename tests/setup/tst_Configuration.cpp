@@ -96,7 +96,6 @@ private slots:
         QCOMPARE(TestSchool().SchoolYearStartMonth, month);
         QCOMPARE(TestSchool().RosterOption, rosterOption);
         QCOMPARE(TestSchool().ProgramTitle, QStringLiteral("ゾメ２"));
-        QCOMPARE(TestSchool().MenuPrintAllowed, qint16(0));
         QCOMPARE(TestSchool().AllLevelsOpen, qint16(1));
     }
 

@@ -1,33 +1,35 @@
 #include "menu/ui/GraphPanel.h"
-#include "base/Clock.h"
-#include "base/FatalError.h"
 #include "base/ui/ScaledForm.h"
-#include "base/SheetPrinter.h"
 #include "menu/ui/GraphPainter.h"
 #include "menu/ui/GraphSurface.h"
-#include "roster/RosterFile.h"
 #include "state/School.h"
-#include "state/Session.h"
-#include "state/Environment.h"
-#include "state/StateViews.h"
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
-#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QStringListModel>
-#include <algorithm>
 
 namespace {
-constexpr int PupilRole = Qt::UserRole + 1;
+std::vector<int> SelectedRows(const QListView* list)
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : list->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    return rows;
+}
 
-
+void SelectRows(QListView* list, const std::vector<int>& rows)
+{
+    list->clearSelection();
+    for (const int row : rows)
+        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
+}
 } // namespace
 
-GraphPanel::GraphPanel(School& school, Session& session, Environment& env, ScaledForm* form, InputsSource inputs)
-    : QWidget(form), TheSchool(school), TheSession(session), Env(env), Form(form), Inputs(std::move(inputs))
+GraphPanel::GraphPanel(School& school, ScaledForm* form, GraphPresenter& graph)
+    : QWidget(form), TheSchool(school), Graph(graph), Form(form)
 {
     setObjectName(QStringLiteral("Picture11"));
     setAutoFillBackground(true);
@@ -36,7 +38,7 @@ GraphPanel::GraphPanel(School& school, Session& session, Environment& env, Scale
     Surface = new GraphSurface(form, this);
     Surface->setObjectName(QStringLiteral("Picture12"));
     Place(Surface, 0, 0, 11280, 9720);
-    connect(Surface, &GraphSurface::Resized, this, &GraphPanel::RebuildScreen);
+    connect(Surface, &GraphSurface::Resized, this, [this] { Graph.ResizeScreen(QSizeF(Surface->size())); });
 
     LevelHeader = ScaledForm::NewLabel(this, QStringLiteral("Label27"), QStringLiteral("ﾚﾍﾞﾙ"), Qt::AlignCenter);
     Place(LevelHeader, 11400, 0, 900, 360, 10);
@@ -45,24 +47,27 @@ GraphPanel::GraphPanel(School& school, Session& session, Environment& env, Scale
     LevelList->setSelectionMode(QAbstractItemView::MultiSelection);
     Place(LevelList, 11400, 390, 900, 4200, 11);
     connect(LevelList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (!Selecting && isVisible())
-            ShowChosenLevelsOfChosenPupils(0);
+        if (Selecting)
+            return;
+        Graph.ChooseLevelRows(SelectedRows(LevelList));
+        if (isVisible())
+            Graph.ShowChosenLevelsOfChosenPupils(TimeGraph::Surface::Screen);
     });
 
     const QString drawCaptions[2] = {QStringLiteral("表示"), QStringLiteral("印刷")};
+    const TimeGraph::Surface outputs[2] = {TimeGraph::Surface::Screen, TimeGraph::Surface::Paper};
     for (int i = 0; i < 2; ++i) {
-        HiddenDraw[std::size_t(i)] = ScaledForm::NewButton(this, QStringLiteral("Command21_%1").arg(i), drawCaptions[i]);
-        HiddenDraw[std::size_t(i)]->hide();
-        connect(HiddenDraw[std::size_t(i)], &QPushButton::clicked, this, [this, i] { ShowChosenLevels(i); });
         DrawChosen[std::size_t(i)] = ScaledForm::NewButton(this, QStringLiteral("Command24_%1").arg(i), drawCaptions[i]);
         Place(DrawChosen[std::size_t(i)], 12420 + i * 1380, 390, 1260, 540, 11);
-        connect(DrawChosen[std::size_t(i)], &QPushButton::clicked, this, [this, i] { ShowChosenLevelsOfChosenPupils(i); });
+        const TimeGraph::Surface output = outputs[i];
+        connect(DrawChosen[std::size_t(i)], &QPushButton::clicked, this,
+                [this, output] { Graph.ShowChosenLevelsOfChosenPupils(output); });
     }
     DrawChosen[1]->hide();
 
     OtherPupilsButton = ScaledForm::NewButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"));
     Place(OtherPupilsButton, 12420, 1050, 2640, 540, 10);
-    connect(OtherPupilsButton, &QPushButton::clicked, this, &GraphPanel::ShowOtherPupils);
+    connect(OtherPupilsButton, &QPushButton::clicked, this, [this] { Graph.ShowOtherPupils(); });
 
     Pupils = new QStandardItemModel(this);
     PupilList = ScaledForm::NewList(this, QStringLiteral("List2"), Pupils);
@@ -70,17 +75,23 @@ GraphPanel::GraphPanel(School& school, Session& session, Environment& env, Scale
     PupilList->setToolTip(QStringLiteral("Ctrlキーを押しながらクリックすると、何人でも選べます"));
     Place(PupilList, 12420, 1050, 2640, 7800, 10);
     PupilList->hide();
-    connect(PupilList, &QListView::clicked, this, [this] { ShowChosenLevelsOfChosenPupils(0); });
+    connect(PupilList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!Selecting)
+            Graph.ChoosePupilRows(SelectedRows(PupilList));
+    });
+    connect(PupilList, &QListView::clicked, this,
+            [this] { Graph.ShowChosenLevelsOfChosenPupils(TimeGraph::Surface::Screen); });
 
     BackButton = ScaledForm::NewButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"));
     Place(BackButton, 12420, 9060, 2640, 600, 12);
-    connect(BackButton, &QPushButton::clicked, this, &QWidget::hide);
+    connect(BackButton, &QPushButton::clicked, this, [this] { Graph.Close(); });
 
-    for (int k = 1; k <= 2; ++k) {
-        RankingRows[std::size_t(k)] = new QStringListModel(this);
-        RankingLists[std::size_t(k)] = ScaledForm::NewList(this, QStringLiteral("List4_%1").arg(k), RankingRows[std::size_t(k)]);
-        RankingLists[std::size_t(k)]->hide();
-    }
+    Graph.SetPaperPainter([](QPainter& painter, const QRectF& page, const GraphBand& band) {
+        GraphPainter::Paint(painter, page, band, GraphPainter::PaperStyle(*painter.device()));
+    });
+    connect(&Graph, &GraphPresenter::Changed, this, &GraphPanel::Render);
+    connect(&Graph, &GraphPresenter::PrintingReported, this, &GraphPanel::Report);
+    Graph.ResizeScreen(QSizeF(Surface->size()));
     hide();
 }
 
@@ -89,271 +100,55 @@ void GraphPanel::Place(QWidget* widget, int left, int top, int width, int height
     Form->Place(widget, left, top, width, height, pointSize);
 }
 
-void GraphPanel::Prepare(int levelCount, const RosterTables& roster)
-{
-    LevelCount = std::clamp(levelCount, 0, Limits::LastLevel);
-    QStringList rows;
-    for (int level = 1; level <= LevelCount; ++level)
-        rows << QString::number(level);
-    Selecting = true;
-    Levels->setStringList(rows);
-    Selecting = false;
-
-    Pupils->clear();
-    for (const TimeGraph::PupilChoice& choice : TimeGraph::PupilChoices(roster)) {
-        auto* item = new QStandardItem(choice.Row);
-        item->setData(choice.Pupil, PupilRole);
-        item->setEditable(false);
-        Pupils->appendRow(item);
-    }
-}
-
-void GraphPanel::SetPrintAllowed(bool allowed)
-{
-    DrawChosen[1]->setVisible(allowed);
-}
-
 void GraphPanel::Open()
 {
-    TheSession.GraphPupil = TheSession.CurrentPupil;
-    PupilList->hide();
-    OtherPupilsButton->show();
-    PupilList->clearSelection();
+    Graph.ResizeScreen(QSizeF(Surface->size()));
+    Graph.Open();
+}
+
+void GraphPanel::Render()
+{
     Selecting = true;
-    LevelList->clearSelection();
-    for (int row = 0; row < std::min(3, Levels->rowCount()); ++row)
-        LevelList->selectionModel()->select(Levels->index(row), QItemSelectionModel::Select);
+    if (Graph.ListsVersion() != ListsShown) {
+        ListsShown = Graph.ListsVersion();
+        Levels->setStringList(Graph.LevelRows());
+        Pupils->clear();
+        for (const TimeGraph::PupilChoice& choice : Graph.PupilRows()) {
+            auto* item = new QStandardItem(choice.Row);
+            item->setEditable(false);
+            Pupils->appendRow(item);
+        }
+    }
+    if (Graph.ChoiceVersion() != ChoiceShown) {
+        ChoiceShown = Graph.ChoiceVersion();
+        SelectRows(PupilList, Graph.ChosenPupilRows());
+        SelectRows(LevelList, Graph.ChosenLevelRows());
+    }
     Selecting = false;
-    BaseFontSize = 6;
-    FirstLevelOffset = 1;
-    raise();
-    show();
-    ShowChosenLevels(0);
-}
 
-std::vector<int> GraphPanel::ChosenLevels() const
-{
-    std::vector<int> levels;
-    for (const QModelIndex& index : LevelList->selectionModel()->selectedRows())
-        levels.push_back(index.row() + FirstLevelOffset);
-    std::sort(levels.begin(), levels.end());
-    return levels;
-}
-
-std::vector<int> GraphPanel::ChosenPupils() const
-{
-    std::vector<std::pair<int, int>> rows;
-    for (const QModelIndex& index : PupilList->selectionModel()->selectedRows())
-        rows.emplace_back(index.row(), index.data(PupilRole).toInt());
-    std::sort(rows.begin(), rows.end());
-    std::vector<int> pupils;
-    for (const auto& row : rows)
-        pupils.push_back(row.second);
-    return pupils;
-}
-
-void GraphPanel::ShowOtherPupils()
-{
-    OtherPupilsButton->hide();
-    PupilList->show();
-}
-
-bool GraphPanel::ReadRecords()
-{
-    try {
-        Records = StateViews::LastRecords(TheSchool, TheSession, Env, TimeGraph::Window);
-        return true;
-    } catch (const FatalError& e) {
-        emit FatalErrorRaised(e.Message);
-        return false;
+    OtherPupilsButton->setVisible(!Graph.OtherPupilsShown());
+    PupilList->setVisible(Graph.OtherPupilsShown());
+    DrawChosen[1]->setVisible(Graph.PrintAllowed());
+    if (Graph.BandsVersion() != BandsShown) {
+        BandsShown = Graph.BandsVersion();
+        Surface->Clear();
+        for (const GraphBand& band : Graph.Bands())
+            Surface->AddBand(band);
     }
-}
-
-void GraphPanel::ShowChosenLevelsOfChosenPupils(int index)
-{
-    std::vector<int> pupils = ChosenPupils();
-    if (pupils.empty())
-        pupils.push_back(TheSession.GraphPupil);
-    std::vector<PrintOutcome> outcomes;
-    for (const int pupil : pupils) {
-        TheSession.GraphPupil = qint16(pupil);
-        if (index == 0) {
-            ShowChosenLevels(0);
-            continue;
-        }
-        outcomes.push_back(Print());
-        if (!outcomes.back().Ok)
-            break;
-    }
-    if (index == 1)
-        ReportPrinting(outcomes);
-}
-
-void GraphPanel::ShowChosenLevels(int index)
-{
-    if (index == 0)
-        DrawOnScreen();
-    else
-        ReportPrinting({Print()});
-}
-
-void GraphPanel::DrawOnScreen()
-{
-    Place(this, 120, 1740, 15120, 9720);
-    Target = TimeGraph::Surface::Screen;
-    Surface->Clear();
-    const std::vector<TimeGraph::Placement> plan = TimeGraph::Plan(ChosenLevels(), LevelCount);
-    if (plan.empty() || !ReadRecords())
-        return;
-    // Each new page clears the picture: only the last page stays to be seen.
-    Page.clear();
-    for (const TimeGraph::Placement& p : plan)
-        if (p.Page == plan.back().Page)
-            Page.push_back(p);
-    for (PageBand = 0; PageBand < Page.size(); ++PageBand) {
-        TheSession.GraphLevel = qint16(Page[PageBand].Level);
-        FindStanding(0);
-        FindStanding(1);
-        DrawBand();
-    }
-    emit BandsDrawn();
-}
-
-void GraphPanel::RebuildScreen()
-{
-    if (Target != TimeGraph::Surface::Screen || Page.empty() || Surface->Bands().empty())
-        return;
-    const TimeGraph::Inputs in = Inputs();
-    const int pupil = Surface->Bands().front().Pupil;
-    Surface->Clear();
-    for (const TimeGraph::Placement& p : Page)
-        Surface->AddBand(TimeGraph::Band(Records, p.Level, pupil, Standings[std::size_t(p.Level)], in,
-                                         QSizeF(Surface->size()), p, TimeGraph::Surface::Screen));
-}
-
-void GraphPanel::FillRanking()
-{
-    const TimeGraph::Inputs in = Inputs();
-    const int level = TheSession.GraphLevel;
-    const int k = RankingIndex == 2 ? 2 : 1;
-    Rankings[k] = k == 1 ? TimeGraph::TimeRanking(level, in) : TimeGraph::PointsRanking(level, in);
-    RankingRows[std::size_t(k)]->setStringList(Rankings[k].Rows);
-}
-
-void GraphPanel::FindStanding(int index)
-{
-    const int level = TheSession.GraphLevel;
-    if (!Limits::IsLevel(level))
-        return;
-    TimeGraph::Standing& standing = Standings[std::size_t(level)];
-    RankingIndex = index == 1 ? 1 : 2;
-    FillRanking();
-    if (index == 1) {
-        standing.TimeRank = TimeGraph::StandingIn(Rankings[1], {}, level, TheSession.GraphPupil, Inputs()).TimeRank;
-    } else {
-        const TimeGraph::Standing points = TimeGraph::StandingIn({}, Rankings[2], level, TheSession.GraphPupil, Inputs());
-        standing.PointsRank = points.PointsRank;
-        standing.AllTimePoints = points.AllTimePoints;
-        standing.PupilsWithPoints = points.PupilsWithPoints;
-        standing.PointsSum = points.PointsSum;
-    }
-}
-
-void GraphPanel::DrawBand()
-{
-    TheSession.ResultView = 3;
-    TheSession.ListPeriodDays = 3650;
-    if (PageBand >= Page.size())
-        return;
-    const TimeGraph::Placement& where = Page[PageBand];
-    const int level = TheSession.GraphLevel;
-    if (Target == TimeGraph::Surface::Screen) {
-        Surface->AddBand(TimeGraph::Band(Records, level, TheSession.GraphPupil, Standings[std::size_t(level)], Inputs(),
-                                         QSizeF(Surface->size()), where, TimeGraph::Surface::Screen));
-        raise();
+    if (Graph.IsOpen()) {
+        if (Graph.RaiseVersion() != RaisedShown)
+            raise();
         show();
-    } else if (PrintPainter) {
-        const GraphBand band = TimeGraph::Band(Records, level, TheSession.GraphPupil, Standings[std::size_t(level)], Inputs(),
-                                               PaperSize, where, TimeGraph::Surface::Paper);
-        GraphPainter::Paint(*PrintPainter, QRectF(QPointF(0, 0), PaperSize), band,
-                            GraphPainter::PaperStyle(*PrintPainter->device()));
+    } else {
+        hide();
     }
+    RaisedShown = Graph.RaiseVersion();
 }
 
-GraphPanel::PrintOutcome GraphPanel::Print()
+void GraphPanel::Report(const QString& text, bool problem)
 {
-    PrintOutcome outcome;
-    if (!Env.Printer) {
-        outcome.Error = QStringLiteral("この機械では印刷できません（印刷先が設定されていません）。");
-        return outcome;
-    }
-    const std::vector<TimeGraph::Placement> plan = TimeGraph::Plan(ChosenLevels(), LevelCount);
-    if (plan.empty()) {
-        outcome.Error = QStringLiteral("印刷するレベルを選んでください。");
-        return outcome;
-    }
-    if (!ReadRecords()) {
-        outcome.Error = QStringLiteral("成績ファイルを読めないため、印刷できませんでした。");
-        return outcome;
-    }
-    const int pupil = TheSession.GraphPupil;
-    SheetPrinter::Document doc;
-    doc.PupilName = Limits::IsPupilSlot(pupil) ? RosterFile::TrimBlanks(TheSchool.Roster.PupilName[std::size_t(pupil)]) : QString();
-    doc.Pupil = pupil;
-    doc.Day = Env.TheClock->Today();
-    doc.Title = TheSchool.ProgramTitle + QStringLiteral(" ") + doc.PupilName;
-    QPagedPaintDevice* device = Env.Printer->Begin(doc, &outcome.Error);
-    if (!device)
-        return outcome;
-
-    QPainter painter;
-    bool painted = painter.begin(device);
-    if (painted) {
-        Target = TimeGraph::Surface::Paper;
-        PrintPainter = &painter;
-        PaperSize = QSizeF(device->width(), device->height());
-        Page = plan;
-        for (PageBand = 0; PageBand < Page.size(); ++PageBand) {
-            if (PageBand > 0 && Page[PageBand].Page != Page[PageBand - 1].Page && !device->newPage()) {
-                painted = false;
-                break;
-            }
-            TheSession.GraphLevel = qint16(Page[PageBand].Level);
-            FindStanding(0);
-            FindStanding(1);
-            DrawBand();
-        }
-        PrintPainter = nullptr;
-        Target = TimeGraph::Surface::Screen;
-        Page.clear();
-        painted = painter.end() && painted;
-    }
-    outcome.Ok = Env.Printer->Finish(painted, &outcome.Where, &outcome.Error);
-    if (!outcome.Ok && outcome.Error.isEmpty())
-        outcome.Error = QStringLiteral("印刷できませんでした。");
-    emit BandsDrawn();
-    return outcome;
-}
-
-void GraphPanel::ReportPrinting(const std::vector<PrintOutcome>& outcomes)
-{
-    if (outcomes.empty())
-        return;
-    QStringList done;
-    for (const PrintOutcome& o : outcomes)
-        if (o.Ok)
-            done << o.Where;
-    const bool files = Env.Printer && Env.Printer->WritesFiles();
-    QString text;
-    if (!done.isEmpty())
-        text = files ? QStringLiteral("プリンターがないため、PDFファイルに保存しました。\n") + done.join(u'\n')
-                     : QStringLiteral("%1 に %2 部を印刷しました。").arg(done.first()).arg(done.size());
-    if (!outcomes.back().Ok) {
-        if (!text.isEmpty())
-            text += QStringLiteral("\n\n");
-        text += outcomes.back().Error;
+    if (problem)
         QMessageBox::warning(this, TheSchool.ProgramTitle, text);
-        return;
-    }
-    QMessageBox::information(this, TheSchool.ProgramTitle, text);
+    else
+        QMessageBox::information(this, TheSchool.ProgramTitle, text);
 }

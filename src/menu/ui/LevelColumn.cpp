@@ -1,6 +1,5 @@
 #include "menu/ui/LevelColumn.h"
 #include "base/ui/ScaledForm.h"
-#include "menu/MenuTexts.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -11,11 +10,11 @@
 LevelColumn LevelColumn::Make(ScaledForm* form, int i)
 {
     LevelColumn c;
-    c.Number = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label1", i), QString::number(i), Qt::AlignCenter);
+    c.Number = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label1", i), QString(), Qt::AlignCenter);
     c.Number->setFrameShape(QFrame::Box);
     c.Name = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label3", i), QString(), Qt::AlignCenter);
     c.Name->setFrameShape(QFrame::Box);
-    c.Start = ScaledForm::NewButton(form, ScaledForm::IndexedName("Command4", i), MenuTexts::StartCaption(i));
+    c.Start = ScaledForm::NewButton(form, ScaledForm::IndexedName("Command4", i), QString());
     c.Start->setToolTip(QStringLiteral("クリックしてスタートします。番号を押してもよろしい"));
     c.Mark = new QLineEdit(form);
     c.Mark->setObjectName(ScaledForm::IndexedName("Text1", i));
@@ -24,8 +23,8 @@ LevelColumn LevelColumn::Make(ScaledForm* form, int i)
     c.Mark->setFocusPolicy(Qt::NoFocus);
     c.Mark->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0); background: rgb(255, 255, 230);"));
     c.Mark->hide();
-    c.TodayHeader = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label9", i), QString::number(i), Qt::AlignCenter);
-    c.AllTimeHeader = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label10", i), QString::number(i), Qt::AlignCenter);
+    c.TodayHeader = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label9", i), QString(), Qt::AlignCenter);
+    c.AllTimeHeader = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label10", i), QString(), Qt::AlignCenter);
     c.TodayTotals = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label14", i), QString(), Qt::AlignCenter);
     c.AllTimeTotals = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label15", i), QString(), Qt::AlignCenter);
     c.JudgeWindow = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label8", i), QString(), Qt::AlignCenter);
@@ -38,8 +37,6 @@ LevelColumn LevelColumn::Make(ScaledForm* form, int i)
     c.List->setEditTriggers(QAbstractItemView::NoEditTriggers);
     c.List->setFocusPolicy(Qt::NoFocus);
     c.Targets = ScaledForm::NewLabel(form, ScaledForm::IndexedName("Label7", i), QString(), Qt::AlignCenter);
-    c.Ranking = ScaledForm::NewButton(form, ScaledForm::IndexedName("Command3", i), QStringLiteral("成績表示"));
-    c.Ranking->hide();
     return c;
 }
 
@@ -58,9 +55,40 @@ void LevelColumn::Place(ScaledForm* form, int left, int top, int inner) const
     form->Place(Targets, left, ScaledForm::DesignHeight - 480, inner, 390, 10);
 }
 
-void LevelColumn::HideResults() const
+void LevelColumn::Render(const LevelMenuPresenter::Column& column, bool raiseMark)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{List, Targets, JudgeWindow, TodayTotals, AllTimeTotals,
-                                                     TodayHeader, AllTimeHeader})
-        w->hide();
+    Number->setText(column.Number);
+    Name->setText(column.Name);
+    Name->setToolTip(column.Name);
+    Start->setText(column.StartCaption);
+    Start->setEnabled(column.StartEnabled);
+    if (column.Barred) {
+        if (Mark->text() != column.MarkText)
+            Mark->setText(column.MarkText);
+        if (raiseMark)
+            Mark->raise();
+        Mark->show();
+    } else {
+        Mark->hide();
+    }
+    TodayHeader->setText(column.TodayHeader);
+    AllTimeHeader->setText(column.AllTimeHeader);
+    TodayTotals->setText(column.TodayTotals);
+    AllTimeTotals->setText(column.AllTimeTotals);
+    JudgeWindow->setText(column.JudgeWindow);
+    Targets->setText(column.Targets);
+    for (QWidget* w : std::initializer_list<QWidget*>{Targets, JudgeWindow, TodayTotals, AllTimeTotals, TodayHeader,
+                                                     AllTimeHeader})
+        w->setVisible(column.ResultsShown);
+    if (RowsShown != column.RowsVersion) {
+        RowsShown = column.RowsVersion;
+        Rows->setStringList(column.Rows);
+        if (column.RowInView >= 0 && column.RowInView < Rows->rowCount()) {
+            const QModelIndex row = Rows->index(column.RowInView);
+            List->setCurrentIndex(row);
+            List->scrollTo(row, QAbstractItemView::PositionAtCenter);
+            List->clearSelection();
+        }
+    }
+    List->setVisible(column.ListShown);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "menu/LevelMenuPresenter.h"
+#include <QtGlobal>
 
 class QLabel;
 class QLineEdit;
@@ -23,12 +25,13 @@ struct LevelColumn {
     QListView* List = nullptr;
     QStringListModel* Rows = nullptr;
     QLabel* Targets = nullptr;
-    QPushButton* Ranking = nullptr; // never shown
+    // The set of rows the list holds.
+    quint64 RowsShown = 0;
 
     // The widgets of level `level` on `form`, not yet placed.
     static LevelColumn Make(ScaledForm* form, int level);
     // Places the column at `left` (twips), `inner` wide, its top at `top`.
     void Place(ScaledForm* form, int left, int top, int inner) const;
-    // A practice level shows no results or targets.
-    void HideResults() const;
+    // Shows `column`; the mark comes to the front when `raiseMark`.
+    void Render(const LevelMenuPresenter::Column& column, bool raiseMark);
 };

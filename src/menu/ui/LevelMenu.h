@@ -1,7 +1,7 @@
 #pragma once
 #include "base/Limits.h"
 #include "base/ui/ScaledForm.h"
-#include "menu/ResultLists.h"
+#include "menu/LevelMenuPresenter.h"
 #include "menu/ui/LevelColumn.h"
 #include <array>
 
@@ -13,18 +13,15 @@ class GraphPanel;
 class TeacherPanel;
 class QComboBox;
 class QLabel;
-class QLineEdit;
-class QListView;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class QStringListModel;
 class QWindow;
 
 // The level menu: one column per level with the pupil's attempts, points and targets, its start
 // button and its result list; above them the result views (rankings, today's and a period's
-// attempts, the pupil's own history), the grade and period selectors and the way back. The lists'
-// rows and the unlock decisions come from the menu logic; the screen shows them.
+// attempts, the pupil's own history), the grade and period selectors and the way back. What it
+// shows comes from its LevelMenuPresenter; the screen renders it and forwards what the user does.
 class LevelMenu : public ScaledForm {
     Q_OBJECT
 public:
@@ -32,25 +29,13 @@ public:
 
     // Runs every time the menu becomes the active screen: rebuilds the tables and the opening view.
     void Refresh();
-
-    // Empties every level's list and sets its headers to "今日" and "今まで".
-    void ResetLevelLists();
-    // Clears the selection of every list that holds rows, or of one level's list.
-    void ClearListSelections();
-    void ClearListSelection(int level);
-
-    // The result views.
-    void ShowTodaysAttempts();       // today's attempts
-    void ShowPeriodAttempts();       // a period's attempts
-    void ShowLevelRanking(int level); // one level's ranking
-    void ShowBestTimeRankings();       // every level's ranking by best time
-    void ShowTimeHistory();      // the pupil's own history
-    void DecideLevelStarts();       // which levels may start, which are barred
-    void OpenGraph();      // the graph of the pupil's times
+    // The graph of the pupil's times.
+    void OpenGraph();
 
     // True once the activation has finished and the menu takes keys.
-    bool IsReady() const { return MenuReady; }
-    int Display() const { return DisplayMode; }
+    bool IsReady() const { return ThePresenter.IsReady(); }
+    LevelMenuPresenter& Presenter() { return ThePresenter; }
+    const LevelMenuPresenter& Presenter() const { return ThePresenter; }
 
 signals:
     // The pupil starts `level`; the menu's wait panel is up.
@@ -76,10 +61,9 @@ private:
     School& TheSchool;
     Session& TheSession;
     Environment& Env;
+    LevelMenuPresenter ThePresenter;
 
     void BuildControls();
-    // The list wait panel's bar over the records a list is built from: from 0, to their count.
-    void RunListProgress(int records);
     // A wait panel, "Just a moment, please." over a progress bar; places in twips.
     struct WaitPanelPlace {
         const char* Panel;
@@ -91,38 +75,24 @@ private:
         QRect Progress;
     };
     QWidget* NewWaitPanel(const WaitPanelPlace& place, QProgressBar** progress);
-    void Prepare();
     void PlaceColumns();
-    // Starts level `level` unless the button is disabled: through the button with the wait panel,
-    // through the name label without it.
-    void StartLevel(int level, bool withWaitPanel);
-    void OnDisplayChosen(int index);
-    void OnOrderChosen(int index);
-    void OnGradeChosen();
-    void OnPeriodChosen();
-    void GoBack();
-    bool HandleFormKey(QKeyEvent* event);
+    void Render();
+    void RenderProgress();
+    // Gives the focus to the first start button that starts, or to the form.
+    void FocusFirstStart();
     // Notes when another of the program's screens becomes the active window.
     void NoteActiveWindow(QWindow* window);
-    // Hides the lists and disables the starts while a view is built.
-    void BeginBuilding();
-    void ShowLists();
-    void SetRows(int level, const QStringList& rows);
-    void SetRows(const ResultLists::LevelRows& rows);
-    // The last `count` score records; false (after reporting) when the file cannot be read.
-    bool ReadRecords(int count, std::vector<ScoreRecord>* records);
-    ResultLists::Inputs ListInputs() const;
-    bool IsPracticeLevel(int level) const;
     static void PumpEvents();
 
     int LevelCount = 0;
-    int DisplayMode = 0;
-    int PointsPeriod = 0;
-    bool MenuReady = false;
-    bool Activating = false;
     bool Loaded = false;
     bool AnotherScreenWasActive = false;
-    bool Running = false;
+    // What was last brought to the front.
+    quint64 StartsDecidedShown = 0;
+    double TitlePointSize = 24;
+    bool WaitPanelUp = false;
+    bool ListWaitPanelUp = false;
+    bool TeacherPanelUp = false;
 
     std::array<LevelColumn, Limits::LevelSlots> Columns{};
     QLabel* TitleLabel = nullptr;
@@ -134,14 +104,12 @@ private:
     QWidget* DisplayStrip = nullptr;
     std::array<QRadioButton*, 3> DisplayChoice{};
     QWidget* OrderPanel = nullptr;
-    std::array<QRadioButton*, 4> OrderChoice{};
+    std::array<QRadioButton*, 3> OrderChoice{};
     QComboBox* GradeSelector = nullptr;
     QComboBox* PeriodSelector = nullptr;
     QPushButton* BackButton = nullptr;
     QPushButton* GraphButton = nullptr;
     GraphPanel* Graph = nullptr;
-    QPushButton* PrintButton = nullptr;  // never shown here
-    QPushButton* FirstViewButton = nullptr;
     QPushButton* TeacherButton = nullptr;
     TeacherPanel* Teacher = nullptr;
     QWidget* WaitPanel = nullptr;

@@ -1,20 +1,15 @@
 #include "menu/ui/TeacherPanel.h"
-#include "base/Clock.h"
-#include "base/FatalError.h"
 #include "base/ui/ScaledForm.h"
-#include "records/ResultExport.h"
+#include "menu/LevelMenuPresenter.h"
 #include "state/School.h"
-#include "state/Session.h"
-#include "state/Environment.h"
-#include "state/StateViews.h"
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 
-TeacherPanel::TeacherPanel(School& school, Session& session, Environment& env, ScaledForm* form)
-    : QWidget(form), TheSchool(school), TheSession(session), Env(env)
+TeacherPanel::TeacherPanel(School& school, ScaledForm* form, LevelMenuPresenter& menu)
+    : QWidget(form), TheSchool(school), Menu(menu)
 {
     setObjectName(QStringLiteral("Picture7"));
     setAutoFillBackground(true);
@@ -38,35 +33,21 @@ TeacherPanel::TeacherPanel(School& school, Session& session, Environment& env, S
     connect(csv, &QPushButton::clicked, this, &TeacherPanel::SaveResultsForSpreadsheet);
     QPushButton* close = ScaledForm::NewButton(this, QStringLiteral("Command12"), QStringLiteral("戻る"));
     form->Place(close, 240, 3840, 5565, 720, 12);
-    connect(close, &QPushButton::clicked, this, &QWidget::hide);
+    connect(close, &QPushButton::clicked, this, &TeacherPanel::CloseChosen);
     hide();
-}
-
-void TeacherPanel::Open()
-{
-    raise();
-    show();
 }
 
 void TeacherPanel::SaveResultsForSpreadsheet()
 {
-    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                  .filePath(QStringLiteral("成績_%1.csv").arg(Env.TheClock->Today().toString(QStringLiteral("yyyyMMdd"))));
+    const QString suggested =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(Menu.ResultsFileName());
     const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("成績をCSVファイルに保存"), suggested,
                                                       QStringLiteral("CSVファイル (*.csv)"));
     if (file.isEmpty())
         return;
-    try {
-        StateViews::ComputeResultTables(TheSchool, TheSession, Env);
-    } catch (const FatalError& e) {
-        QMessageBox::warning(this, TheSchool.ProgramTitle, e.Message);
-        return;
-    }
-    const QString error = ResultExport::Save(
-        file, ResultExport::Build(TheSchool.Scores, TheSchool.Results, TheSchool.Criteria, TheSchool.Roster.PupilName, TheSchool.Roster.PupilGradeLabel));
-    if (!error.isEmpty()) {
-        QMessageBox::warning(this, TheSchool.ProgramTitle, error);
-        return;
-    }
-    QMessageBox::information(this, TheSchool.ProgramTitle, QStringLiteral("成績を保存しました。\n") + QDir::toNativeSeparators(file));
+    const LevelMenuPresenter::Notice notice = Menu.SaveResultsForSpreadsheet(file);
+    if (notice.Problem)
+        QMessageBox::warning(this, TheSchool.ProgramTitle, notice.Text);
+    else
+        QMessageBox::information(this, TheSchool.ProgramTitle, notice.Text);
 }

@@ -1,31 +1,31 @@
 #pragma once
 #include <QWidget>
 
-struct Environment;
 struct School;
-struct Session;
 
+class LevelMenuPresenter;
 class ScaledForm;
 
 // The teacher's panel on the level menu ("データ処理"): the two maintenance screens, the class
-// overview, the results saved for a spreadsheet, and the way back to the menu. While it stands no level starts.
+// overview, the results saved for a spreadsheet, and the way back to the menu. The menu opens and
+// closes it; while it stands no level starts.
 class TeacherPanel : public QWidget {
     Q_OBJECT
 public:
     // Made hidden, in its place on `form`.
-    TeacherPanel(School& school, Session& session, Environment& env, ScaledForm* form);
-    void Open();
+    TeacherPanel(School& school, ScaledForm* form, LevelMenuPresenter& menu);
 
 signals:
     void RecordBrowserChosen();
     void CriteriaEditorChosen();
     void ClassOverviewChosen();
+    // "戻る": back to the menu.
+    void CloseChosen();
 
 private:
     // What this screen works with, owned by whoever shows it.
     School& TheSchool;
-    Session& TheSession;
-    Environment& Env;
+    LevelMenuPresenter& Menu;
 
     // Saves the result tables for a spreadsheet to a file the teacher chooses.
     void SaveResultsForSpreadsheet();

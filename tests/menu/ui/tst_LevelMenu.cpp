@@ -230,16 +230,16 @@ private slots:
         QVERIFY(Rows(1)[1].startsWith(QStringLiteral("　　× ")));
 
         QTest::mouseClick(Option("Option1_3"), Qt::LeftButton); // a period: thirty days at first
-        QCOMPARE(TestSession().ListPeriod, qint16(3));
-        QCOMPARE(TestSession().ListPeriodDays, 30);
+        QCOMPARE(Menu->Presenter().Period(), ListPeriod::Month);
+        QCOMPARE(Menu->Presenter().PeriodDays(), 30);
         QCOMPARE(Rows(1).size(), 3);
         QVERIFY(ranFromZero());
         auto* period = Menu->findChild<QComboBox*>("Combo2");
         QVERIFY(period->isVisible());
         period->setCurrentIndex(0); // this week: Monday to today, Thursday
         emit period->activated(0);
-        QCOMPARE(TestSession().ListPeriod, qint16(1));
-        QCOMPARE(TestSession().ListPeriodDays, 4);
+        QCOMPARE(Menu->Presenter().Period(), ListPeriod::ThisWeek);
+        QCOMPARE(Menu->Presenter().PeriodDays(), 4);
         QCOMPARE(Rows(1).size(), 2);
 
         QTest::mouseClick(Option("Option2_2"), Qt::LeftButton); // the pupil's own times
@@ -254,7 +254,7 @@ private slots:
         auto* grade = Menu->findChild<QComboBox*>("Combo1");
         grade->setCurrentText(QStringLiteral("小６"));
         emit grade->textActivated(QStringLiteral("小６"));
-        QCOMPARE(Menu->Display(), int(ResultLists::PointsDisplay));
+        QCOMPARE(Menu->Presenter().Display(), ResultLists::PointsDisplay);
         QVERIFY(Option("Option2_2")->isChecked());
         QVERIFY(!Option("Option2_1")->isChecked());
         QVERIFY(!Button("Command17")->isVisible());
