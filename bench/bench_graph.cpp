@@ -93,7 +93,7 @@ int main(int argc, char** argv)
     AppCalls::LoadRoster();
     TestSession().CurrentPupil = Pupil;
     // The teacher, who prints.
-    TestSession().CurrentPupilName = QStringLiteral("先生");
+    TestSession().CurrentPupilName = QStringLiteral("生徒7先生");
     TestSession().GradeFilterText = QStringLiteral("全学年");
     AppCalls::ComputeResultTables();
 

@@ -117,9 +117,8 @@ void LevelMenuPresenter::Refresh()
     const Inputs in = Source();
     const int p = in.Pupil;
 
-    const bool teacher = RosterFile::IsTeacher(in.PupilName);
-    GraphPart.SetPrintAllowed(teacher);
-    S.TeacherButtonShown = teacher;
+    GraphPart.SetPrintAllowed(RosterFile::MayPrintResults(in.PupilName));
+    S.TeacherButtonShown = RosterFile::IsTeacher(in.PupilName);
     S.MinutesSinceSignIn = MenuTexts::MinutesSinceSignIn(in.TheClock->SecondsSinceMidnight(), in.LoginTime);
 
     Ready = false;

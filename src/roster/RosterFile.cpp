@@ -66,6 +66,11 @@ bool RosterFile::IsTeacher(const QString& pupilName)
     return TrimBlanks(pupilName) == QStringLiteral("先生");
 }
 
+bool RosterFile::MayPrintResults(const QString& pupilName)
+{
+    return pupilName.contains(QStringLiteral("先生"));
+}
+
 bool RosterFile::ParseLine(const QString& line, int rosterOption, RosterEntry& entry, int& status,
                            QString& reason)
 {

@@ -44,6 +44,9 @@ public:
     static QString TrimBlanks(const QString& text);
     // Whether a pupil of that name is the teacher: the roster's pupil named "先生", blanks aside.
     static bool IsTeacher(const QString& pupilName);
+    // Whether a pupil of that name may print the graph's result sheets: any name that contains
+    // "先生", so that a teacher listed under a full name prints too.
+    static bool MayPrintResults(const QString& pupilName);
 
     // The warnings the name screen shows; empty when there is nothing to say.
     // After a load that found no roster to read: that it is missing, or why it cannot be read.
